@@ -1,0 +1,33 @@
+// pelaryn: the desktop game.
+
+#include <QApplication>
+#include <QFont>
+#include <cstdio>
+
+#include "core/Game.h"
+#include "platform/desktop/DesktopPlatform.h"
+#include "platform/desktop/MainWindow.h"
+#include "platform/desktop/PlayField.h"
+#include "render/Pictures.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("pelaryn"));
+  QApplication::setApplicationDisplayName(QStringLiteral("ヴェルガード"));
+  // IPA P Gothic stands in for the proportional gothic face the game was designed with.
+  QFont font(QStringLiteral("IPAPGothic"));
+  font.setPointSize(9);
+  QApplication::setFont(font);
+
+  pelaryn::Pictures pictures;
+  if (!pelaryn::LoadEmbeddedPictures(pictures)) return 1;
+
+  pelaryn::MainWindow window;
+  pelaryn::DesktopPlatform platform(window);
+  pelaryn::Game game(platform, pictures);
+  window.Attach(game);
+  window.show();
+  window.activateWindow();
+  window.Field().setFocus();
+  return game.Run();
+}

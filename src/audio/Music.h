@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+
+#include "core/GameContext.h"
+
+namespace pelaryn {
+
+// Opens the piece under the one music device and plays it. Opening while a piece is open fails,
+// and the play then acts on the piece already open: callers stop first when they change pieces.
+void PlayMusic(Platform& platform, const std::string& path);
+
+// Stops and closes the open piece.
+void StopMusic(Platform& platform);
+
+// Plays the piece again from its beginning once it has ended; the only way music loops.
+void KeepMusicLooping(Platform& platform);
+
+// Chooses the play music for a new game or after a boss: one random draw only when both slots
+// are enabled; with neither enabled nothing plays and BgmIndex keeps its value.
+void StartPlayMusic(GameContext& g);
+
+// Silences the music and frees every shot, enemy, enemy shot, boss bomb and boss bullet.
+void StopMusicAndClearField(GameContext& g);
+
+}  // namespace pelaryn

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <chrono>
+#include <memory>
+
+#include "platform/Platform.h"
+
+namespace pelaryn {
+
+class MainWindow;
+class SdlJoystick;
+
+// The platform of the desktop game: Qt for the window, events and pictures, a monotonic clock,
+// SDL for the joystick and the audio.
+class DesktopPlatform : public Platform {
+ public:
+  explicit DesktopPlatform(MainWindow& window);
+  ~DesktopPlatform() override;
+
+  uint32_t TimeGetTime() override;
+  void Sleep(uint32_t ms) override;
+  void ProcessEvents() override;
+  void WaitEvents() override;
+  void Present(const Surface& field) override;
+  bool KeyDown(int virtualKey) override;
+  int JoyGetDevCaps(JoyCapsRecord& caps) override;
+  int JoyGetPos(JoyInfo& info) override;
+  bool LoadPicture(const std::string& path, Surface& out) override;
+  std::string ProgramFolder() override;
+  MusicDevice& Music() override;
+  SoundPlayer& Sound() override;
+
+ private:
+  MainWindow& window_;
+  const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
+  std::unique_ptr<SdlJoystick> joystick_;
+  std::unique_ptr<MusicDevice> music_;
+  std::unique_ptr<SoundPlayer> sound_;
+};
+
+}  // namespace pelaryn

@@ -1,0 +1,68 @@
+#include "platform/desktop/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMenuBar>
+
+#include "core/Game.h"
+#include "platform/desktop/PlayField.h"
+
+namespace pelaryn {
+
+MainWindow::MainWindow() {
+  setWindowTitle(QStringLiteral("ヴェルガード"));
+  field_ = new PlayField(this);
+  setCentralWidget(field_);
+
+  std::array<QMenu*, MenuItemCount> menus{};
+  for (const MenuItemInfo& item : MenuItems) {
+    const auto index = static_cast<std::size_t>(item.Id);
+    if (item.Parent == item.Id) {
+      menus[index] = menuBar()->addMenu(QString::fromUtf8(item.Caption));
+      continue;
+    }
+    QAction* action =
+        menus[static_cast<std::size_t>(item.Parent)]->addAction(QString::fromUtf8(item.Caption));
+    action->setCheckable(item.Checkable);
+    action->setChecked(item.DesignChecked);
+    if (item.FunctionKey > 0) {
+      action->setShortcut(QKeySequence(Qt::Key_F1 + (item.FunctionKey - 1)));
+      action->setShortcutContext(Qt::WindowShortcut);
+    }
+    const MenuId id = item.Id;
+    connect(action, &QAction::triggered, this, [this, id, action] {
+      // The game owns the check mark; the click only reports itself.
+      if (game_) {
+        action->setChecked(game_->State().Menu.Checked(id));
+        game_->MenuCommand(id);
+        SyncMenu();
+      }
+    });
+    actions_[index] = action;
+  }
+  adjustSize();
+}
+
+void MainWindow::SyncMenu() {
+  if (!game_) return;
+  const MenuModel& menu = game_->State().Menu;
+  for (const MenuItemInfo& item : MenuItems) {
+    QAction* action = actions_[static_cast<std::size_t>(item.Id)];
+    if (!action) continue;
+    if (action->isChecked() != menu.Checked(item.Id)) action->setChecked(menu.Checked(item.Id));
+    if (action->isEnabled() != menu.Enabled(item.Id)) action->setEnabled(menu.Enabled(item.Id));
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The window stays until the game has unwound its loops and written its files.
+  event->ignore();
+  if (game_) game_->RequestExit();
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) field_->ReleaseAllKeys();
+  QMainWindow::changeEvent(event);
+}
+
+}  // namespace pelaryn

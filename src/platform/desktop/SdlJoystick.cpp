@@ -1,0 +1,89 @@
+#include "platform/desktop/SdlJoystick.h"
+
+#include <SDL.h>
+
+namespace pelaryn {
+namespace {
+
+constexpr int NoDevice = 167;  // the platform's "joystick unplugged" code
+
+uint32_t AxisPosition(int16_t value) {
+  return static_cast<uint32_t>(value + 32768);
+}
+
+}  // namespace
+
+SdlJoystick::SdlJoystick() {
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  ready_ = SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) == 0;
+}
+
+SdlJoystick::~SdlJoystick() {
+  Detach();
+  if (ready_) SDL_QuitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER);
+}
+
+void SdlJoystick::Detach() {
+  if (controller_)
+    SDL_GameControllerClose(controller_);
+  else if (joystick_)
+    SDL_JoystickClose(joystick_);
+  controller_ = nullptr;
+  joystick_ = nullptr;
+}
+
+bool SdlJoystick::Attach() {
+  if (!ready_) return false;
+  // Refreshes device states and notices devices that came or went.
+  SDL_GameControllerUpdate();
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+  }
+  if (joystick_ && !SDL_JoystickGetAttached(joystick_)) Detach();
+  if (joystick_) return true;
+  if (SDL_NumJoysticks() < 1) return false;
+  if (SDL_IsGameController(0)) {
+    controller_ = SDL_GameControllerOpen(0);
+    joystick_ = controller_ ? SDL_GameControllerGetJoystick(controller_) : nullptr;
+  } else {
+    joystick_ = SDL_JoystickOpen(0);
+  }
+  return joystick_ != nullptr;
+}
+
+int SdlJoystick::GetDevCaps(JoyCapsRecord& caps) {
+  if (!Attach()) return NoDevice;
+  caps.XMax = 65535;
+  caps.YMax = 65535;
+  return 0;
+}
+
+int SdlJoystick::GetPos(JoyInfo& info) {
+  if (!Attach()) return NoDevice;
+  info = JoyInfo{};
+  if (controller_) {
+    SDL_GameController* c = controller_;
+    info.XPos = AxisPosition(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTX));
+    info.YPos = AxisPosition(SDL_GameControllerGetAxis(c, SDL_CONTROLLER_AXIS_LEFTY));
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_LEFT)) info.XPos = 0;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) info.XPos = 65535;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) info.YPos = 0;
+    if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) info.YPos = 65535;
+    const SDL_GameControllerButton buttons[] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
+                                                SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
+    for (int i = 0; i < 4; ++i) {
+      if (SDL_GameControllerGetButton(c, buttons[i])) info.Buttons |= 1u << i;
+    }
+  } else {
+    SDL_Joystick* j = joystick_;
+    if (SDL_JoystickNumAxes(j) > 0) info.XPos = AxisPosition(SDL_JoystickGetAxis(j, 0));
+    if (SDL_JoystickNumAxes(j) > 1) info.YPos = AxisPosition(SDL_JoystickGetAxis(j, 1));
+    for (int i = 0; i < 4 && i < SDL_JoystickNumButtons(j); ++i) {
+      if (SDL_JoystickGetButton(j, i)) info.Buttons |= 1u << i;
+    }
+  }
+  return 0;
+}
+
+}  // namespace pelaryn

@@ -1,0 +1,93 @@
+#include "platform/headless/HeadlessPlatform.h"
+
+#include "render/Pictures.h"
+
+namespace pelaryn {
+
+bool RecordingMusicDevice::Open(const std::string& path) {
+  log_.push_back("open " + path);
+  if (open_) return false;
+  open_ = true;
+  playing_ = false;
+  path_ = path;
+  return true;
+}
+
+void RecordingMusicDevice::Play() {
+  log_.emplace_back("play");
+  if (open_) playing_ = true;
+}
+
+void RecordingMusicDevice::PlayFromStart() {
+  log_.emplace_back("play from 0");
+  if (open_) playing_ = true;
+}
+
+void RecordingMusicDevice::Stop() {
+  log_.emplace_back("stop");
+  playing_ = false;
+}
+
+void RecordingMusicDevice::Close() {
+  log_.emplace_back("close");
+  open_ = false;
+  playing_ = false;
+  path_.clear();
+}
+
+std::string_view RecordingMusicDevice::Mode() {
+  if (!open_) return "";
+  return playing_ ? "playing" : "stopped";
+}
+
+void RecordingMusicDevice::FinishPiece() {
+  playing_ = false;
+}
+
+void RecordingSoundPlayer::Play(std::string_view file, bool) {
+  auto it = requests_.find(file);
+  if (it == requests_.end()) it = requests_.emplace(std::string(file), 0).first;
+  ++it->second;
+}
+
+int RecordingSoundPlayer::Count(std::string_view file) const {
+  const auto it = requests_.find(file);
+  return it == requests_.end() ? 0 : it->second;
+}
+
+HeadlessPlatform::HeadlessPlatform(std::string programFolder, uint32_t clockStart)
+    : programFolder_(std::move(programFolder)), clock_(clockStart) {}
+
+void HeadlessPlatform::ProcessEvents() {
+  if (OnYield) OnYield();
+}
+
+void HeadlessPlatform::Present(const Surface& field) {
+  if (OnPresent) OnPresent(field);
+}
+
+bool HeadlessPlatform::KeyDown(int virtualKey) {
+  return keys_.Down(Frame(), virtualKey);
+}
+
+int HeadlessPlatform::JoyGetDevCaps(JoyCapsRecord& caps) {
+  // Start-up runs before the first frame and counts as part of it.
+  if (!joy_ || !joy_->At(Frame() == 0 ? 1 : Frame())) return 1;
+  caps.XMax = 65535;
+  caps.YMax = 65535;
+  return 0;
+}
+
+int HeadlessPlatform::JoyGetPos(JoyInfo& info) {
+  if (!joy_) return 1;
+  const std::optional<JoyInfo> now = joy_->At(Frame());
+  if (!now) return 1;
+  info = *now;
+  return 0;
+}
+
+bool HeadlessPlatform::LoadPicture(const std::string& path, Surface& out) {
+  return DecodePictureFile(path, out);
+}
+
+}  // namespace pelaryn

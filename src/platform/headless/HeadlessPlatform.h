@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "platform/headless/Scripts.h"
+
+namespace pelaryn {
+
+// Music device that plays nothing but keeps the device's rules and remembers what it was asked.
+class RecordingMusicDevice : public MusicDevice {
+ public:
+  bool Open(const std::string& path) override;
+  void Play() override;
+  void PlayFromStart() override;
+  void Stop() override;
+  void Close() override;
+  std::string_view Mode() override;
+
+  // Makes the open piece end, as a real one does after its last note.
+  void FinishPiece();
+
+  const std::string& OpenPath() const { return path_; }
+  bool IsOpen() const { return open_; }
+  bool IsPlaying() const { return playing_; }
+  // Every command in order: "open PATH", "play", "play from 0", "stop", "close".
+  const std::vector<std::string>& Log() const { return log_; }
+
+ private:
+  bool open_ = false;
+  bool playing_ = false;
+  std::string path_;
+  std::vector<std::string> log_;
+};
+
+// Counts the effects asked for, by file name.
+class RecordingSoundPlayer : public SoundPlayer {
+ public:
+  void Play(std::string_view file, bool interrupt) override;
+  const std::map<std::string, int, std::less<>>& Requests() const { return requests_; }
+  int Count(std::string_view file) const;
+
+ private:
+  std::map<std::string, int, std::less<>> requests_;
+};
+
+// The platform without a window: a virtual clock that only sleeping advances, scripted keys and
+// joystick, pictures read with stb_image, recorded sound and music.
+class HeadlessPlatform : public Platform {
+ public:
+  explicit HeadlessPlatform(std::string programFolder, uint32_t clockStart = 0);
+
+  uint32_t TimeGetTime() override { return clock_; }
+  void Sleep(uint32_t ms) override { clock_ += ms; }
+  void ProcessEvents() override;
+  void WaitEvents() override { ProcessEvents(); }
+  void Present(const Surface& field) override;
+  bool KeyDown(int virtualKey) override;
+  int JoyGetDevCaps(JoyCapsRecord& caps) override;
+  int JoyGetPos(JoyInfo& info) override;
+  bool LoadPicture(const std::string& path, Surface& out) override;
+  std::string ProgramFolder() override { return programFolder_; }
+  MusicDevice& Music() override { return music_; }
+  SoundPlayer& Sound() override { return sound_; }
+
+  // The frame the scripts are read at; the runner points it at the game's frame counter.
+  void SetFrameSource(std::function<uint64_t()> frame) { frame_ = std::move(frame); }
+  void SetKeys(KeyScript keys) { keys_ = std::move(keys); }
+  void SetJoystick(JoyScript joy) { joy_ = std::move(joy); }
+  // Called at every yield and every present, for the runner's own bookkeeping.
+  std::function<void()> OnYield;
+  std::function<void(const Surface&)> OnPresent;
+
+  // Simulated time passing inside a frame (drawing that is slow, say).
+  void Advance(uint32_t ms) { clock_ += ms; }
+
+  RecordingMusicDevice& RecordedMusic() { return music_; }
+  RecordingSoundPlayer& RecordedSound() { return sound_; }
+
+ private:
+  uint64_t Frame() const { return frame_ ? frame_() : 0; }
+
+  std::string programFolder_;
+  uint32_t clock_;
+  std::function<uint64_t()> frame_;
+  KeyScript keys_;
+  std::optional<JoyScript> joy_;
+  RecordingMusicDevice music_;
+  RecordingSoundPlayer sound_;
+};
+
+}  // namespace pelaryn

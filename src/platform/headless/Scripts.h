@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+
+namespace pelaryn {
+
+// Keys held over ranges of frames: lines "FIRST LAST KEY..." (frames from 1, inclusive), '#'
+// starts a comment. Key names: Left Right Up Down Z X Numpad2 Numpad4 Numpad6 Numpad8.
+class KeyScript {
+ public:
+  // Parses the script; on failure returns nothing and says why in `error`.
+  static std::optional<KeyScript> Parse(std::istream& in, std::string& error);
+
+  void Hold(uint64_t first, uint64_t last, int virtualKey);
+  bool Down(uint64_t frame, int virtualKey) const;
+
+ private:
+  struct Span {
+    uint64_t First, Last;
+    int Key;
+  };
+  std::vector<Span> spans_;
+};
+
+// A joystick that is present only in the listed frames: lines "FIRST LAST X Y BUTTONMASK".
+class JoyScript {
+ public:
+  static std::optional<JoyScript> Parse(std::istream& in, std::string& error);
+
+  void Add(uint64_t first, uint64_t last, const JoyInfo& info);
+  // The reading of `frame`, or nothing when no device is present then.
+  std::optional<JoyInfo> At(uint64_t frame) const;
+
+ private:
+  struct Span {
+    uint64_t First, Last;
+    JoyInfo Info;
+  };
+  std::vector<Span> spans_;
+};
+
+// Looks up a key name of the scripts; 0 when unknown.
+int VirtualKeyByName(const std::string& name);
+
+}  // namespace pelaryn

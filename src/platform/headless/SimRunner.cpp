@@ -1,0 +1,223 @@
+#include "platform/headless/SimRunner.h"
+
+#include <stb/stb_image_write.h>
+
+#include <charconv>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "core/Game.h"
+#include "platform/headless/HeadlessPlatform.h"
+#include "platform/headless/Settings.h"
+#include "platform/headless/StateJson.h"
+#include "render/Pictures.h"
+
+namespace pelaryn {
+namespace {
+
+bool ParseNumber(std::string_view text, uint64_t& out) {
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
+  return ec == std::errc() && end == text.data() + text.size();
+}
+
+// "1,5,10-20": single frames and inclusive ranges.
+bool ParseFrameList(const std::string& text, std::set<uint64_t>& frames) {
+  std::stringstream in(text);
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    const auto dash = item.find('-');
+    uint64_t first = 0, last = 0;
+    if (dash == std::string::npos) {
+      if (!ParseNumber(item, first)) return false;
+      last = first;
+    } else if (!ParseNumber(std::string_view(item).substr(0, dash), first) ||
+               !ParseNumber(std::string_view(item).substr(dash + 1), last) || last < first ||
+               last - first > 100000) {
+      return false;
+    }
+    for (uint64_t f = first; f <= last; ++f) frames.insert(f);
+  }
+  return !frames.empty();
+}
+
+bool WritePng(const std::string& path, const Surface& field) {
+  std::vector<unsigned char> rgb;
+  rgb.reserve(static_cast<std::size_t>(field.Width()) * field.Height() * 3);
+  for (int y = 0; y < field.Height(); ++y) {
+    for (int x = 0; x < field.Width(); ++x) {
+      const uint32_t p = field.Pixel(x, y);
+      rgb.push_back(static_cast<unsigned char>(p >> 16));
+      rgb.push_back(static_cast<unsigned char>(p >> 8));
+      rgb.push_back(static_cast<unsigned char>(p));
+    }
+  }
+  return stbi_write_png(path.c_str(), field.Width(), field.Height(), 3, rgb.data(),
+                        field.Width() * 3) != 0;
+}
+
+template <typename Script>
+bool LoadScript(const std::string& path, std::optional<Script>& script, std::string& error) {
+  std::ifstream in(path);
+  if (!in) {
+    error = "cannot read " + path;
+    return false;
+  }
+  std::string why;
+  script = Script::Parse(in, why);
+  if (!script) error = path + ": " + why;
+  return script.has_value();
+}
+
+}  // namespace
+
+std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args,
+                                            std::string& error) {
+  SimOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    auto value = [&]() -> const std::string& { return args[++i]; };
+    if (!hasValue) {
+      error = "missing value after " + arg;
+      return std::nullopt;
+    }
+    if (arg == "--frames") {
+      if (!ParseNumber(value(), options.Frames) || options.Frames == 0) {
+        error = "--frames takes a positive whole number";
+        return std::nullopt;
+      }
+    } else if (arg == "--keys") {
+      options.KeysFile = value();
+    } else if (arg == "--joy") {
+      options.JoyFile = value();
+    } else if (arg == "--set") {
+      const std::string& pair = value();
+      const auto eq = pair.find('=');
+      if (eq == std::string::npos) {
+        error = "--set takes NAME=VALUE";
+        return std::nullopt;
+      }
+      options.Settings.emplace_back(pair.substr(0, eq), pair.substr(eq + 1));
+    } else if (arg == "--dump") {
+      options.DumpFile = value();
+    } else if (arg == "--trace") {
+      options.TraceFile = value();
+    } else if (arg == "--png") {
+      options.PngDir = value();
+    } else if (arg == "--png-frames") {
+      if (!ParseFrameList(value(), options.PngFrames)) {
+        error = "--png-frames takes a list like 1,10,100-120";
+        return std::nullopt;
+      }
+    } else if (arg == "--program-folder") {
+      options.ProgramFolder = value();
+    } else {
+      error = "unknown option " + arg;
+      return std::nullopt;
+    }
+  }
+  if (!options.PngDir.empty() && options.PngFrames.empty()) {
+    error = "--png needs --png-frames";
+    return std::nullopt;
+  }
+  // Start-up makes the program folder current; names given relative to where the runner was
+  // started must keep meaning that place.
+  for (std::string* path : {&options.KeysFile, &options.JoyFile, &options.DumpFile,
+                            &options.TraceFile, &options.PngDir, &options.ProgramFolder}) {
+    if (!path->empty()) *path = std::filesystem::absolute(*path).string();
+  }
+  return options;
+}
+
+std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
+  // Check every setting before anything runs, so that a typo is reported, not ignored.
+  {
+    GameState probe;
+    for (const auto& [name, value] : options.Settings) {
+      if (!ApplySetting(probe, name, value, error)) return std::nullopt;
+    }
+  }
+  std::optional<KeyScript> keys;
+  std::optional<JoyScript> joy;
+  if (!options.KeysFile.empty() && !LoadScript(options.KeysFile, keys, error)) return std::nullopt;
+  if (!options.JoyFile.empty() && !LoadScript(options.JoyFile, joy, error)) return std::nullopt;
+  std::ofstream trace;
+  if (!options.TraceFile.empty()) {
+    trace.open(options.TraceFile, std::ios::binary);
+    if (!trace) {
+      error = "cannot write " + options.TraceFile;
+      return std::nullopt;
+    }
+  }
+  Pictures pictures;
+  if (!LoadEmbeddedPictures(pictures)) {
+    error = "the built-in pictures are broken";
+    return std::nullopt;
+  }
+
+  HeadlessPlatform platform(options.ProgramFolder);
+  Game game(platform, pictures);
+  SimResult result;
+  platform.SetFrameSource([&] { return game.CurrentFrame(); });
+  if (keys) platform.SetKeys(std::move(*keys));
+  if (joy) platform.SetJoystick(std::move(*joy));
+
+  auto apply = [&](bool atGameStart) {
+    std::string ignored;  // already checked above
+    for (const auto& [name, value] : options.Settings) {
+      if (IsGameStartValue(name) == atGameStart) ApplySetting(game.State(), name, value, ignored);
+    }
+  };
+  game.OnSettingsLoaded = [&](GameState&) { apply(false); };
+  game.OnGameStarted = [&](GameState&) { apply(true); };
+
+  auto snapshot = [&] {
+    DumpExtras extras;
+    extras.Frame = game.CurrentFrame();
+    extras.RandomDraws = game.RandomSource().Draws();
+    extras.GameOver = result.GameOver;
+    extras.SoundRequests = &platform.RecordedSound().Requests();
+    return StateToJson(game.State(), extras);
+  };
+  auto endOfFrame = [&] {
+    result.Frames = game.CurrentFrame();
+    if (trace.is_open()) trace << snapshot() << '\n';
+  };
+  platform.OnYield = [&] {
+    endOfFrame();
+    if (game.CurrentFrame() >= options.Frames) game.RequestExit();
+  };
+  platform.OnPresent = [&](const Surface& field) {
+    const uint64_t frame = game.CurrentFrame();
+    if (!options.PngDir.empty() && options.PngFrames.contains(frame)) {
+      WritePng(options.PngDir + "/frame-" + std::to_string(frame) + ".png", field);
+    }
+  };
+  game.OnGameOver = [&] {
+    result.GameOver = true;
+    endOfFrame();
+    result.FinalJson = snapshot();
+    game.RequestExit();
+  };
+
+  const auto start = std::chrono::steady_clock::now();
+  game.Run();
+  const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
+  result.FramesPerSecond =
+      seconds.count() > 0 ? static_cast<double>(result.Frames) / seconds.count() : 0;
+  if (result.FinalJson.empty()) result.FinalJson = snapshot();
+
+  if (!options.DumpFile.empty()) {
+    std::ofstream dump(options.DumpFile, std::ios::binary);
+    dump << result.FinalJson << '\n';
+    if (!dump) {
+      error = "cannot write " + options.DumpFile;
+      return std::nullopt;
+    }
+  }
+  return result;
+}
+
+}  // namespace pelaryn

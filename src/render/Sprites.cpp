@@ -1,0 +1,17 @@
+#include "render/Sprites.h"
+
+namespace pelaryn {
+
+void DrawSprite(Surface& target, const SpriteSheet& sheet, int x, int y, int w, int h, int sx,
+                int sy) {
+  BitBlt(target, x, y, w, h, sheet.Mask, sx, sy, RasterOp::Erase);
+  BitBlt(target, x, y, w, h, sheet.Chr, sx, sy, RasterOp::Invert);
+}
+
+void DrawSpriteStretched(Surface& target, const SpriteSheet& sheet, int x, int y, int w, int h,
+                         int sx, int sy, int sw, int sh) {
+  StretchBlt(target, x, y, w, h, sheet.Mask, sx, sy, sw, sh, RasterOp::Erase);
+  StretchBlt(target, x, y, w, h, sheet.Chr, sx, sy, sw, sh, RasterOp::Invert);
+}
+
+}  // namespace pelaryn

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+
+#include "core/GameContext.h"
+
+namespace pelaryn {
+
+// One 13 x 20 digit glyph from the sheet.
+void DrawDigit(GameContext& g, int digit, int x, int y);
+
+// A number right-aligned at its units digit x0, `places` glyphs leftwards by `step`.
+void DrawNumber(GameContext& g, int64_t value, int places, int x0, int step, int y);
+
+// Decimal digits of a value, plus one: the number is always shown with one leading zero.
+int NumberPlaces(int64_t value);
+
+// Score, high score, combo and best combo with their labels, in the top-left corner.
+void DrawStatus(GameContext& g);
+
+// The hearts of the lives left beyond the last one, nine to a row, top right.
+void DrawLife(GameContext& g);
+
+// The combo timer as a row of one-colour columns along the top.
+void DrawComboGauge(GameContext& g);
+
+// The boss's life as rainbow columns shrinking towards the bottom-right corner.
+void DrawBossLifeGauge(GameContext& g);
+
+// The counter of a finished long combo, following the ship sideways; counts itself down.
+void DrawComboPopup(GameContext& g);
+
+}  // namespace pelaryn
