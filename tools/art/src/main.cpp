@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 
 #include "Art.h"
@@ -147,6 +148,7 @@ int main(int argc, char** argv) {
   save(mask.convertToFormat(QImage::Format_Mono), out, QStringLiteral("mask.png"), "PNG");
 
   const QImage title = art::paintTitle();
+  require(colourCount(title) <= 256, "the title sheet fits a 256-colour palette");
   save(opaqueRgb(title), out, QStringLiteral("title.png"), "PNG");
   save(opaqueRgb(art::paintLogo()), out, QStringLiteral("logo.png"), "PNG");
   const QImage rank = art::paintRankLogo();
