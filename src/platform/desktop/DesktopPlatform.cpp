@@ -1,42 +1,35 @@
 #include "platform/desktop/DesktopPlatform.h"
 
+#include <SDL.h>
+
 #include <QCoreApplication>
 #include <QImage>
 #include <QImageReader>
+#include <cstdio>
 #include <thread>
 
 #include "platform/desktop/MainWindow.h"
 #include "platform/desktop/PlayField.h"
+#include "platform/desktop/SdlAudio.h"
 #include "platform/desktop/SdlJoystick.h"
 #include "render/Pictures.h"
 
 namespace pelaryn {
-namespace {
-
-class SilentMusic : public MusicDevice {
- public:
-  bool Open(const std::string&) override { return false; }
-  void Play() override {}
-  void PlayFromStart() override {}
-  void Stop() override {}
-  void Close() override {}
-  std::string_view Mode() override { return ""; }
-};
-
-class SilentSound : public SoundPlayer {
- public:
-  void Play(std::string_view, bool) override {}
-};
-
-}  // namespace
 
 DesktopPlatform::DesktopPlatform(MainWindow& window)
     : window_(window),
       joystick_(std::make_unique<SdlJoystick>()),
-      music_(std::make_unique<SilentMusic>()),
-      sound_(std::make_unique<SilentSound>()) {}
+      audio_(std::make_unique<SdlAudio>()) {
+  if (!audio_->SilenceReason().empty()) {
+    std::fprintf(stderr, "pelaryn: %s\n", audio_->SilenceReason().c_str());
+  }
+}
 
-DesktopPlatform::~DesktopPlatform() = default;
+DesktopPlatform::~DesktopPlatform() {
+  audio_.reset();
+  joystick_.reset();
+  SDL_Quit();
+}
 
 uint32_t DesktopPlatform::TimeGetTime() {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -101,11 +94,11 @@ std::string DesktopPlatform::ProgramFolder() {
 }
 
 MusicDevice& DesktopPlatform::Music() {
-  return *music_;
+  return audio_->Music();
 }
 
 SoundPlayer& DesktopPlatform::Sound() {
-  return *sound_;
+  return audio_->Sound();
 }
 
 }  // namespace pelaryn

@@ -8,6 +8,7 @@
 namespace pelaryn {
 
 class MainWindow;
+class SdlAudio;
 class SdlJoystick;
 
 // The platform of the desktop game: Qt for the window, events and pictures, a monotonic clock,
@@ -34,8 +35,7 @@ class DesktopPlatform : public Platform {
   MainWindow& window_;
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::unique_ptr<SdlJoystick> joystick_;
-  std::unique_ptr<MusicDevice> music_;
-  std::unique_ptr<SoundPlayer> sound_;
+  std::unique_ptr<SdlAudio> audio_;
 };
 
 }  // namespace pelaryn

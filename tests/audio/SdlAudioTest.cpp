@@ -1,0 +1,461 @@
+// Hears the desktop music device and effect player through the real SDL2_mixer: SDL's "disk"
+// audio driver records everything the mixer plays into a raw file, which the tests read back.
+// Needs: SDL2, SDL2_mixer with FluidSynth, the General MIDI soundfont, and the generated music and
+// effects in the folder named by the compile definition PELARYN_SOUND_DIR. No sound card.
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/desktop/SdlAudio.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Samples = std::vector<int16_t>;
+
+const fs::path kSoundDir = PELARYN_SOUND_DIR;
+constexpr int kRate = 44100;
+constexpr int kChannels = 2;
+
+std::string Sound(const char* file) {
+  return (kSoundDir / file).string();
+}
+
+// The samples of a 16-bit mono WAV file.
+Samples ReadWavSamples(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> data{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+  Samples samples;
+  for (size_t pos = 12; pos + 8 <= data.size();) {
+    const uint32_t size = data[pos + 4] | data[pos + 5] << 8 | data[pos + 6] << 16 |
+                          static_cast<uint32_t>(data[pos + 7]) << 24;
+    if (std::string(data.begin() + static_cast<long>(pos),
+                    data.begin() + static_cast<long>(pos) + 4) == "data") {
+      for (size_t i = pos + 8; i + 1 < pos + 8 + size && i + 1 < data.size(); i += 2) {
+        samples.push_back(static_cast<int16_t>(data[i] | data[i + 1] << 8));
+      }
+    }
+    pos += 8 + size + (size & 1);
+  }
+  return samples;
+}
+
+// A one-track MIDI file: an organ chord (which stops dead when released) from the start for
+// `soundTicks`, then silence up to `endTicks`, at 120 quarters a minute and 480 ticks a quarter.
+void WriteTestMidi(const fs::path& path, uint32_t soundTicks, uint32_t endTicks) {
+  auto variable = [](std::vector<uint8_t>& out, uint32_t value) {
+    std::vector<uint8_t> groups;
+    do {
+      groups.push_back(static_cast<uint8_t>(value & 0x7F));
+      value >>= 7;
+    } while (value != 0);
+    for (size_t i = groups.size(); i-- > 1;) out.push_back(groups[i] | 0x80);
+    out.push_back(groups[0]);
+  };
+  // Drawbar organ, no reverb or chorus to linger after the release.
+  std::vector<uint8_t> track = {0x00, 0xC0, 16,   0x00, 0xB0, 91,   0,    0x00, 0xB0, 93,
+                                0,    0x00, 0x90, 60,   120,  0x00, 0x90, 67,   120};
+  variable(track, soundTicks);
+  track.insert(track.end(), {0x80, 60, 0, 0x00, 0x80, 67, 0});
+  variable(track, endTicks - soundTicks);
+  track.insert(track.end(), {0xFF, 0x2F, 0x00});
+  std::vector<uint8_t> file = {'M', 'T', 'h',  'd',  0,   0,   0,   6,   0, 0,
+                               0,   1,   0x01, 0xE0, 'M', 'T', 'r', 'k', 0, 0};
+  file.push_back(static_cast<uint8_t>(track.size() >> 8));
+  file.push_back(static_cast<uint8_t>(track.size()));
+  file.insert(file.end(), track.begin(), track.end());
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+}
+
+// Quieter than this is silence for the test piece: the organ's release fades out at about this.
+constexpr int kHush = 50;
+
+int Peak(const Samples& samples) {
+  int peak = 0;
+  for (int16_t s : samples) peak = std::max(peak, std::abs(int{s}));
+  return peak;
+}
+
+double Rms(const Samples& samples) {
+  double sum = 0.0;
+  for (int16_t s : samples) sum += static_cast<double>(s) * s;
+  return samples.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(samples.size()));
+}
+
+// The left channel of interleaved stereo.
+Samples Left(const Samples& stereo) {
+  Samples left;
+  for (size_t i = 0; i < stereo.size(); i += kChannels) left.push_back(stereo[i]);
+  return left;
+}
+
+// How well `effect` matches `recording` from frame `start` on: the largest difference, sample by
+// sample. The mixer converts the mono effect to stereo through floats, so a perfect match differs
+// by a unit or two.
+int Mismatch(const Samples& recording, const Samples& effect, size_t start) {
+  if (start + effect.size() > recording.size()) return INT32_MAX;
+  int worst = 0;
+  for (size_t i = 0; i < effect.size(); ++i) {
+    worst = std::max(worst, std::abs(recording[start + i] - effect[i]));
+  }
+  return worst;
+}
+
+struct Match {
+  size_t offset = 0;
+  int worst = INT32_MAX;
+};
+
+// The best place for `effect` among the starts from `first` to `last`.
+Match BestMatch(const Samples& recording, const Samples& effect, size_t first, size_t last) {
+  Match best;
+  for (size_t start = first; start <= last; ++start) {
+    const int worst = Mismatch(recording, effect, start);
+    if (worst < best.worst) best = {start, worst};
+  }
+  return best;
+}
+
+// Where `effect` lies in a recording that is silent before it: lined up by the first loud sample.
+Match FindEffect(const Samples& recording, const Samples& effect) {
+  const auto loud = [](int16_t s) { return std::abs(int{s}) > 200; };
+  const auto inEffect = std::find_if(effect.begin(), effect.end(), loud) - effect.begin();
+  const auto inRecording =
+      std::find_if(recording.begin(), recording.end(), loud) - recording.begin();
+  const long guess = inRecording - inEffect;
+  if (guess < 0) return {};
+  return BestMatch(recording, effect, static_cast<size_t>(std::max(0L, guess - 16)),
+                   static_cast<size_t>(guess + 16));
+}
+
+class SdlAudioTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    recordingPath_ = fs::temp_directory_path() /
+                     ("pelaryn-audio-" + std::to_string(::getpid()) + "-" +
+                      testing::UnitTest::GetInstance()->current_test_info()->name() + ".raw");
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", recordingPath_.c_str(), 1);
+    setenv("SDL_DISKAUDIODELAY", diskDelay_, 1);
+    audio_ = std::make_unique<pelaryn::SdlAudio>();
+    ASSERT_EQ(audio_->SilenceReason(), "");
+    int rate = 0;
+    Uint16 format = 0;
+    int channels = 0;
+    ASSERT_NE(Mix_QuerySpec(&rate, &format, &channels), 0);
+    ASSERT_EQ(rate, kRate);
+    ASSERT_EQ(format, AUDIO_S16SYS);
+    ASSERT_EQ(channels, kChannels);
+  }
+
+  void TearDown() override {
+    audio_.reset();
+    std::error_code ignored;
+    fs::remove(recordingPath_, ignored);
+  }
+
+  pelaryn::MusicDevice& Music() { return audio_->Music(); }
+  pelaryn::SoundPlayer& Effects() { return audio_->Sound(); }
+
+  // Frames the disk driver has written so far.
+  size_t Recorded() const {
+    std::error_code error;
+    const auto bytes = fs::file_size(recordingPath_, error);
+    return error ? 0 : bytes / (2 * kChannels);
+  }
+
+  // `frames` frames of the recording from frame `from`, once the driver has written them; the
+  // driver runs at its own pace, so this polls, giving up only after a long time.
+  Samples Await(size_t from, size_t frames) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Recorded() < from + frames && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_GE(Recorded(), from + frames) << "the disk driver stopped writing";
+    std::ifstream in(recordingPath_, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from * 2 * kChannels));
+    Samples samples(frames * kChannels);
+    in.read(reinterpret_cast<char*>(samples.data()),
+            static_cast<std::streamsize>(samples.size() * 2));
+    samples.resize(static_cast<size_t>(in.gcount()) / 2);
+    return samples;
+  }
+
+  static constexpr size_t Frames(double seconds) { return static_cast<size_t>(seconds * kRate); }
+
+  // Milliseconds the disk driver rests after each 1024-frame buffer: 5 runs about four times
+  // faster than real time.
+  const char* diskDelay_ = "5";
+  fs::path recordingPath_;
+  std::unique_ptr<pelaryn::SdlAudio> audio_;
+};
+
+// At the pace of a real sound card, for what depends on the mixer and the game thread keeping
+// roughly in step.
+class SdlAudioRealTimeTest : public SdlAudioTest {
+ protected:
+  SdlAudioRealTimeTest() { diskDelay_ = "23"; }
+};
+
+TEST_F(SdlAudioTest, EveryPieceOfMusicIsHeard) {
+  for (const char* piece : {"title.mid", "1.mid", "2.mid", "boss1.mid", "boss2.mid"}) {
+    SCOPED_TRACE(piece);
+    ASSERT_TRUE(Music().Open(Sound(piece)));
+    EXPECT_EQ(Music().Mode(), "stopped");
+    Music().Play();
+    EXPECT_EQ(Music().Mode(), "playing");
+    const Samples heard = Await(Recorded(), Frames(2.0));
+    EXPECT_GT(Rms(heard), 500.0);
+    EXPECT_LT(Peak(heard), 32767) << "the music clips";
+    Music().Stop();
+    Music().Close();
+    EXPECT_EQ(Music().Mode(), "");
+  }
+}
+
+TEST_F(SdlAudioTest, EveryEffectIsHeardExactlyAsWritten) {
+  for (const char* effect :
+       {"damage.wav", "hit.wav", "getitem.wav", "bomshot.wav", "bosshit.wav", "explode.wav"}) {
+    SCOPED_TRACE(effect);
+    const Samples written = ReadWavSamples(kSoundDir / effect);
+    ASSERT_FALSE(written.empty());
+    const size_t mark = Recorded();
+    Effects().Play(Sound(effect), true);
+    const Samples heard = Left(Await(mark, written.size() + Frames(0.3)));
+    const Match match = FindEffect(heard, written);
+    EXPECT_LE(match.worst, 2);
+    // Then silence: the effect played once, alone.
+    const Samples after(
+        heard.begin() + static_cast<long>(std::min(heard.size(), match.offset + written.size())),
+        heard.end());
+    EXPECT_EQ(Peak(after), 0);
+  }
+}
+
+TEST_F(SdlAudioTest, MissingOrBrokenFilesStaySilentAndNothingEscapes) {
+  const fs::path junk =
+      fs::temp_directory_path() / ("pelaryn-junk-" + std::to_string(::getpid()) + ".mid");
+  std::ofstream(junk) << "this is not music";
+  const size_t mark = Recorded();
+  for (const std::string& path : {Sound("no-such-piece.mid"), junk.string(), std::string()}) {
+    EXPECT_FALSE(Music().Open(path)) << path;
+    EXPECT_EQ(Music().Mode(), "");
+    Music().Play();
+    Music().PlayFromStart();
+    EXPECT_EQ(Music().Mode(), "");
+    Music().Stop();
+    Music().Close();
+  }
+  Effects().Play(Sound("no-such-effect.wav"), true);
+  Effects().Play(Sound("no-such-effect.wav"), false);
+  Effects().Play(junk.string(), true);
+  Effects().Play("", false);
+  EXPECT_EQ(Peak(Await(mark, Frames(0.5))), 0);
+  fs::remove(junk);
+}
+
+TEST_F(SdlAudioTest, OpeningWhileOpenFailsAndKeepsTheFirst) {
+  ASSERT_TRUE(Music().Open(Sound("title.mid")));
+  EXPECT_FALSE(Music().Open(Sound("1.mid")));
+  EXPECT_EQ(Music().Mode(), "stopped");
+  Music().Play();
+  EXPECT_EQ(Music().Mode(), "playing");
+  EXPECT_FALSE(Music().Open(Sound("1.mid")));
+  EXPECT_EQ(Music().Mode(), "playing");
+  EXPECT_GT(Rms(Await(Recorded(), Frames(1.0))), 500.0);
+  Music().Stop();
+  Music().Close();
+  EXPECT_EQ(Music().Mode(), "");
+  EXPECT_TRUE(Music().Open(Sound("1.mid")));
+  Music().Close();
+}
+
+TEST_F(SdlAudioTest, StopSilencesAndPlayResumes) {
+  ASSERT_TRUE(Music().Open(Sound("1.mid")));
+  Music().Play();
+  EXPECT_GT(Rms(Await(Recorded(), Frames(1.0))), 500.0);
+  Music().Stop();
+  EXPECT_EQ(Music().Mode(), "stopped");
+  // A buffer already mixed may still be on its way; after that, nothing.
+  const Samples stopped = Await(Recorded(), Frames(0.6));
+  EXPECT_EQ(
+      Peak(Samples(stopped.begin() + static_cast<long>(Frames(0.2) * kChannels), stopped.end())),
+      0);
+  EXPECT_EQ(Music().Mode(), "stopped");
+  Music().Play();
+  EXPECT_EQ(Music().Mode(), "playing");
+  EXPECT_GT(Rms(Await(Recorded(), Frames(1.0))), 500.0);
+  Music().Close();
+}
+
+TEST_F(SdlAudioTest, PlayFromStartGoesBackToTheBeginning) {
+  // Sound for the first half second, then silence up to three seconds: once past the sound, only a
+  // real restart makes it heard again.
+  const fs::path piece =
+      fs::temp_directory_path() / ("pelaryn-restart-" + std::to_string(::getpid()) + ".mid");
+  WriteTestMidi(piece, 480, 2880);
+  ASSERT_TRUE(Music().Open(piece.string()));
+  const size_t start = Recorded();
+  Music().Play();
+  EXPECT_GT(Peak(Await(start, Frames(0.4))), 1000);
+  const Samples quiet = Await(start, Frames(1.6));
+  EXPECT_LT(Peak(Samples(quiet.end() - static_cast<long>(Frames(0.3) * kChannels), quiet.end())),
+            kHush)
+      << "the test piece should be silent after its chord";
+
+  // Playing: restart.
+  Music().PlayFromStart();
+  EXPECT_EQ(Music().Mode(), "playing");
+  EXPECT_GT(Peak(Await(Recorded(), Frames(0.5))), 1000);
+
+  // Stopped in the silent part: restart plays again too.
+  Await(Recorded(), Frames(1.2));
+  Music().Stop();
+  Music().PlayFromStart();
+  EXPECT_EQ(Music().Mode(), "playing");
+  EXPECT_GT(Peak(Await(Recorded(), Frames(0.5))), 1000);
+
+  // Restarts faster than a fresh copy loads wait for it and still play.
+  for (int i = 0; i < 5; ++i) Music().PlayFromStart();
+  EXPECT_EQ(Music().Mode(), "playing");
+  EXPECT_GT(Peak(Await(Recorded(), Frames(0.5))), 1000);
+  Music().Close();
+  fs::remove(piece);
+}
+
+TEST_F(SdlAudioRealTimeTest, ModeSaysStoppedAsSoonAsThePieceHasPlayedThroughAndItLoops) {
+  const fs::path piece =
+      fs::temp_directory_path() / ("pelaryn-end-" + std::to_string(::getpid()) + ".mid");
+  WriteTestMidi(piece, 240, 960);  // one second
+  ASSERT_TRUE(Music().Open(piece.string()));
+  const size_t start = Recorded();
+  Music().Play();
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (Music().Mode() == "playing" && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  ASSERT_EQ(Music().Mode(), "stopped");
+  const size_t heard = Recorded() - start;
+  // Not before the piece has been heard through (allowing for buffers still in flight), and not
+  // only once the synthesizer has let the last notes die away, which takes seconds more: the
+  // loop would have a hole.
+  EXPECT_GE(heard + 3 * 1024, Frames(1.0));
+  EXPECT_LT(heard, Frames(1.0 + 2.0));
+  Music().PlayFromStart();
+  EXPECT_EQ(Music().Mode(), "playing");
+  EXPECT_GT(Peak(Await(Recorded(), Frames(0.25))), 1000);
+  Music().Close();
+  fs::remove(piece);
+}
+
+TEST_F(SdlAudioTest, NonInterruptingEffectIsDroppedWhileOneSounds) {
+  const Samples explode = ReadWavSamples(kSoundDir / "explode.wav");
+  const Samples hit = ReadWavSamples(kSoundDir / "hit.wav");
+  const size_t mark = Recorded();
+  Effects().Play(Sound("explode.wav"), false);
+  Effects().Play(Sound("hit.wav"), false);
+  Effects().Play(Sound("getitem.wav"), false);
+  const Samples heard = Left(Await(mark, explode.size() + Frames(0.5)));
+  const Match match = FindEffect(heard, explode);
+  EXPECT_LE(match.worst, 2) << "the explosion was disturbed";
+  EXPECT_EQ(
+      Peak(Samples(heard.begin() + static_cast<long>(match.offset + explode.size()), heard.end())),
+      0)
+      << "a dropped effect played after all";
+
+  // Once the channel is free, the same request plays.
+  const size_t later = Recorded();
+  Effects().Play(Sound("hit.wav"), false);
+  EXPECT_LE(FindEffect(Left(Await(later, hit.size() + Frames(0.3))), hit).worst, 2);
+}
+
+TEST_F(SdlAudioTest, InterruptingEffectCutsIn) {
+  const Samples explode = ReadWavSamples(kSoundDir / "explode.wav");
+  const Samples damage = ReadWavSamples(kSoundDir / "damage.wav");
+  const size_t mark = Recorded();
+  Effects().Play(Sound("explode.wav"), false);
+  Await(mark, Frames(0.2));  // well into the explosion
+  Effects().Play(Sound("damage.wav"), true);
+  const Samples heard = Left(Await(mark, explode.size() + Frames(0.5)));
+
+  // The explosion sounds from its start until it is cut...
+  const Samples opening(explode.begin(), explode.begin() + static_cast<long>(Frames(0.1)));
+  const Match start = FindEffect(heard, opening);
+  ASSERT_LE(start.worst, 2);
+  size_t cut = start.offset;
+  while (cut < heard.size() && cut - start.offset < explode.size() &&
+         std::abs(heard[cut] - explode[cut - start.offset]) <= 2) {
+    ++cut;
+  }
+  EXPECT_GE(cut - start.offset, Frames(0.1));
+  EXPECT_LT(cut - start.offset, explode.size()) << "the explosion was never cut";
+  // ...and the damage effect plays whole from there (its first samples are faint, so the cut
+  // shows a little after it began).
+  const Match damageMatch = BestMatch(heard, damage, cut - std::min<size_t>(cut, 64), cut);
+  EXPECT_LE(damageMatch.worst, 2);
+}
+
+TEST_F(SdlAudioTest, RelativeNamesResolveAgainstTheCurrentFolder) {
+  const fs::path previous = fs::current_path();
+  fs::current_path(kSoundDir.parent_path());
+  const Samples hit = ReadWavSamples(kSoundDir / "hit.wav");
+  const size_t mark = Recorded();
+  Effects().Play("sound/hit.wav", true);
+  EXPECT_LE(FindEffect(Left(Await(mark, hit.size() + Frames(0.3))), hit).worst, 2);
+  fs::current_path(previous);
+}
+
+// Without a usable sound device the game still runs, silently, and says why once.
+TEST(SdlAudioWithoutDevice, FallsBackToSilenceAndKeepsTheDeviceRules) {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  pelaryn::SdlAudio audio;
+  unsetenv("SDL_AUDIODRIVER");
+  EXPECT_EQ(audio.SilenceReason().rfind("no sound: ", 0), 0u) << audio.SilenceReason();
+  EXPECT_EQ(audio.SilenceReason().find('\n'), std::string::npos);
+  EXPECT_STREQ(SDL_GetCurrentAudioDriver(), "dummy");
+
+  pelaryn::MusicDevice& music = audio.Music();
+  ASSERT_TRUE(music.Open(Sound("title.mid")));
+  EXPECT_FALSE(music.Open(Sound("1.mid")));
+  music.Play();
+  EXPECT_EQ(music.Mode(), "playing");
+  music.Stop();
+  EXPECT_EQ(music.Mode(), "stopped");
+  music.PlayFromStart();
+  EXPECT_EQ(music.Mode(), "playing");
+  music.Close();
+  EXPECT_EQ(music.Mode(), "");
+  audio.Sound().Play(Sound("hit.wav"), true);
+  audio.Sound().Play(Sound("no-such-effect.wav"), false);
+}
+
+TEST(SdlAudioWithoutSoundFont, SaysSoAndStillPlaysEffects) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  pelaryn::SdlAudio audio("/no/such/soundfont.sf2");
+  unsetenv("SDL_AUDIODRIVER");
+  EXPECT_NE(audio.SilenceReason().find("/no/such/soundfont.sf2"), std::string::npos)
+      << audio.SilenceReason();
+  audio.Sound().Play(Sound("hit.wav"), true);
+  EXPECT_NE(Mix_Playing(0), 0);
+}
+
+}  // namespace

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+#include "Synth.h"
+
+namespace pelaryn {
+
+// A RIFF/WAVE file, 16-bit PCM mono at kSampleRate; samples are rounded and limited to the range.
+std::vector<uint8_t> EncodeWav(const Samples& samples);
+
+// False when the file cannot be written.
+bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace pelaryn
