@@ -13,7 +13,7 @@ void PutLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 }
 
 void PutTag(std::vector<uint8_t>& out, std::string_view tag) {
-  out.insert(out.end(), tag.begin(), tag.end());
+  for (const char c : tag) out.push_back(static_cast<uint8_t>(c));
 }
 
 }  // namespace
@@ -23,6 +23,7 @@ std::vector<uint8_t> EncodeWav(const Samples& samples) {
   constexpr int kBytesPerSample = 2;
   const auto dataBytes = static_cast<uint32_t>(samples.size() * kBytesPerSample);
   std::vector<uint8_t> out;
+  out.reserve(44 + dataBytes);
   PutTag(out, "RIFF");
   PutLittleEndian(out, 36 + dataBytes, 4);
   PutTag(out, "WAVE");
