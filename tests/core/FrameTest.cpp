@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
 #include "../TestGame.h"
 #include "player/Scroll.h"
 
@@ -134,6 +138,59 @@ TEST(Frame, TheShipStandsAtItsPlaceAndAHitPlaysSixFramesOfEffect) {
   EXPECT_EQ(allRed, (std::vector<bool>{false, true, false, false, false, false, false}));
   // Ring, flash, flare, flare, then nothing (the cell lies beyond the sheet).
   EXPECT_EQ(changed, (std::vector<bool>{true, true, true, true, false, false, false}));
+}
+
+}  // namespace pelaryn
+
+namespace pelaryn {
+
+TEST(Frame, AFinishedGameStartsTheNextFromScratchWithoutNesting) {
+  testing::TestGame t(false);
+  int games = 0, overs = 0;
+  std::vector<int16_t> livesAtStart;
+  t.game.OnGameStarted = [&](GameState& s) {
+    ++games;
+    livesAtStart.push_back(s.Life);
+    s.Life = 1;  // the first shot that lands ends it
+  };
+  t.game.OnGameOver = [&] {
+    if (++overs == 2) t.game.RequestExit();
+  };
+  EXPECT_EQ(t.game.Run(), 0);
+  EXPECT_EQ(games, 2);
+  EXPECT_EQ(overs, 2);
+  EXPECT_EQ(livesAtStart, (std::vector<int16_t>{10, 10}));
+  EXPECT_FALSE(t.platform.RecordedMusic().IsOpen());
+}
+
+TEST(Frame, UnreadableBackgroundsLeaveABlackField) {
+  const std::string dir = std::filesystem::temp_directory_path().string();
+  const std::string text = dir + "/pelaryn-not-a-picture.bmp";
+  std::ofstream(text) << "this is not a picture";
+  // A BMP header that promises 100000 x 100000 pixels.
+  const std::string huge = dir + "/pelaryn-huge.bmp";
+  {
+    unsigned char header[54] = {'B', 'M'};
+    header[10] = 54;
+    header[14] = 40;
+    const uint32_t side = 100000;
+    std::memcpy(header + 18, &side, 4);
+    std::memcpy(header + 22, &side, 4);
+    header[26] = 1;
+    header[28] = 24;
+    std::ofstream(huge, std::ios::binary).write(reinterpret_cast<const char*>(header), 54);
+  }
+  for (const std::string& path : {std::string(), dir + "/pelaryn-missing.bmp", text, huge}) {
+    Surface out;
+    EXPECT_FALSE(DecodePictureFile(path, out)) << path;
+    testing::TestGame t(false);
+    t.game.OnSettingsLoaded = [&](GameState& s) { s.BackSetting.BackImagePath = path; };
+    t.Start();
+    EXPECT_EQ(t.game.BackgroundPicture().Width(), 300);
+    EXPECT_EQ(t.game.BackgroundPicture().Height(), 400);
+    t.Frames(1);
+    EXPECT_EQ(t.Field().Pixel(10, 390), Rgb(0, 0, 0)) << path;
+  }
 }
 
 }  // namespace pelaryn

@@ -49,6 +49,22 @@ TEST(Sim, TheSameArgumentsGiveByteIdenticalGames) {
   EXPECT_NE(a.FinalJson.find("\"Guriguri\":true"), std::string::npos);
 }
 
+TEST(Sim, TheRunStopsWhereTheGameEndsAndReportsIt) {
+  SimOptions options;
+  options.Frames = 100000;
+  options.Settings = {{"Life", "1"}, {"InitialDifficulty", "20"}};
+  options.DumpFile = TempFile("over.json");
+  const SimResult r = RunOk(options);
+  EXPECT_TRUE(r.GameOver);
+  EXPECT_LT(r.Frames, 100000u);
+  std::ifstream in(options.DumpFile);
+  std::string dump((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(dump.find("\"GameOver\":true"), std::string::npos);
+  EXPECT_NE(dump.find("\"Frame\":" + std::to_string(r.Frames) + ","), std::string::npos);
+  EXPECT_NE(dump.find("\"Life\":0,"), std::string::npos);
+  EXPECT_NE(dump.find("\"sound/damage.wav\":36"), std::string::npos);  // the hit, then 35
+}
+
 TEST(Sim, ArgumentsAndScriptsAreCheckedBeforeAnythingRuns) {
   std::string error;
   EXPECT_FALSE(ParseSimArguments({"--frames", "0"}, error));

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QIcon>
 #include <QMenuBar>
 
 #include "core/Game.h"
@@ -11,6 +12,11 @@ namespace pelaryn {
 
 MainWindow::MainWindow() {
   setWindowTitle(QStringLiteral("ヴェルガード"));
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/icon-%1.png").arg(size), QSize(size, size));
+  }
+  setWindowIcon(icon);
   field_ = new PlayField(this);
   setCentralWidget(field_);
 
