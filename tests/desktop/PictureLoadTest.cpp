@@ -44,7 +44,7 @@ std::vector<unsigned char> Rle8Bitmap() {
   const unsigned char palette[] = {255, 0, 0, 0, 0, 0, 255, 0};  // blue, red (as B, G, R, 0)
   std::copy(std::begin(palette), std::end(palette), b.begin() + 54);
   const unsigned char runs[] = {4, 1, 0, 0, 4, 0, 0, 0, 0, 1};  // bottom row first
-  b.insert(b.end(), std::begin(runs), std::end(runs));
+  for (const unsigned char byte : runs) b.push_back(byte);
   Put32(b, 2, static_cast<uint32_t>(b.size()));
   Put32(b, 34, sizeof runs);
   return b;
