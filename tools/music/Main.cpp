@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "Pieces.h"
+#include "common/WriteFile.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <stdexcept>
 
 namespace pelaryn {
@@ -114,14 +113,6 @@ std::vector<uint8_t> EncodeMidiFile(uint16_t ticksPerQuarter, const std::vector<
     file.insert(file.end(), chunk.begin(), chunk.end());
   }
   return file;
-}
-
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
 }
 
 }  // namespace pelaryn

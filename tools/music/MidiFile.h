@@ -46,7 +46,5 @@ class MidiTrack {
 std::vector<uint8_t> EncodeMidiFile(uint16_t ticksPerQuarter, const std::vector<MidiTrack>& tracks,
                                     uint32_t endTick);
 
-// False when the file cannot be written.
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace pelaryn

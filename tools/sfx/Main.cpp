@@ -5,6 +5,7 @@
 
 #include "Effects.h"
 #include "Wav.h"
+#include "common/WriteFile.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {

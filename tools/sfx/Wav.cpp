@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <string_view>
 
 namespace pelaryn {
@@ -42,14 +41,6 @@ std::vector<uint8_t> EncodeWav(const Samples& samples) {
     PutLittleEndian(out, static_cast<uint32_t>(static_cast<int16_t>(value)), 2);
   }
   return out;
-}
-
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()),
-            static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  return static_cast<bool>(out);
 }
 
 }  // namespace pelaryn

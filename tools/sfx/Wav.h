@@ -11,7 +11,5 @@ namespace pelaryn {
 // A RIFF/WAVE file, 16-bit PCM mono at kSampleRate; samples are rounded and limited to the range.
 std::vector<uint8_t> EncodeWav(const Samples& samples);
 
-// False when the file cannot be written.
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace pelaryn
