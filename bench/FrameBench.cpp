@@ -3,7 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
-#include "core/Game.h"
+#include "game/Game.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "render/Pictures.h"
 

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "core/Game.h"
+#include "game/Game.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "render/Pictures.h"
 

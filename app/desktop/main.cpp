@@ -4,7 +4,7 @@
 #include <QFont>
 #include <cstdio>
 
-#include "core/Game.h"
+#include "game/Game.h"
 #include "platform/desktop/DesktopPlatform.h"
 #include "platform/desktop/MainWindow.h"
 #include "platform/desktop/PlayField.h"
@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("pelaryn"));
   QApplication::setApplicationDisplayName(QStringLiteral("ヴェルガード"));
-  // IPA P Gothic stands in for the proportional gothic face the game was designed with.
+  // IPA P Gothic: a proportional gothic face that holds every Japanese caption of the game.
   QFont font(QStringLiteral("IPAPGothic"));
   font.setPointSize(9);
   QApplication::setFont(font);

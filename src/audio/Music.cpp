@@ -1,10 +1,12 @@
 #include "audio/Music.h"
 
+#include "base/Paths.h"
+
 namespace pelaryn {
 
 void PlayMusic(Platform& platform, const std::string& path) {
   MusicDevice& music = platform.Music();
-  music.Open(path);
+  music.Open(ResolveInProgramFolder(platform.ProgramFolder(), path));
   music.Play();
 }
 
@@ -19,7 +21,7 @@ void KeepMusicLooping(Platform& platform) {
   if (music.Mode().substr(0, 7) == "stopped") music.PlayFromStart();
 }
 
-void StartPlayMusic(GameContext& g) {
+void StartPlayMusic(CoreContext& g) {
   GameState& s = g.s;
   if (s.Bgm[0].Enabled && s.Bgm[1].Enabled) {
     s.BgmIndex = static_cast<int16_t>(2.0 * g.random.Next());
@@ -33,18 +35,21 @@ void StartPlayMusic(GameContext& g) {
   PlayMusic(g.platform, s.Bgm[s.BgmIndex].Path);
 }
 
-void StopMusicAndClearField(GameContext& g) {
+void StopMusicAndClearField(CoreContext& g) {
   GameState& s = g.s;
   StopMusic(g.platform);
   s.InvincibleFrames = 0;
-  for (int i = 0; i < PlayerShotCount; ++i) {
-    s.PlayerShots[i].Active() = 0;
-    s.Enemies[i].Life() = 0;
-    s.Enemies[i].DX = 0;
-    s.EnemyShotState[i] = 0;
+  for (Entity& shot : s.PlayerShots) shot.Active() = 0;
+  for (Entity& enemy : s.Enemies) {
+    enemy.Life() = 0;
+    enemy.DX = 0;
   }
-  for (int i = 0; i <= s.BossBombMax && i < BossBombCount; ++i) s.BossBombs[i].State = 0;
-  for (int i = 0; i <= s.BossBulletMax && i < BossBulletCount; ++i) s.BossBullets[i].State = 0;
+  for (int16_t& shotState : s.EnemyShotState) shotState = 0;
+  // The highest slot in use comes from the difficulty and may lie beyond the table.
+  for (int i = 0; i <= LastSlot(s.BossBombMax, BossBombCount); ++i) s.BossBombs[i].State = 0;
+  for (int i = 0; i <= LastSlot(s.BossBulletMax, BossBulletCount); ++i) {
+    s.BossBullets[i].State = 0;
+  }
 }
 
 }  // namespace pelaryn

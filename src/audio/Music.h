@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/GameContext.h"
+#include "base/CoreContext.h"
 
 namespace pelaryn {
 
@@ -18,9 +18,9 @@ void KeepMusicLooping(Platform& platform);
 
 // Chooses the play music for a new game or after a boss: one random draw only when both slots
 // are enabled; with neither enabled nothing plays and BgmIndex keeps its value.
-void StartPlayMusic(GameContext& g);
+void StartPlayMusic(CoreContext& g);
 
 // Silences the music and frees every shot, enemy, enemy shot, boss bomb and boss bullet.
-void StopMusicAndClearField(GameContext& g);
+void StopMusicAndClearField(CoreContext& g);
 
 }  // namespace pelaryn

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "core/GameContext.h"
+#include "base/CoreContext.h"
 
 namespace pelaryn {
 
@@ -17,7 +17,7 @@ inline constexpr std::string_view Explode = "sound/explode.wav";
 
 // Plays one effect when the sound-effect switch is on; an interrupting effect cuts the one that
 // plays, a non-interrupting one is dropped while another still sounds.
-inline void PlaySoundEffect(GameContext& g, std::string_view file, bool interrupt) {
+inline void PlaySoundEffect(CoreContext& g, std::string_view file, bool interrupt) {
   if (g.s.SoundEffectsOn) g.platform.Sound().Play(file, interrupt);
 }
 

@@ -5,8 +5,9 @@
 
 #include "audio/Music.h"
 #include "audio/SoundEffects.h"
-#include "core/Arith.h"
+#include "base/Arith.h"
 #include "enemies/BossWeapons.h"
+#include "render/Cells.h"
 
 namespace pelaryn {
 namespace {
@@ -43,9 +44,9 @@ void Defeat(GameContext& g) {
   s.Boss.Life() = -25;
   s.Level = Sat16(int64_t{s.Level} + 1 + s.DifficultySkip);
   PlaySoundEffect(g, sound::Hit, false);
-  for (int i = 0; i <= s.BossBulletMax; ++i) s.BossBullets[i].State = 0;
-  for (int i = 0; i <= s.BossBombMax; ++i) s.BossBombs[i].State = 0;
-  for (int i = 0; i <= s.BossRainMax; ++i) s.BossRain[i].State = 0;
+  for (int i = 0; i <= LastSlot(s.BossBulletMax, BossBulletCount); ++i) s.BossBullets[i].State = 0;
+  for (int i = 0; i <= LastSlot(s.BossBombMax, BossBombCount); ++i) s.BossBombs[i].State = 0;
+  for (int i = 0; i <= LastSlot(s.BossRainMax, BossRainCount); ++i) s.BossRain[i].State = 0;
   s.BossBulletMax = static_cast<int16_t>(std::min(3 * s.Level + 20, BossBulletCount - 1));
   s.BossBombMax = static_cast<int16_t>(std::min(s.Level / 4 + 2, BossBombCount - 1));
   s.BossRainMax = static_cast<int16_t>(std::min(s.Level + 10, BossRainCount - 1));
@@ -62,16 +63,16 @@ void InitBoss(GameContext& g) {
   b.Kind = Sat16(Floor(2 * g.random.Next()));
   const int16_t life = Sat16(10 * int64_t{s.Level} + 50);
   if (b.Kind == 0) {
-    b.SrcX = 0;
-    b.SrcY = 128;
+    b.SrcX = Cell::Sun(0).X;
+    b.SrcY = Cell::Sun(0).Y;
     b.X = 60;
     b.Y = 100;
     b.DX = 10;
     b.W = 64;
     b.H = 48;
   } else {
-    b.SrcX = 0;
-    b.SrcY = 176;
+    b.SrcX = Cell::Moon.X;
+    b.SrcY = Cell::Moon.Y;
     b.X = 120;
     b.Y = 30;
     b.DX = 0;

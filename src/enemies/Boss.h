@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/GameContext.h"
+#include "render/GameContext.h"
 
 namespace pelaryn {
 

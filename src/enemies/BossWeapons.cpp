@@ -3,8 +3,9 @@
 #include <cmath>
 
 #include "audio/SoundEffects.h"
-#include "core/Arith.h"
+#include "base/Arith.h"
 #include "enemies/Collisions.h"
+#include "render/Cells.h"
 
 namespace pelaryn {
 namespace {
@@ -34,7 +35,7 @@ void Spray(GameContext& g) {
     } else if (b.State != 0) {
       b.X = Sat16(b.X + b.DX);
       b.Y = Sat16(b.Y + b.DY);
-      g.Sprite(b.X, b.Y, 8, 8, 64, 16);
+      g.Sprite(b.X, b.Y, Cell::Bullet.W, Cell::Bullet.H, Cell::Bullet.X, Cell::Bullet.Y);
       if (b.X > g.PicMain.Width() || b.Y > g.PicMain.Height() || b.X < 0 || b.Y < 0) b.State = 0;
     }
   }
@@ -53,7 +54,8 @@ void SteerFireball(GameContext& g, Entity& f) {
   f.Y = Sat16(f.Y + f.DY);
   f.DY = std::clamp<int16_t>(f.DY, -12, 12);
   f.DX = std::clamp<int16_t>(f.DX, -10, 10);
-  g.Sprite(f.X, f.Y, 16, 16, 32 + 16 * s.BlinkFrame, 0);
+  const CellRect cell = Cell::Fireball(s.BlinkFrame);
+  g.Sprite(f.X, f.Y, cell.W, cell.H, cell.X, cell.Y);
   if (f.X > g.PicMain.Width() + 50 || f.Y > g.PicMain.Height() + 50 || f.Y < -20 || f.X < -50) {
     f.State = 0;
   }
@@ -96,8 +98,8 @@ void LaunchNeedle(GameContext& g) {
     n.H = 16;
     n.DX = 0;
     n.DY = Sat16(Round(8 * g.random.Next() + 8));
-    n.SrcX = 72;
-    n.SrcY = 0;
+    n.SrcX = Cell::Beam.X;
+    n.SrcY = Cell::Beam.Y;
     return;
   }
 }
@@ -138,8 +140,8 @@ void LaunchBomb(GameContext& g) {
     b.DX = Sat16(Round(3 * r.Next() - 6 + towardsX * static_cast<double>(v)));
     b.DY = Sat16(Round(4 * r.Next() - 6 + towardsY * static_cast<double>(v)));
     b.Fuse() = Sat16(Round((20 * r.Next() + b.Dist() - 2 * s.Level) * 40));
-    b.SrcX = 48;
-    b.SrcY = 16;
+    b.SrcX = Cell::GlassSphere.X;
+    b.SrcY = Cell::GlassSphere.Y;
     return;
   }
 }
@@ -188,7 +190,7 @@ void FlyBurstBullets(GameContext& g) {
     if (b.X > g.PicMain.Width() || b.Y > g.PicMain.Height() || b.Y < -b.H || b.X < -b.W) {
       b.State = 0;
     }
-    g.Sprite(b.X, b.Y, 8, 8, 64, 16);
+    g.Sprite(b.X, b.Y, Cell::Bullet.W, Cell::Bullet.H, Cell::Bullet.X, Cell::Bullet.Y);
     b.X = Sat16(b.X + b.DX);
     b.Y = Sat16(b.Y + b.DY);
   }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "audio/SoundEffects.h"
-#include "core/Arith.h"
+#include "base/Arith.h"
 #include "enemies/Item.h"
 
 namespace pelaryn {

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/GameContext.h"
+#include "render/GameContext.h"
 
 namespace pelaryn {
 

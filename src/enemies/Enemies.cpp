@@ -1,6 +1,7 @@
 #include "enemies/Enemies.h"
 
-#include "core/Arith.h"
+#include "base/Arith.h"
+#include "render/Cells.h"
 
 namespace pelaryn {
 namespace {
@@ -42,14 +43,16 @@ void MoveAlive(GameContext& g, Entity& e) {
   if (e.X > width) e.X = static_cast<int16_t>(-e.W);
   if (e.X < -e.W) e.X = Sat16(width);
   if (e.Y > height || e.Y < -e.H) e.Life() = 0;
-  g.Sprite(e.X, e.Y, e.W, e.H, 32 * s.BlinkFrame, 32 * e.Kind);
+  const CellRect cell = Cell::Enemy(e.Kind, s.BlinkFrame);
+  g.Sprite(e.X, e.Y, e.W, e.H, cell.X, cell.Y);
 }
 
 void MoveWreck(GameContext& g, Entity& e) {
   const BackSettingRecord& b = g.s.BackSetting;
   e.X = Sat16(Round(e.X + 1.1 * b.ScrollYoko));
   e.Y = Sat16(Round(e.Y + 1.1 * b.ScrollTate));
-  g.Sprite(e.X, e.Y, 32, 32, 64 + 32 * ((-e.Life()) % 2), 32);
+  const CellRect blast = Cell::Blast((-e.Life()) % 2);
+  g.Sprite(e.X, e.Y, blast.W, blast.H, blast.X, blast.Y);
   ++e.Life();
 }
 

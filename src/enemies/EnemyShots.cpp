@@ -2,7 +2,8 @@
 
 #include <cmath>
 
-#include "core/Arith.h"
+#include "base/Arith.h"
+#include "render/Cells.h"
 
 namespace pelaryn {
 namespace {
@@ -42,9 +43,11 @@ void Fly(GameContext& g, int i) {
     s.EnemyShotState[i] = 0;
   }
   if (s.Enemies[i].Kind == 3) {
-    g.Sprite(s.EnemyShotX[i], s.EnemyShotY[i], s.EnemyShotW, 2 * s.EnemyShotH, 72, 0);
+    g.Sprite(s.EnemyShotX[i], s.EnemyShotY[i], s.EnemyShotW, 2 * s.EnemyShotH, Cell::Beam.X,
+             Cell::Beam.Y);
   } else {
-    g.Sprite(s.EnemyShotX[i], s.EnemyShotY[i], s.EnemyShotW, s.EnemyShotH, 64, 16);
+    g.Sprite(s.EnemyShotX[i], s.EnemyShotY[i], s.EnemyShotW, s.EnemyShotH, Cell::Bullet.X,
+             Cell::Bullet.Y);
   }
 }
 

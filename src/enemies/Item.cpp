@@ -1,7 +1,8 @@
 #include "enemies/Item.h"
 
 #include "audio/SoundEffects.h"
-#include "core/Arith.h"
+#include "base/Arith.h"
+#include "render/Cells.h"
 
 namespace pelaryn {
 
@@ -11,8 +12,8 @@ void ReleaseHeart(GameContext& g, const Entity& enemy) {
   item.X = enemy.X;
   item.Y = enemy.Y;
   item.DY = Sat16(Round(3 * g.random.Next() + 3));
-  item.SrcX = 32;
-  item.SrcY = 16;
+  item.SrcX = Cell::Heart.X;
+  item.SrcY = Cell::Heart.Y;
   item.W = 16;
   item.H = 16;
 }

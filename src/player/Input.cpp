@@ -1,6 +1,6 @@
 #include "player/Input.h"
 
-#include "core/Arith.h"
+#include "base/Arith.h"
 #include "player/Movement.h"
 #include "player/Shots.h"
 

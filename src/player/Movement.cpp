@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "core/Arith.h"
+#include "base/Arith.h"
 
 namespace pelaryn {
 namespace {

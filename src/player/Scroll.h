@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/GameState.h"
-#include "core/Random.h"
+#include "base/GameState.h"
+#include "base/Random.h"
 
 namespace pelaryn {
 

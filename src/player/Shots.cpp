@@ -1,6 +1,7 @@
 #include "player/Shots.h"
 
-#include "core/Arith.h"
+#include "base/Arith.h"
+#include "render/Cells.h"
 
 namespace pelaryn {
 namespace {
@@ -44,7 +45,7 @@ void MoveShots(GameContext& g) {
     shot.X = Sat16(shot.X + shot.DX);
     shot.Y = Sat16(shot.Y - shot.DY);
     if (shot.X > g.PicMain.Width() || shot.Y < -shot.H || shot.X < -shot.W) shot.Active() = 0;
-    g.Sprite(shot.X, shot.Y, shot.W, shot.H, 64, 0);
+    g.Sprite(shot.X, shot.Y, shot.W, shot.H, Cell::PlayerShot.X, Cell::PlayerShot.Y);
   }
 }
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "core/GameContext.h"
+#include "render/GameContext.h"
 
 namespace pelaryn {
 
@@ -27,7 +27,7 @@ void DrawComboGauge(GameContext& g);
 // The boss's life as rainbow columns shrinking towards the bottom-right corner.
 void DrawBossLifeGauge(GameContext& g);
 
-// The counter of a finished long combo, following the ship sideways; counts itself down.
+// The counter of a finished long combo, following the ship sideways.
 void DrawComboPopup(GameContext& g);
 
 }  // namespace pelaryn

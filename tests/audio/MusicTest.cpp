@@ -6,7 +6,7 @@
 
 #include "../TestGame.h"
 #include "audio/SoundEffects.h"
-#include "core/Phase.h"
+#include "game/Phase.h"
 
 namespace pelaryn {
 

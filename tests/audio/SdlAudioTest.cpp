@@ -414,14 +414,16 @@ TEST_F(SdlAudioTest, InterruptingEffectCutsIn) {
   EXPECT_LE(damageMatch.worst, 2);
 }
 
-TEST_F(SdlAudioTest, RelativeNamesResolveAgainstTheCurrentFolder) {
-  const fs::path previous = fs::current_path();
-  fs::current_path(kSoundDir.parent_path());
+TEST_F(SdlAudioTest, RelativeNamesResolveAgainstTheProgramFolder) {
+  // Wherever the program was started from, "sound/hit.wav" is the file beside the program.
+  audio_.reset();
+  audio_ = std::make_unique<pelaryn::SdlAudio>(std::string(pelaryn::kDefaultSoundFont),
+                                               kSoundDir.parent_path().string());
+  ASSERT_NE(fs::current_path(), kSoundDir.parent_path());
   const Samples hit = ReadWavSamples(kSoundDir / "hit.wav");
   const size_t mark = Recorded();
   Effects().Play("sound/hit.wav", true);
   EXPECT_LE(FindEffect(Left(Await(mark, hit.size() + Frames(0.3))), hit).worst, 2);
-  fs::current_path(previous);
 }
 
 // Without a usable sound device the game still runs, silently, and says why once.

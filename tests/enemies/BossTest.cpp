@@ -6,9 +6,9 @@
 
 #include "../TestGame.h"
 #include "audio/SoundEffects.h"
-#include "core/Phase.h"
 #include "enemies/Boss.h"
 #include "enemies/BossWeapons.h"
+#include "game/Phase.h"
 
 namespace pelaryn {
 

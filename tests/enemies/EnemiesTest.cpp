@@ -5,9 +5,12 @@
 #include "../TestGame.h"
 #include "audio/SoundEffects.h"
 #include "enemies/Collisions.h"
+#include "enemies/Combo.h"
 #include "enemies/Enemies.h"
 #include "enemies/EnemyShots.h"
 #include "enemies/Item.h"
+#include "game/Phase.h"
+#include "player/ShipDestruction.h"
 
 namespace pelaryn {
 
@@ -125,6 +128,11 @@ TEST(Enemies, MovementWrapsAtTheSidesAndLeavesAtTopAndBottom) {
   EXPECT_EQ(wreck.Y, 53);  // round(50 + 3.3)
   EXPECT_EQ(wreck.X, 48);  // round(50 - 2.2)
   EXPECT_EQ(wreck.Life(), -9);
+  t.s.BackSetting.ScrollTate = 10;
+  t.s.BackSetting.ScrollYoko = 5;
+  MoveEnemies(t.g);
+  EXPECT_EQ(wreck.Y, 64);  // 53 + round(11.0)
+  EXPECT_EQ(wreck.X, 54);  // 48 + round(5.5), the tie to even
 }
 
 TEST(Enemies, ShotsAimAtTheShipAndNeedlesFallAtTheirOwnSpeed) {
@@ -317,6 +325,56 @@ TEST(Enemies, TheDestroyedShipExplodesThirtyFiveFramesThenFifteenQuietOnes) {
   EXPECT_EQ(overAt - start, 51u);
   EXPECT_EQ(t.Sounds(sound::Damage) - damageBefore, 35);
   EXPECT_EQ(t.game.PendingRequest(), Game::Request::Restart);
+}
+
+TEST(Enemies, OnlyAChainOfTenOrMoreShowsItsPopupWhenItRunsOut) {
+  Scene t;
+  t.s.Combo = 10;
+  t.s.ComboTimer = 2;
+  StartComboPopup(t.s);
+  EXPECT_EQ(t.s.ComboPopupTimer, 0);  // still running
+  StartComboPopup(t.s);
+  EXPECT_EQ(t.s.ComboTimer, 0);
+  EXPECT_EQ(t.s.ComboPopupTimer, 50);
+  EXPECT_EQ(t.s.ComboPopupDigits, 3);
+  EXPECT_EQ(t.s.ComboPopupValue, 10);
+  StartComboPopup(t.s);  // a timer at 0 stays there and starts nothing again
+  EXPECT_EQ(t.s.ComboTimer, 0);
+  for (int frame = 0; frame < 50; ++frame) ComboPopup(t.g);
+  EXPECT_EQ(t.s.ComboPopupTimer, 0);
+
+  Scene nine;
+  nine.s.Combo = 9;
+  nine.s.ComboTimer = 1;
+  StartComboPopup(nine.s);
+  EXPECT_EQ(nine.s.ComboPopupTimer, 0);
+}
+
+TEST(Enemies, ExplosionsTakeFourRandomNumbersEachThreeForTheShipElevenForTheBoss) {
+  Scene ship;
+  ship.s.Player.State = -50;
+  std::vector<uint64_t> draws;
+  for (int frame = 0; frame < 51; ++frame) {
+    const uint64_t before = ship.random.Draws();
+    const bool goesOn = PlayDestroyedShip(ship.g);
+    draws.push_back(ship.random.Draws() - before);
+    EXPECT_EQ(goesOn, frame < 50) << frame;
+  }
+  EXPECT_EQ(draws[0], 12u);
+  EXPECT_EQ(draws[34], 12u);
+  EXPECT_EQ(draws[35], 0u);  // the quiet frames
+  EXPECT_EQ(ship.s.Player.State, 0);
+
+  Scene boss;
+  boss.s.Boss.Life() = -25;
+  boss.s.Boss.W = 64;
+  const uint64_t start = boss.random.Draws();
+  DestructionEffects(boss.g);
+  EXPECT_EQ(boss.random.Draws() - start, 44u);
+  boss.s.Boss.Life() = -4;
+  const uint64_t flare = boss.random.Draws();
+  DestructionEffects(boss.g);
+  EXPECT_EQ(boss.random.Draws() - flare, 0u);
 }
 
 }  // namespace pelaryn

@@ -122,7 +122,7 @@ TEST(StatusDisplay, TheComboPopupFollowsTheShip) {
   t.s.ComboPopupDigits = static_cast<int16_t>(NumberPlaces(10));
   t.s.ComboPopupValue = 10;
   DrawComboPopup(t.g);
-  EXPECT_EQ(t.s.ComboPopupTimer, 49);
+  EXPECT_EQ(t.s.ComboPopupTimer, 50);  // drawing changes nothing; the popup counts itself
   Surface withBar = t.blank;
   DrawSprite(withBar, t.pictures.Sheet, 131, 155, 35, 13, 93, 108);
   EXPECT_TRUE(ShowsCell(t.field, withBar, t.pictures.Sheet, 155, 150, 13, 20, 65, 65));

@@ -46,5 +46,4 @@ class MidiTrack {
 std::vector<uint8_t> EncodeMidiFile(uint16_t ticksPerQuarter, const std::vector<MidiTrack>& tracks,
                                     uint32_t endTick);
 
-
 }  // namespace pelaryn

@@ -19,7 +19,7 @@ namespace pelaryn {
 DesktopPlatform::DesktopPlatform(MainWindow& window)
     : window_(window),
       joystick_(std::make_unique<SdlJoystick>()),
-      audio_(std::make_unique<SdlAudio>()) {
+      audio_(std::make_unique<SdlAudio>(std::string(kDefaultSoundFont), ProgramFolder())) {
   if (!audio_->SilenceReason().empty()) {
     std::fprintf(stderr, "pelaryn: %s\n", audio_->SilenceReason().c_str());
   }
@@ -34,7 +34,7 @@ DesktopPlatform::~DesktopPlatform() {
 uint32_t DesktopPlatform::TimeGetTime() {
   const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - start_);
-  return static_cast<uint32_t>(ms.count());  // wraps like the counter it stands for
+  return static_cast<uint32_t>(ms.count());  // wraps after about 49.7 days; callers subtract
 }
 
 void DesktopPlatform::Sleep(uint32_t ms) {

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <memory>
 
-#include "platform/Platform.h"
+#include "base/Platform.h"
 
 namespace pelaryn {
 

@@ -5,7 +5,7 @@
 #include <QIcon>
 #include <QMenuBar>
 
-#include "core/Game.h"
+#include "game/Game.h"
 #include "platform/desktop/PlayField.h"
 
 namespace pelaryn {

@@ -3,7 +3,7 @@
 #include <QMainWindow>
 #include <array>
 
-#include "core/Menu.h"
+#include "base/Menu.h"
 
 class QAction;
 

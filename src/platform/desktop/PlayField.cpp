@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/GameContext.h"
-#include "platform/Platform.h"
+#include "base/Platform.h"
+#include "render/GameContext.h"
 #include "render/Surface.h"
 
 namespace pelaryn {

@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/Paths.h"
+
 namespace pelaryn {
 namespace {
 
@@ -293,13 +295,14 @@ void SdlSoundPlayer::Play(std::string_view file, bool interrupt) {
 Mix_Chunk* SdlSoundPlayer::Load(std::string_view file) {
   const auto found = chunks_.find(file);
   if (found != chunks_.end()) return found->second.get();
-  ChunkPtr chunk(Mix_LoadWAV(std::string(file).c_str()));
+  const std::string path = ResolveInProgramFolder(folder_, std::string(file));
+  ChunkPtr chunk(Mix_LoadWAV(path.c_str()));
   return chunks_.emplace(std::string(file), std::move(chunk)).first->second.get();
 }
 
 // ---- Owner ----
 
-SdlAudio::SdlAudio(const std::string& soundFont) {
+SdlAudio::SdlAudio(const std::string& soundFont, const std::string& programFolder) {
   // Without this SDL takes over SIGINT and SIGTERM, and the game no longer ends on them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (!OpenMixer()) {
@@ -320,7 +323,7 @@ SdlAudio::SdlAudio(const std::string& soundFont) {
     }
   }
   music_ = std::make_unique<SdlMusicDevice>(mixerOpen_);
-  sound_ = std::make_unique<SdlSoundPlayer>(mixerOpen_);
+  sound_ = std::make_unique<SdlSoundPlayer>(mixerOpen_, programFolder);
 }
 
 SdlAudio::~SdlAudio() {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Platform.h"
+#include "base/Platform.h"
 
 // SDL_mixer's own types, declared here so that this header does not pull in SDL.
 struct _Mix_Music;
@@ -77,10 +77,12 @@ class SdlMusicDevice final : public MusicDevice {
 };
 
 // One effect at a time on one mixer channel. Each file is read once, on its first use, and kept;
-// a file that cannot be read is remembered as such and stays silent.
+// a file that cannot be read is remembered as such and stays silent. Relative names are files in
+// `folder` (the program folder).
 class SdlSoundPlayer final : public SoundPlayer {
  public:
-  explicit SdlSoundPlayer(bool mixerOpen) : mixerOpen_(mixerOpen) {}
+  SdlSoundPlayer(bool mixerOpen, std::string folder)
+      : mixerOpen_(mixerOpen), folder_(std::move(folder)) {}
   ~SdlSoundPlayer() override;
   SdlSoundPlayer(const SdlSoundPlayer&) = delete;
   SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
@@ -91,6 +93,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   Mix_Chunk* Load(std::string_view file);
 
   bool mixerOpen_;
+  std::string folder_;
   std::map<std::string, ChunkPtr, std::less<>> chunks_;
 };
 
@@ -98,7 +101,9 @@ class SdlSoundPlayer final : public SoundPlayer {
 // sets the soundfont, and holds the music device and the effect player. One at a time.
 class SdlAudio {
  public:
-  explicit SdlAudio(const std::string& soundFont = std::string(kDefaultSoundFont));
+  // Effects given by a relative name are read from `programFolder`.
+  explicit SdlAudio(const std::string& soundFont = std::string(kDefaultSoundFont),
+                    const std::string& programFolder = ".");
   ~SdlAudio();
   SdlAudio(const SdlAudio&) = delete;
   SdlAudio& operator=(const SdlAudio&) = delete;

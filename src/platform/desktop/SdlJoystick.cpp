@@ -5,7 +5,7 @@
 namespace pelaryn {
 namespace {
 
-constexpr int NoDevice = 167;  // the platform's "joystick unplugged" code
+constexpr int NoDevice = 167;  // the answer for "no joystick connected"
 
 uint32_t AxisPosition(int16_t value) {
   return static_cast<uint32_t>(value + 32768);

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "platform/Platform.h"
+#include "base/Platform.h"
 
 struct _SDL_GameController;
 struct _SDL_Joystick;
 
 namespace pelaryn {
 
-// Joystick 1 over SDL, reported as the old multimedia joystick calls did: each axis 0..65535
+// Joystick 1 over SDL, reported in the game's joystick record: each axis 0..65535
 // (centre 32768), buttons 1-4 as a bit mask. A pad that SDL knows is read through its
 // game-controller mapping (left stick or D-pad; A, B, X, Y as buttons 1-4), any other device by
 // its first two axes and first four buttons. A device plugged in later is found on the next read.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Platform.h"
+#include "base/Platform.h"
 #include "platform/headless/Scripts.h"
 
 namespace pelaryn {

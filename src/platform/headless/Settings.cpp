@@ -4,14 +4,10 @@
 #include <cstdint>
 #include <limits>
 
+#include "persist/SettingsTable.h"
+
 namespace pelaryn {
 namespace {
-
-bool ParseBool(std::string_view v, bool& out) {
-  if (v == "true" || v == "1" || v == "#TRUE#") return out = true, true;
-  if (v == "false" || v == "0" || v == "#FALSE#") return out = false, true;
-  return false;
-}
 
 template <typename T>
 bool ParseInt(std::string_view v, T& out) {
@@ -23,13 +19,12 @@ bool ParseInt(std::string_view v, T& out) {
   return true;
 }
 
-BgmEntry* MusicSlot(GameState& s, std::string_view slot) {
-  if (slot == "TitleBgm") return &s.TitleBgm;
-  if (slot == "Bgm(0)") return &s.Bgm[0];
-  if (slot == "Bgm(1)") return &s.Bgm[1];
-  if (slot == "BossBgm(0)") return &s.BossBgm[0];
-  if (slot == "BossBgm(1)") return &s.BossBgm[1];
-  return nullptr;
+// The state a game starts from, beyond the stored settings: for reaching a boss or a game over
+// quickly.
+bool SetGameStartValue(GameState& s, std::string_view name, std::string_view value) {
+  if (name == "Life") return ParseInt(value, s.Life);
+  if (name == "Level") return ParseInt(value, s.Level);
+  return ParseInt(value, s.PhaseFrames);
 }
 
 }  // namespace
@@ -39,55 +34,16 @@ bool IsGameStartValue(std::string_view name) {
 }
 
 bool ApplySetting(GameState& s, std::string_view name, std::string_view value, std::string& error) {
-  BackSettingRecord& b = s.BackSetting;
   bool ok = false;
-  bool known = true;
-  if (name == "SoundEffectsOn")
-    ok = ParseBool(value, s.SoundEffectsOn);
-  else if (name == "AutoShot")
-    ok = ParseBool(value, s.AutoShot);
-  else if (name == "TitleAnimation")
-    ok = ParseBool(value, s.TitleAnimation);
-  else if (name == "InitialDifficulty")
-    ok = ParseInt(value, s.InitialDifficulty);
-  else if (name == "DifficultySkip")
-    ok = ParseInt(value, s.DifficultySkip);
-  else if (name == "UseJoystick")
-    ok = ParseBool(value, s.UseJoystick);
-  else if (name == "JoySensitivity")
-    ok = ParseInt(value, s.JoySensitivity);
-  else if (name == "BackSetting.BackImagePath")
-    ok = (b.BackImagePath = value, true);
-  else if (name == "BackSetting.ScrollYoko")
-    ok = ParseInt(value, b.ScrollYoko);
-  else if (name == "BackSetting.ScrollTate")
-    ok = ParseInt(value, b.ScrollTate);
-  else if (name == "BackSetting.Guriguri")
-    ok = ParseBool(value, b.Guriguri);
-  else if (name == "BackSetting.Kansei")
-    ok = ParseBool(value, b.Kansei);
-  else if (name == "Life")
-    ok = ParseInt(value, s.Life);
-  else if (name == "Level")
-    ok = ParseInt(value, s.Level);
-  else if (name == "PhaseFrames")
-    ok = ParseInt(value, s.PhaseFrames);
-  else if (const auto dot = name.rfind('.'); dot != std::string_view::npos) {
-    BgmEntry* slot = MusicSlot(s, name.substr(0, dot));
-    const std::string_view field = name.substr(dot + 1);
-    if (slot && field == "Path")
-      ok = (slot->Path = value, true);
-    else if (slot && field == "Enabled")
-      ok = ParseBool(value, slot->Enabled);
-    else
-      known = false;
+  if (IsGameStartValue(name)) {
+    ok = SetGameStartValue(s, name, value);
+  } else if (const SettingInfo* setting = FindSetting(name)) {
+    ok = SetSettingFromText(s, *setting, value);
   } else {
-    known = false;
-  }
-  if (!known)
     error = "unknown setting '" + std::string(name) + "'";
-  else if (!ok)
-    error = "value '" + std::string(value) + "' does not fit " + std::string(name);
+    return false;
+  }
+  if (!ok) error = "value '" + std::string(value) + "' does not fit " + std::string(name);
   return ok;
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/GameState.h"
+#include "base/GameState.h"
 
 namespace pelaryn {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "core/Game.h"
+#include "game/Game.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/Settings.h"
 #include "platform/headless/StateJson.h"
@@ -40,6 +40,33 @@ bool ParseFrameList(const std::string& text, std::set<uint64_t>& frames) {
     for (uint64_t f = first; f <= last; ++f) frames.insert(f);
   }
   return !frames.empty();
+}
+
+// FNV-1a, 64 bits: a fingerprint that is the same on every machine and every build.
+uint64_t Fingerprint(const void* data, std::size_t size, uint64_t hash = 0xcbf29ce484222325ULL) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 0x100000001b3ULL;
+  return hash;
+}
+
+uint64_t PictureFingerprint(const Surface& field) {
+  uint64_t hash = Fingerprint(nullptr, 0);
+  for (int y = 0; y < field.Height(); ++y) {
+    for (int x = 0; x < field.Width(); ++x) {
+      const uint32_t p = field.Pixel(x, y) & 0xFFFFFFu;
+      const unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16),
+                                    static_cast<unsigned char>(p >> 8),
+                                    static_cast<unsigned char>(p)};
+      hash = Fingerprint(rgb, sizeof rgb, hash);
+    }
+  }
+  return hash;
+}
+
+std::string Hex(uint64_t value) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+  return text;
 }
 
 bool WritePng(const std::string& path, const Surface& field) {
@@ -111,6 +138,8 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
         error = "--png-frames takes a list like 1,10,100-120";
         return std::nullopt;
       }
+    } else if (arg == "--hashes") {
+      options.HashFile = value();
     } else if (arg == "--program-folder") {
       options.ProgramFolder = value();
     } else {
@@ -122,11 +151,9 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
     error = "--png needs --png-frames";
     return std::nullopt;
   }
-  // Start-up makes the program folder current; names given relative to where the runner was
-  // started must keep meaning that place.
-  for (std::string* path : {&options.KeysFile, &options.JoyFile, &options.DumpFile,
-                            &options.TraceFile, &options.PngDir, &options.ProgramFolder}) {
-    if (!path->empty()) *path = std::filesystem::absolute(*path).string();
+  if (!options.PngFrames.empty() && options.PngDir.empty() && options.HashFile.empty()) {
+    error = "--png-frames needs --png or --hashes";
+    return std::nullopt;
   }
   return options;
 }
@@ -143,14 +170,17 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   std::optional<JoyScript> joy;
   if (!options.KeysFile.empty() && !LoadScript(options.KeysFile, keys, error)) return std::nullopt;
   if (!options.JoyFile.empty() && !LoadScript(options.JoyFile, joy, error)) return std::nullopt;
-  std::ofstream trace;
-  if (!options.TraceFile.empty()) {
-    trace.open(options.TraceFile, std::ios::binary);
-    if (!trace) {
-      error = "cannot write " + options.TraceFile;
+  std::ofstream trace, hashes;
+  for (auto [name, stream] :
+       {std::pair{&options.TraceFile, &trace}, {&options.HashFile, &hashes}}) {
+    if (name->empty()) continue;
+    stream->open(*name, std::ios::binary);
+    if (!*stream) {
+      error = "cannot write " + *name;
       return std::nullopt;
     }
   }
+  std::string pictureError;
   Pictures pictures;
   if (!LoadEmbeddedPictures(pictures)) {
     error = "the built-in pictures are broken";
@@ -184,6 +214,11 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   auto endOfFrame = [&] {
     result.Frames = game.CurrentFrame();
     if (trace.is_open()) trace << snapshot() << '\n';
+    if (hashes.is_open() && options.HashEvery > 0 && result.Frames % options.HashEvery == 0) {
+      const std::string json = snapshot();
+      hashes << "state " << result.Frames << ' ' << Hex(Fingerprint(json.data(), json.size()))
+             << '\n';
+    }
   };
   platform.OnYield = [&] {
     endOfFrame();
@@ -191,8 +226,12 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   };
   platform.OnPresent = [&](const Surface& field) {
     const uint64_t frame = game.CurrentFrame();
-    if (!options.PngDir.empty() && options.PngFrames.contains(frame)) {
-      WritePng(options.PngDir + "/frame-" + std::to_string(frame) + ".png", field);
+    if (!options.PngFrames.contains(frame)) return;
+    if (hashes.is_open())
+      hashes << "picture " << frame << ' ' << Hex(PictureFingerprint(field)) << '\n';
+    const std::string path = options.PngDir + "/frame-" + std::to_string(frame) + ".png";
+    if (!options.PngDir.empty() && !WritePng(path, field) && pictureError.empty()) {
+      pictureError = "cannot write " + path;
     }
   };
   game.OnGameOver = [&] {
@@ -208,6 +247,22 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   result.FramesPerSecond =
       seconds.count() > 0 ? static_cast<double>(result.Frames) / seconds.count() : 0;
   if (result.FinalJson.empty()) result.FinalJson = snapshot();
+  if (hashes.is_open()) {
+    hashes << "final " << result.Frames << ' '
+           << Hex(Fingerprint(result.FinalJson.data(), result.FinalJson.size())) << '\n';
+    if (!hashes.flush()) {
+      error = "cannot write " + options.HashFile;
+      return std::nullopt;
+    }
+  }
+  if (trace.is_open() && !trace.flush()) {
+    error = "cannot write " + options.TraceFile;
+    return std::nullopt;
+  }
+  if (!pictureError.empty()) {
+    error = pictureError;
+    return std::nullopt;
+  }
 
   if (!options.DumpFile.empty()) {
     std::ofstream dump(options.DumpFile, std::ios::binary);

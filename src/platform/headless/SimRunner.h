@@ -19,6 +19,10 @@ struct SimOptions {
   std::string TraceFile;
   std::string PngDir;
   std::set<uint64_t> PngFrames;
+  // Fingerprints of the run: the whole state every HashEvery frames and at the end, and the
+  // picture of every frame in PngFrames.
+  std::string HashFile;
+  uint64_t HashEvery = 100;
   std::string ProgramFolder;  // where back.bmp and sound/ are looked for
 };
 

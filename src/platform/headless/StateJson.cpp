@@ -2,200 +2,159 @@
 
 #include <span>
 
-#include "platform/headless/JsonWriter.h"
+#include "persist/SettingsTable.h"
 
 namespace pelaryn {
 namespace {
 
-void WriteEntity(JsonWriter& w, const Entity& e) {
-  w.BeginObject();
-  w.Field("X", e.X);
-  w.Field("Y", e.Y);
-  w.Field("State", e.State);
-  w.Field("Kind", e.Kind);
-  w.Field("W", e.W);
-  w.Field("H", e.H);
-  w.Field("DX", e.DX);
-  w.Field("DY", e.DY);
-  w.Field("SrcX", e.SrcX);
-  w.Field("SrcY", e.SrcY);
-  w.Field("Extra", e.Extra);
-  w.EndObject();
+using Json = nlohmann::ordered_json;
+
+Json EntityJson(const Entity& e) {
+  return Json{{"X", e.X},       {"Y", e.Y},       {"State", e.State}, {"Kind", e.Kind},
+              {"W", e.W},       {"H", e.H},       {"DX", e.DX},       {"DY", e.DY},
+              {"SrcX", e.SrcX}, {"SrcY", e.SrcY}, {"Extra", e.Extra}};
 }
 
-void WriteTable(JsonWriter& w, std::string_view key, std::span<const Entity> table) {
-  w.Key(key);
-  w.BeginArray();
-  for (const Entity& e : table) WriteEntity(w, e);
-  w.EndArray();
+Json TableJson(std::span<const Entity> table) {
+  Json out = Json::array();
+  for (const Entity& e : table) out.push_back(EntityJson(e));
+  return out;
 }
 
-void WriteNumbers(JsonWriter& w, std::string_view key, std::span<const int16_t> values) {
-  w.Key(key);
-  w.BeginArray();
-  for (const int16_t v : values) w.Value(v);
-  w.EndArray();
+void AddScalars(Json& j, const GameState& s) {
+  j["Score"] = s.Score;
+  j["HiScore"] = s.HiScore;
+  j["Life"] = s.Life;
+  j["Level"] = s.Level;
+  j["Combo"] = s.Combo;
+  j["MaxCombo"] = s.MaxCombo;
+  j["ComboTimer"] = s.ComboTimer;
+  j["EnemiesAppeared"] = s.EnemiesAppeared;
+  j["EnemiesShotDown"] = s.EnemiesShotDown;
+  j["ShotRatio"] = s.ShotRatio;
+  j["FramePeriod"] = s.FramePeriod;
+  j["Running"] = s.Running;
+  j["PhaseFrames"] = s.PhaseFrames;
+  j["BossActive"] = s.BossActive;
+  j["BossInterval"] = s.BossInterval;
+  j["BlinkPhase"] = s.BlinkPhase;
+  j["BlinkStep"] = s.BlinkStep;
+  j["BlinkFrame"] = s.BlinkFrame;
+  j["HitFlash"] = s.HitFlash;
+  j["InvincibleFrames"] = s.InvincibleFrames;
+  j["BackSplitX"] = s.BackSplitX;
+  j["BackSplitY"] = s.BackSplitY;
+  j["BgmIndex"] = s.BgmIndex;
+  j["BossBulletMax"] = s.BossBulletMax;
+  j["BossBombMax"] = s.BossBombMax;
+  j["BossRainMax"] = s.BossRainMax;
+  j["EnemyShotW"] = s.EnemyShotW;
+  j["EnemyShotH"] = s.EnemyShotH;
+  j["EnemyShotBaseSpeed"] = s.EnemyShotBaseSpeed;
+  j["ComboPopupTimer"] = s.ComboPopupTimer;
+  j["ComboPopupDigits"] = s.ComboPopupDigits;
+  j["ComboPopupValue"] = s.ComboPopupValue;
 }
 
-void WriteBgm(JsonWriter& w, const BgmEntry& e) {
-  w.BeginObject();
-  w.Field("Path", e.Path);
-  w.Field("Enabled", e.Enabled);
-  w.EndObject();
+// "Bgm(0).Path" is found at /Bgm/0/Path, "BackSetting.Kansei" at /BackSetting/Kansei.
+Json::json_pointer SettingPointer(std::string_view name) {
+  std::string pointer = "/";
+  for (const char c : name) {
+    if (c == '.' || c == '(') {
+      if (pointer.back() != '/') pointer += '/';
+    } else if (c == ')') {
+      pointer += '/';
+    } else {
+      pointer += c;
+    }
+  }
+  return Json::json_pointer(pointer);
 }
 
-void WriteScalars(JsonWriter& w, const GameState& s) {
-  w.Field("Score", s.Score);
-  w.Field("HiScore", s.HiScore);
-  w.Field("Life", s.Life);
-  w.Field("Level", s.Level);
-  w.Field("Combo", s.Combo);
-  w.Field("MaxCombo", s.MaxCombo);
-  w.Field("ComboTimer", s.ComboTimer);
-  w.Field("EnemiesAppeared", s.EnemiesAppeared);
-  w.Field("EnemiesShotDown", s.EnemiesShotDown);
-  w.Field("ShotRatio", s.ShotRatio);
-  w.Field("FramePeriod", s.FramePeriod);
-  w.Field("Running", s.Running);
-  w.Field("PhaseFrames", s.PhaseFrames);
-  w.Field("BossActive", s.BossActive);
-  w.Field("BossInterval", s.BossInterval);
-  w.Field("BlinkPhase", s.BlinkPhase);
-  w.Field("BlinkStep", s.BlinkStep);
-  w.Field("BlinkFrame", s.BlinkFrame);
-  w.Field("HitFlash", s.HitFlash);
-  w.Field("InvincibleFrames", s.InvincibleFrames);
-  w.Field("BackSplitX", s.BackSplitX);
-  w.Field("BackSplitY", s.BackSplitY);
-  w.Field("BgmIndex", s.BgmIndex);
-  w.Field("BossBulletMax", s.BossBulletMax);
-  w.Field("BossBombMax", s.BossBombMax);
-  w.Field("BossRainMax", s.BossRainMax);
-  w.Field("EnemyShotW", s.EnemyShotW);
-  w.Field("EnemyShotH", s.EnemyShotH);
-  w.Field("EnemyShotBaseSpeed", s.EnemyShotBaseSpeed);
-  w.Field("ComboPopupTimer", s.ComboPopupTimer);
-  w.Field("ComboPopupDigits", s.ComboPopupDigits);
-  w.Field("ComboPopupValue", s.ComboPopupValue);
+void AddSettings(Json& j, const GameState& s) {
+  for (const SettingInfo& setting : Settings) {
+    Json& value = j[SettingPointer(setting.Name)];
+    std::visit([&](const auto* v) { value = *v; }, setting.Get(s));
+    // The record also holds the running scroll offsets, listed beside the picture.
+    if (setting.Name == "BackSetting.BackImagePath") {
+      j["BackSetting"]["OffsetX"] = s.BackSetting.OffsetX;
+      j["BackSetting"]["OffsetY"] = s.BackSetting.OffsetY;
+    }
+  }
 }
 
-void WriteSettings(JsonWriter& w, const GameState& s) {
-  w.Field("SoundEffectsOn", s.SoundEffectsOn);
-  w.Field("AutoShot", s.AutoShot);
-  w.Field("TitleAnimation", s.TitleAnimation);
-  w.Field("InitialDifficulty", s.InitialDifficulty);
-  w.Field("DifficultySkip", s.DifficultySkip);
-  w.Field("UseJoystick", s.UseJoystick);
-  w.Field("JoySensitivity", s.JoySensitivity);
-  w.Key("BackSetting");
-  w.BeginObject();
-  w.Field("BackImagePath", s.BackSetting.BackImagePath);
-  w.Field("OffsetX", s.BackSetting.OffsetX);
-  w.Field("OffsetY", s.BackSetting.OffsetY);
-  w.Field("ScrollYoko", s.BackSetting.ScrollYoko);
-  w.Field("ScrollTate", s.BackSetting.ScrollTate);
-  w.Field("Guriguri", s.BackSetting.Guriguri);
-  w.Field("Kansei", s.BackSetting.Kansei);
-  w.EndObject();
-  w.Key("TitleBgm");
-  WriteBgm(w, s.TitleBgm);
-  w.Key("Bgm");
-  w.BeginArray();
-  for (const BgmEntry& e : s.Bgm) WriteBgm(w, e);
-  w.EndArray();
-  w.Key("BossBgm");
-  w.BeginArray();
-  for (const BgmEntry& e : s.BossBgm) WriteBgm(w, e);
-  w.EndArray();
-}
-
-void WriteRanking(JsonWriter& w, const GameState& s) {
-  w.Key("Ranking");
-  w.BeginArray();
+Json RankingJson(const GameState& s) {
+  Json out = Json::array();
   for (const RankEntry& r : s.Ranking) {
-    w.BeginObject();
-    w.Field("Name", r.Name);
-    w.Field("Score", r.Score);
-    w.Field("ShotRatio", r.ShotRatio);
-    w.Field("MaxCombo", r.MaxCombo);
-    w.EndObject();
+    out.push_back(Json{{"Name", r.Name},
+                       {"Score", r.Score},
+                       {"ShotRatio", r.ShotRatio},
+                       {"MaxCombo", r.MaxCombo}});
   }
-  w.EndArray();
+  return out;
 }
 
-void WriteJoystick(JsonWriter& w, const GameState& s) {
-  w.Key("JoyCaps");
-  w.BeginObject();
-  w.Field("XMax", s.JoyCaps.XMax);
-  w.Field("YMax", s.JoyCaps.YMax);
-  w.EndObject();
-  w.Field("JoyCenterX", s.JoyCenterX);
-  w.Field("JoyCenterY", s.JoyCenterY);
-  w.Key("JoyState");
-  w.BeginObject();
-  w.Field("XPos", s.JoyState.Info.XPos);
-  w.Field("YPos", s.JoyState.Info.YPos);
-  w.Field("ZPos", s.JoyState.Info.ZPos);
-  w.Field("Buttons", s.JoyState.Info.Buttons);
-  w.Field("X", s.JoyState.X);
-  w.Field("Y", s.JoyState.Y);
-  w.EndObject();
+void AddJoystick(Json& j, const GameState& s) {
+  j["JoyCaps"] = Json{{"XMax", s.JoyCaps.XMax}, {"YMax", s.JoyCaps.YMax}};
+  j["JoyCenterX"] = s.JoyCenterX;
+  j["JoyCenterY"] = s.JoyCenterY;
+  const JoyInfo& info = s.JoyState.Info;
+  j["JoyState"] = Json{{"XPos", info.XPos},       {"YPos", info.YPos}, {"ZPos", info.ZPos},
+                       {"Buttons", info.Buttons}, {"X", s.JoyState.X}, {"Y", s.JoyState.Y}};
 }
 
-void WriteMenu(JsonWriter& w, const GameState& s) {
-  w.Key("Menu");
-  w.BeginObject();
+Json MenuJson(const GameState& s) {
+  Json out = Json::object();
   for (const MenuItemInfo& item : MenuItems) {
-    w.Key(item.Name);
-    w.BeginObject();
-    w.Field("Checked", s.Menu.Checked(item.Id));
-    w.Field("Enabled", s.Menu.Enabled(item.Id));
-    w.EndObject();
+    out[item.Name] =
+        Json{{"Checked", s.Menu.Checked(item.Id)}, {"Enabled", s.Menu.Enabled(item.Id)}};
   }
-  w.EndObject();
+  return out;
+}
+
+template <std::size_t N>
+Json NumbersJson(const std::array<int16_t, N>& values) {
+  return Json(values);
 }
 
 }  // namespace
 
-std::string StateToJson(const GameState& s, const DumpExtras& extras) {
-  std::string out;
-  JsonWriter w(out);
-  w.BeginObject();
-  w.Field("Frame", extras.Frame);
-  w.Field("RandomDraws", extras.RandomDraws);
-  w.Field("GameOver", extras.GameOver);
-  WriteScalars(w, s);
-  WriteSettings(w, s);
-  WriteRanking(w, s);
-  w.Key("Player");
-  WriteEntity(w, s.Player);
-  WriteTable(w, "PlayerShots", s.PlayerShots);
-  WriteTable(w, "Enemies", s.Enemies);
-  WriteNumbers(w, "EnemyShotX", s.EnemyShotX);
-  WriteNumbers(w, "EnemyShotY", s.EnemyShotY);
-  WriteNumbers(w, "EnemyShotState", s.EnemyShotState);
-  WriteNumbers(w, "EnemyShotDX", s.EnemyShotDX);
-  WriteNumbers(w, "EnemyShotDY", s.EnemyShotDY);
-  WriteNumbers(w, "EnemyShotSpeed", s.EnemyShotSpeed);
-  WriteNumbers(w, "EnemyShotAimX", s.EnemyShotAimX);
-  WriteNumbers(w, "EnemyShotAimY", s.EnemyShotAimY);
-  w.Key("Boss");
-  WriteEntity(w, s.Boss);
-  WriteTable(w, "BossBombs", s.BossBombs);
-  WriteTable(w, "BossBullets", s.BossBullets);
-  WriteTable(w, "BossRain", s.BossRain);
-  w.Key("Item");
-  WriteEntity(w, s.Item);
-  WriteJoystick(w, s);
-  WriteMenu(w, s);
-  w.Key("SoundRequests");
-  w.BeginObject();
+Json StateJson(const GameState& s, const DumpExtras& extras) {
+  Json j = Json::object();
+  j["Frame"] = extras.Frame;
+  j["RandomDraws"] = extras.RandomDraws;
+  j["GameOver"] = extras.GameOver;
+  AddScalars(j, s);
+  AddSettings(j, s);
+  j["Ranking"] = RankingJson(s);
+  j["Player"] = EntityJson(s.Player);
+  j["PlayerShots"] = TableJson(s.PlayerShots);
+  j["Enemies"] = TableJson(s.Enemies);
+  j["EnemyShotX"] = NumbersJson(s.EnemyShotX);
+  j["EnemyShotY"] = NumbersJson(s.EnemyShotY);
+  j["EnemyShotState"] = NumbersJson(s.EnemyShotState);
+  j["EnemyShotDX"] = NumbersJson(s.EnemyShotDX);
+  j["EnemyShotDY"] = NumbersJson(s.EnemyShotDY);
+  j["EnemyShotSpeed"] = NumbersJson(s.EnemyShotSpeed);
+  j["EnemyShotAimX"] = NumbersJson(s.EnemyShotAimX);
+  j["EnemyShotAimY"] = NumbersJson(s.EnemyShotAimY);
+  j["Boss"] = EntityJson(s.Boss);
+  j["BossBombs"] = TableJson(s.BossBombs);
+  j["BossBullets"] = TableJson(s.BossBullets);
+  j["BossRain"] = TableJson(s.BossRain);
+  j["Item"] = EntityJson(s.Item);
+  AddJoystick(j, s);
+  j["Menu"] = MenuJson(s);
+  Json& sounds = j["SoundRequests"] = Json::object();
   if (extras.SoundRequests) {
-    for (const auto& [file, count] : *extras.SoundRequests) w.Field(file, count);
+    for (const auto& [file, count] : *extras.SoundRequests) sounds[file] = count;
   }
-  w.EndObject();
-  w.EndObject();
-  return out;
+  return j;
+}
+
+std::string StateToJson(const GameState& s, const DumpExtras& extras) {
+  // Text that is not valid UTF-8 (a path from a foreign file) is shown, not refused.
+  return StateJson(s, extras).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 }  // namespace pelaryn

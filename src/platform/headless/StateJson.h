@@ -1,9 +1,10 @@
 #pragma once
 
 #include <map>
+#include <nlohmann/json.hpp>
 #include <string>
 
-#include "core/GameState.h"
+#include "base/GameState.h"
 
 namespace pelaryn {
 
@@ -15,7 +16,10 @@ struct DumpExtras {
   const std::map<std::string, int, std::less<>>* SoundRequests = nullptr;
 };
 
-// The whole game state as one line of JSON, under the game's own names.
+// The whole game state under the game's own names, keys in a fixed order.
+nlohmann::ordered_json StateJson(const GameState& s, const DumpExtras& extras);
+
+// The same as one line of compact JSON; the same state always gives the same bytes.
 std::string StateToJson(const GameState& s, const DumpExtras& extras);
 
 }  // namespace pelaryn

@@ -1,0 +1,102 @@
+#pragma once
+
+// The services the game core asks of the machine it runs on. The desktop front end implements
+// them with Qt and SDL, the headless one with scripts and a virtual clock. Nothing below this
+// header includes a toolkit.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace pelaryn {
+
+class Surface;
+
+// The one music device. Only one piece is open at a time; opening while one is open fails and
+// leaves the open one alone.
+class MusicDevice {
+ public:
+  virtual ~MusicDevice() = default;
+  // Loads the piece; false when a piece is already open or the file cannot be played.
+  virtual bool Open(const std::string& path) = 0;
+  // Starts or resumes the open piece; nothing when none is open.
+  virtual void Play() = 0;
+  // Plays the open piece again from its beginning; nothing when none is open.
+  virtual void PlayFromStart() = 0;
+  virtual void Stop() = 0;
+  virtual void Close() = 0;
+  // "playing" while the open piece sounds, "stopped" once it has ended or was stopped, and ""
+  // when no piece is open (a query that fails).
+  virtual std::string_view Mode() = 0;
+};
+
+// WAV effects, one at a time. An interrupting request cuts the effect that is playing; a
+// non-interrupting one is dropped while another still plays. A missing file plays nothing. The
+// game names its effects relative to the program folder ("sound/hit.wav").
+class SoundPlayer {
+ public:
+  virtual ~SoundPlayer() = default;
+  virtual void Play(std::string_view file, bool interrupt) = 0;
+};
+
+// Virtual-key codes of the keys the game polls.
+namespace vk {
+inline constexpr int Left = 0x25;
+inline constexpr int Up = 0x26;
+inline constexpr int Right = 0x27;
+inline constexpr int Down = 0x28;
+inline constexpr int X = 0x58;
+inline constexpr int Z = 0x5A;
+inline constexpr int Numpad2 = 0x62;
+inline constexpr int Numpad4 = 0x64;
+inline constexpr int Numpad6 = 0x66;
+inline constexpr int Numpad8 = 0x68;
+}  // namespace vk
+
+// Joystick 1 as the game reads it: each axis 0..65535, centre 32768.
+struct JoyCapsRecord {
+  uint32_t XMax = 0;
+  uint32_t YMax = 0;
+};
+
+struct JoyInfo {
+  uint32_t XPos = 0;
+  uint32_t YPos = 0;
+  uint32_t ZPos = 0;
+  uint32_t Buttons = 0;  // bit 0 = button 1 ... bit 3 = button 4
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Millisecond counter; wraps at 2^32.
+  virtual uint32_t TimeGetTime() = 0;
+  virtual void Sleep(uint32_t ms) = 0;
+
+  // The yield: deliver pending window events (menu commands run in here).
+  virtual void ProcessEvents() = 0;
+  // Like ProcessEvents, but blocks until at least one event arrived (the pause wait).
+  virtual void WaitEvents() = 0;
+  // Shows the finished play field.
+  virtual void Present(const Surface& field) = 0;
+
+  // True while the key with this virtual-key code is held.
+  virtual bool KeyDown(int virtualKey) = 0;
+
+  // 0 on success, as the platform's joystick calls answer.
+  virtual int JoyGetDevCaps(JoyCapsRecord& caps) = 0;
+  virtual int JoyGetPos(JoyInfo& info) = 0;
+
+  // Decodes a picture file (BMP, JPEG, GIF) into a new surface; false when it cannot. The game
+  // passes full paths (it resolves relative ones against the program folder itself).
+  virtual bool LoadPicture(const std::string& path, Surface& out) = 0;
+
+  // The folder that holds the program, without a trailing separator.
+  virtual std::string ProgramFolder() = 0;
+
+  virtual MusicDevice& Music() = 0;
+  virtual SoundPlayer& Sound() = 0;
+};
+
+}  // namespace pelaryn

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "base/GameState.h"
+#include "base/Menu.h"
+#include "base/Platform.h"
+#include "base/Random.h"
+#include "render/GameContext.h"
+#include "render/Pictures.h"
+
+namespace pelaryn {
+
+// Owns the state, the random source and the surfaces, and runs start-up, the main loop and the
+// menu commands. Restart and exit are requests: every loop returns as soon as it sees one and
+// Run() performs the next start-up or ends, so the stack is as deep in the hundredth game as in
+// the first.
+class Game {
+ public:
+  enum class Request { None, Restart, Exit };
+
+  Game(Platform& platform, const Pictures& pictures);
+  Game(const Game&) = delete;
+  Game& operator=(const Game&) = delete;
+
+  // Plays games until the program is asked to end; returns the exit code.
+  int Run();
+
+  // The pieces of Run(), for the headless runner, tests and benchmarks.
+  void FormLoad();       // start-up, up to the entry into the main loop
+  void EnterMainLoop();  // what the loop does once before its first frame
+  bool RunFrame();       // one frame; false once a request ends the loop
+  void FormUnload();     // program end: stop the music, write the files
+
+  // A click on a menu item (or its function key), delivered inside the yield. A disabled item
+  // does nothing.
+  void MenuCommand(MenuId id);
+  void RequestExit() { request_ = Request::Exit; }
+  Request PendingRequest() const { return request_; }
+
+  GameState& State() { return state_; }
+  const GameState& State() const { return state_; }
+  const Random& RandomSource() const { return random_; }
+  const Surface& PlayField() const { return picMain_; }
+  const Surface& BackgroundPicture() const { return picBack_; }
+  // Number of the main-loop frame running now (or last run), counted from 1 in each game.
+  uint64_t CurrentFrame() const { return currentFrame_; }
+
+  // Where start-up reads the settings, this lets a caller change them (the headless runner's
+  // --set); the menu check marks follow.
+  std::function<void(GameState&)> OnSettingsLoaded;
+  // Runs after Start, just before the first frame of a game.
+  std::function<void(GameState&)> OnGameStarted;
+  // Runs where the finished game would show its result.
+  std::function<void()> OnGameOver;
+
+ private:
+  // Start-up.
+  void InitGame();
+  void LoadConfigAndScores();
+  void LoadBackground();
+  void GameOver();
+
+  // Menu handlers, reached through the table in MenuCommands.cpp.
+  struct MenuHandler;
+  void MnuStartClick();
+  void MnuExitClick();
+  void MnuSeClick();
+  void MnuAutoshotClick();
+
+  Platform& platform_;
+  const Pictures& pictures_;
+  GameState state_;
+  Random random_;
+  Surface picMain_;
+  Surface picFlash_;
+  Surface picBack_;
+  GameContext ctx_;
+  Request request_ = Request::None;
+  uint64_t currentFrame_ = 0;
+};
+
+}  // namespace pelaryn

@@ -1,0 +1,112 @@
+#include "audio/Music.h"
+#include "base/Arith.h"
+#include "base/Field.h"
+#include "base/Paths.h"
+#include "game/Game.h"
+#include "player/Input.h"
+#include "render/Background.h"
+
+namespace pelaryn {
+
+void Game::FormLoad() {
+  QueryJoystickCaps(ctx_);
+  InitGame();
+  LoadConfigAndScores();
+  state_.HiScore = state_.Ranking[0].Score;
+  if (state_.TitleBgm.Enabled) PlayMusic(platform_, state_.TitleBgm.Path);
+  // Until the title screen exists, start-up goes straight on as if Start had been chosen.
+  MnuStartClick();
+  if (state_.TitleBgm.Enabled) StopMusic(platform_);
+  state_.Menu.At(MenuId::Start).Enabled = false;
+  state_.Menu.At(MenuId::Pause).Enabled = true;
+  LoadBackground();
+}
+
+void Game::InitGame() {
+  GameState& s = state_;
+  s.Menu.At(MenuId::Autoshot).Checked = false;
+  s.SoundEffectsOn = true;
+  s.Menu.At(MenuId::Start).Enabled = true;
+  s.Menu.At(MenuId::Pause) = {.Checked = false, .Enabled = false};
+  s.TitleAnimation = true;
+  s.UseJoystick = true;
+  s.JoySensitivity = 0;
+  s.Life = 10;
+  s.Score = 0;
+  s.HiScore = 100;
+  s.Player.X = Sat16(Round(FieldWidth * 0.5));
+  s.Player.Y = Sat16(Round(FieldHeight * 0.8));
+  s.Player.State = 1;
+  s.Player.W = 16;
+  s.Player.H = 32;
+  s.Player.StepX() = 6;
+  s.Player.StepY() = 6;
+  s.HitFlash = 0;
+  for (Entity& shot : s.PlayerShots) {
+    shot.W = 8;
+    shot.H = 16;
+    shot.DY = 15;
+  }
+  for (Entity& enemy : s.Enemies) {
+    enemy.W = 32;
+    enemy.H = 32;
+  }
+  s.EnemyShotW = 8;
+  s.EnemyShotH = 8;
+  s.EnemyShotBaseSpeed = 4;
+  for (int i = 0; i < RankingCount; ++i) {
+    s.Ranking[i] = {.Name = "KEVA", .Score = 100 - 10 * i, .ShotRatio = 0, .MaxCombo = 0};
+  }
+  const std::string folder = platform_.ProgramFolder();
+  s.BackSetting.BackImagePath = InProgramFolder(folder, {"back.bmp"});
+  s.BackSetting.ScrollYoko = 0;
+  s.BackSetting.ScrollTate = 3;
+  s.BackSetting.Guriguri = false;
+  s.Bgm[0].Path = InProgramFolder(folder, {"sound", "1.mid"});
+  s.Bgm[1].Path = InProgramFolder(folder, {"sound", "2.mid"});
+  s.BossBgm[0].Path = InProgramFolder(folder, {"sound", "boss1.mid"});
+  s.BossBgm[1].Path = InProgramFolder(folder, {"sound", "boss2.mid"});
+  s.TitleBgm.Path = InProgramFolder(folder, {"sound", "title.mid"});
+  for (BgmEntry* entry : {&s.Bgm[0], &s.Bgm[1], &s.BossBgm[0], &s.BossBgm[1], &s.TitleBgm}) {
+    entry->Enabled = true;
+  }
+  s.Running = 0;
+  s.BlinkPhase = 0;
+  s.BlinkFrame = 0;
+  s.Combo = 0;
+  s.MaxCombo = 0;
+  s.EnemiesAppeared = 0;
+  s.EnemiesShotDown = 0;
+  s.FramePeriod = 45;
+  s.InitialDifficulty = 0;
+  s.DifficultySkip = 0;
+  s.BossActive = false;
+  s.PhaseFrames = 0;
+  s.Level = 0;
+  s.BossBombMax = 3;
+  s.BossBulletMax = 30;
+  s.BossRainMax = 10;
+  s.BossInterval = 60000;
+}
+
+void Game::LoadConfigAndScores() {
+  // The settings and ranking files are not read yet; what start-up would have read can be
+  // supplied by the caller instead, and the two switches of the menu follow it as they would.
+  if (OnSettingsLoaded) OnSettingsLoaded(state_);
+  state_.Menu.At(MenuId::Se).Checked = state_.SoundEffectsOn;
+  state_.Menu.At(MenuId::Autoshot).Checked = state_.AutoShot;
+}
+
+void Game::LoadBackground() {
+  picBack_ = Surface();
+  const std::string path =
+      ResolveInProgramFolder(platform_.ProgramFolder(), state_.BackSetting.BackImagePath);
+  if (!platform_.LoadPicture(path, picBack_)) picBack_ = Surface();
+  EnlargeToField(picBack_);
+}
+
+void Game::FormUnload() {
+  StopMusic(platform_);
+}
+
+}  // namespace pelaryn
