@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "render/Cells.h"
+
 namespace {
 
 const std::string kAssetDir = PELARYN_ASSET_DIR;
@@ -76,39 +78,43 @@ struct Cell {
   Rect rect;
 };
 
-const Rect kFlare{96, 32, 32, 32};
+Rect rect(const pelaryn::CellRect& c) {
+  return {c.X, c.Y, c.W, c.H};
+}
+
+const Rect kFlare = rect(pelaryn::Cell::Blast(1));
 
 std::vector<Cell> sheetCells() {
+  namespace cell = pelaryn::Cell;
   std::vector<Cell> cells = {
-      {"ship", {0, 0, 16, 32}},
-      {"orange orb", {16, 0, 16, 16}},
-      {"magenta orb upright", {32, 0, 16, 16}},
-      {"magenta orb lying", {48, 0, 16, 16}},
-      {"energy bolt", {64, 0, 8, 16}},
-      {"beam segment", {72, 0, 8, 16}},
-      {"rainbow strip", {80, 0, 40, 12}},
-      {"heart", {32, 16, 16, 16}},
-      {"glass sphere", {48, 16, 16, 16}},
-      {"enemy bullet", {64, 16, 8, 8}},
-      {"MAX", {80, 13, 36, 15}},
-      {"blob frame 0", {0, 32, 32, 32}},
-      {"blob frame 1", {32, 32, 32, 32}},
-      {"goggler frame 0", {0, 64, 32, 32}},
-      {"goggler frame 1", {32, 64, 32, 32}},
-      {"beetle frame 0", {0, 96, 32, 32}},
-      {"beetle frame 1", {32, 96, 32, 32}},
-      {"explosion ring", {64, 32, 32, 32}},
+      {"ship", rect(cell::Ship)},
+      {"orange orb", rect(cell::OrangeOrb)},
+      {"magenta orb upright", rect(cell::Fireball(0))},
+      {"magenta orb lying", rect(cell::Fireball(1))},
+      {"energy bolt", rect(cell::PlayerShot)},
+      {"beam segment", rect(cell::Beam)},
+      {"rainbow strip", rect(cell::GaugeStrip)},
+      {"heart", rect(cell::Heart)},
+      {"glass sphere", rect(cell::GlassSphere)},
+      {"enemy bullet", rect(cell::Bullet)},
+      {"MAX", rect(cell::MaxLabel)},
+      {"blob frame 0", rect(cell::Enemy(1, 0))},
+      {"blob frame 1", rect(cell::Enemy(1, 1))},
+      {"goggler frame 0", rect(cell::Enemy(2, 0))},
+      {"goggler frame 1", rect(cell::Enemy(2, 1))},
+      {"beetle frame 0", rect(cell::Enemy(3, 0))},
+      {"beetle frame 1", rect(cell::Enemy(3, 1))},
+      {"explosion ring", rect(cell::Blast(0))},
       {"flare", kFlare},
-      {"combo bar", {93, 108, 35, 13}},
-      {"sun frame 0", {0, 128, 64, 48}},
-      {"sun frame 1", {64, 128, 64, 48}},
-      {"moon", {0, 176, 64, 64}},
-      {"score label", {64, 176, 58, 20}},
-      {"high score label", {64, 196, 64, 20}},
-      {"combo label", {64, 216, 38, 16}},
+      {"combo bar", rect(cell::ComboBar)},
+      {"sun frame 0", rect(cell::Sun(0))},
+      {"sun frame 1", rect(cell::Sun(1))},
+      {"moon", rect(cell::Moon)},
+      {"score label", rect(cell::ScoreLabel)},
+      {"high score label", rect(cell::HighScoreLabel)},
+      {"combo label", rect(cell::ComboLabel)},
   };
-  for (int d = 0; d < 10; ++d)
-    cells.push_back({"digit", {65 + 13 * (d % 4), 65 + 20 * (d / 4), 13, 20}});
+  for (int d = 0; d < 10; ++d) cells.push_back({"digit", rect(cell::Digit(d))});
   return cells;
 }
 
@@ -218,17 +224,20 @@ TEST(SpriteSheet, EveryCellHasAPicture) {
 
 TEST(SpriteSheet, FitsA256ColourPalette) {
   std::set<Rgb> colours;
-  for (int y = 0; y < 240; ++y)
-    for (int x = 0; x < 128; ++x) colours.insert(sheet().at(x, y));
+  for (int y = 0; y < pelaryn::Cell::SheetHeight; ++y)
+    for (int x = 0; x < pelaryn::Cell::SheetWidth; ++x) colours.insert(sheet().at(x, y));
   EXPECT_LE(colours.size(), 256u);
 }
 
 TEST(SpriteSheet, AnimationFramesDiffer) {
   // Frames alternate every few frames of play; a pair that barely differs would not animate.
+  namespace cell = pelaryn::Cell;
   const std::pair<Rect, Rect> pairs[] = {
-      {{0, 32, 32, 32}, {32, 32, 32, 32}}, {{0, 64, 32, 32}, {32, 64, 32, 32}},
-      {{0, 96, 32, 32}, {32, 96, 32, 32}}, {{0, 128, 64, 48}, {64, 128, 64, 48}},
-      {{32, 0, 16, 16}, {48, 0, 16, 16}},
+      {rect(cell::Enemy(1, 0)), rect(cell::Enemy(1, 1))},
+      {rect(cell::Enemy(2, 0)), rect(cell::Enemy(2, 1))},
+      {rect(cell::Enemy(3, 0)), rect(cell::Enemy(3, 1))},
+      {rect(cell::Sun(0)), rect(cell::Sun(1))},
+      {rect(cell::Fireball(0)), rect(cell::Fireball(1))},
   };
   for (const auto& [a, b] : pairs) EXPECT_GE(differences(a, b), 20) << a.x << "," << a.y;
 }

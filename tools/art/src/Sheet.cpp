@@ -9,6 +9,7 @@
 #include "Figures.h"
 #include "Lettering.h"
 #include "Sprites.h"
+#include "render/Cells.h"
 
 namespace art {
 
@@ -585,37 +586,37 @@ struct Cell {
 };
 
 std::vector<Cell> cells() {
+  using pelaryn::CellRect;
+  namespace cell = pelaryn::Cell;
   std::vector<Cell> v;
-  auto add = [&](int x, int y, int w, int h, Canvas c) { v.push_back({QRect(x, y, w, h), c}); };
-  add(0, 0, 16, 32, ship());
-  add(16, 0, 16, 16, orangeOrb());
-  add(32, 0, 16, 16, magentaOrb(false));
-  add(48, 0, 16, 16, magentaOrb(true));
-  add(64, 0, 8, 16, bolt());
-  add(72, 0, 8, 16, beam());
-  add(80, 0, 40, 12, strip());
-  add(32, 16, 16, 16, heart());
-  add(48, 16, 16, 16, glassSphere());
-  add(64, 16, 8, 8, dot());
-  add(80, 13, 36, 15, maxLabel());
+  auto add = [&](const CellRect& r, Canvas c) { v.push_back({QRect(r.X, r.Y, r.W, r.H), c}); };
+  add(cell::Ship, ship());
+  add(cell::OrangeOrb, orangeOrb());
+  add(cell::Fireball(0), magentaOrb(false));
+  add(cell::Fireball(1), magentaOrb(true));
+  add(cell::PlayerShot, bolt());
+  add(cell::Beam, beam());
+  add(cell::GaugeStrip, strip());
+  add(cell::Heart, heart());
+  add(cell::GlassSphere, glassSphere());
+  add(cell::Bullet, dot());
+  add(cell::MaxLabel, maxLabel());
   for (int f = 0; f < 2; ++f) {
-    add(32 * f, 32, 32, 32, blob(f));
-    add(32 * f, 64, 32, 32, goggler(f));
-    add(32 * f, 96, 32, 32, beetle(f));
-    add(64 * f, 128, 64, 48, sun(f));
+    add(cell::Enemy(1, f), blob(f));
+    add(cell::Enemy(2, f), goggler(f));
+    add(cell::Enemy(3, f), beetle(f));
+    add(cell::Sun(f), sun(f));
   }
-  add(64, 32, 32, 32, burstRing());
-  add(96, 32, 32, 32, flare());
-  for (int d = 0; d < 10; ++d) add(65 + 13 * (d % 4), 65 + 20 * (d / 4), 13, 20, digit(d));
-  add(93, 108, 35, 13, comboBar());
-  add(0, 176, 64, 64, moon());
-  add(64, 176, 58, 20,
-      label(QStringLiteral("とくてん"), 58, 20, {13, 12, 12, 13}, 2, {18, 72, 1, 1}, kGreen,
-            kGreen));
-  add(64, 196, 64, 20,
-      label(QStringLiteral("さいこうとくてん"), 64, 20, {7, 7, 7, 6, 7, 7, 7, 7}, 1, {17, 50, 0, 1},
-            kGreen, kGreen));
-  add(64, 216, 38, 16,
+  add(cell::Blast(0), burstRing());
+  add(cell::Blast(1), flare());
+  for (int d = 0; d < 10; ++d) add(cell::Digit(d), digit(d));
+  add(cell::ComboBar, comboBar());
+  add(cell::Moon, moon());
+  add(cell::ScoreLabel, label(QStringLiteral("とくてん"), 58, 20, {13, 12, 12, 13}, 2,
+                              {18, 72, 1, 1}, kGreen, kGreen));
+  add(cell::HighScoreLabel, label(QStringLiteral("さいこうとくてん"), 64, 20,
+                                  {7, 7, 7, 6, 7, 7, 7, 7}, 1, {17, 50, 0, 1}, kGreen, kGreen));
+  add(cell::ComboLabel,
       label(QStringLiteral("コンボ"), 38, 16, {11, 11, 12}, 1, {14, 80, 1, 0}, kYellow, kOrange));
   return v;
 }
@@ -623,13 +624,13 @@ std::vector<Cell> cells() {
 }  // namespace
 
 QImage paintSheet() {
-  QImage sheet(128, 240, QImage::Format_RGB32);
+  QImage sheet(pelaryn::Cell::SheetWidth, pelaryn::Cell::SheetHeight, QImage::Format_RGB32);
   sheet.fill(kSheetWhite);
   const std::vector<Cell> all = cells();
   for (size_t i = 0; i < all.size(); ++i) {
     const Cell& a = all[i];
     if (a.rect.width() != a.art.width() || a.rect.height() != a.art.height() ||
-        !QRect(0, 0, 128, 240).contains(a.rect)) {
+        !sheet.rect().contains(a.rect)) {
       std::fprintf(stderr, "sheet cell %zu does not fit\n", i);
       std::exit(1);
     }
