@@ -43,7 +43,14 @@ Audio RenderMidi(const std::string& midiPath, const std::string& soundFont, doub
   std::vector<float> left(kChunk);
   std::vector<float> right(kChunk);
   const auto limit = static_cast<size_t>(maxSeconds * kRate);
-  while (fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING && audio.Frames() < limit) {
+  // The player reports itself done only once the last notes have rung out; the game starts the
+  // piece again as soon as its last tick has passed, so that is where the rendering stops.
+  auto playing = [&] {
+    const int total = fluid_player_get_total_ticks(player.get());
+    return fluid_player_get_status(player.get()) == FLUID_PLAYER_PLAYING &&
+           (total <= 0 || fluid_player_get_current_tick(player.get()) < total);
+  };
+  while (playing() && audio.Frames() < limit) {
     fluid_synth_write_float(synth.get(), kChunk, left.data(), 0, 1, right.data(), 0, 1);
     audio.channels[0].insert(audio.channels[0].end(), left.begin(), left.end());
     audio.channels[1].insert(audio.channels[1].end(), right.begin(), right.end());
