@@ -38,7 +38,8 @@ std::string Sound(const char* file) {
   return (kSoundDir / file).string();
 }
 
-// The samples of a 16-bit mono WAV file.
+// The samples of a 16-bit mono WAV file as the mixer plays them: scaled to the effect channel's
+// volume the way SDL scales them (a product truncated towards zero).
 Samples ReadWavSamples(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   const std::vector<uint8_t> data{std::istreambuf_iterator<char>(in),
@@ -50,7 +51,8 @@ Samples ReadWavSamples(const fs::path& path) {
     if (std::string(data.begin() + static_cast<long>(pos),
                     data.begin() + static_cast<long>(pos) + 4) == "data") {
       for (size_t i = pos + 8; i + 1 < pos + 8 + size && i + 1 < data.size(); i += 2) {
-        samples.push_back(static_cast<int16_t>(data[i] | data[i + 1] << 8));
+        const int sample = static_cast<int16_t>(data[i] | data[i + 1] << 8);
+        samples.push_back(static_cast<int16_t>(sample * pelaryn::kEffectVolume / 128));
       }
     }
     pos += 8 + size + (size & 1);

@@ -6,13 +6,15 @@
 namespace pelaryn {
 
 Song PlayTrackOne() {
-  Song song("Play 1", 152, 4, 4, 0.72);
+  Song song("Play 1", 152, 4, 4, 0.86);
   const uint32_t bar = song.BarTicks();
   const uint32_t eighth = bar / 8;
   const uint32_t sixteenth = bar / 16;
 
-  Part lead = song.AddPart("Lead", 0, gm::SawLead, 96, 70, 40);
-  Part guitar = song.AddPart("Guitar", 1, gm::DistortionGuitar, 80, 40, 30);
+  // The saw lead cuts through at a lower volume than the band: held at the band's level it
+  // towers over the riff, and the loop falls into a hole when the intro comes round again.
+  Part lead = song.AddPart("Lead", 0, gm::SawLead, 66, 70, 40);
+  Part guitar = song.AddPart("Guitar", 1, gm::DistortionGuitar, 92, 40, 30);
   Part bass = song.AddPart("Bass", 2, gm::PickedBass, 108, 64, 10);
   Part pad = song.AddPart("Strings", 3, gm::SynthStrings, 76, 90, 70);
   Part solo = song.AddPart("Solo", 4, gm::SquareLead, 84, 56, 50);
@@ -66,8 +68,9 @@ Song PlayTrackOne() {
           PowerChords(guitar, at, sixteenth, chord, 40, "x-oox-oox-oox-oo", 92);
           BassFigure(bass, at, eighth, chord, 28, "RRORRROR", 96);
           drums.Pattern(at, sixteenth, drum::Kick, "X.....x.X.x.....", 96);
-          drums.Pattern(at, sixteenth, drum::ClosedHat,
-                        span.section == kIntro ? "x.x.x.x.x.x.x.x." : "xoxoxoxoxoxoxoxo", 76);
+          drums.Pattern(at, sixteenth, drum::ClosedHat, "xoxoxoxoxoxoxoxo", 76);
+          // Strings fill the space the tune leaves in the intro, so the loop point keeps its level.
+          if (span.section == kIntro) Pad(pad, at, bar, chord, 60, 76);
           break;
         case kLift:
           PowerChords(guitar, at, sixteenth, chord, 40, "x-------x-----o-", 92);

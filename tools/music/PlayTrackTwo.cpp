@@ -7,17 +7,19 @@
 namespace pelaryn {
 
 Song PlayTrackTwo() {
-  Song song("Play 2", 138, 4, 4, 0.76);
+  Song song("Play 2", 138, 4, 4, 0.92);
   const uint32_t bar = song.BarTicks();
   const uint32_t eighth = bar / 8;
   const uint32_t sixteenth = bar / 16;
 
-  Part brass = song.AddPart("Synth brass", 0, gm::SynthBrass, 100, 64, 50);
+  // The brass sits in the band rather than on top of it, and the arpeggio carries the intro and
+  // the interlude, so the level holds across the loop point and through the quiet middle.
+  Part brass = song.AddPart("Synth brass", 0, gm::SynthBrass, 80, 64, 50);
   Part flute = song.AddPart("Flute", 1, gm::Flute, 70, 90, 60);
   Part vibes = song.AddPart("Vibraphone", 2, gm::Vibraphone, 100, 50, 70);
   Part bass = song.AddPart("Slap bass", 3, gm::SlapBass, 104, 64, 10);
   Part piano = song.AddPart("Electric piano", 4, gm::ElectricPiano, 84, 36, 50);
-  Part arp = song.AddPart("Arpeggio", 5, gm::SquareLead, 56, 100, 60);
+  Part arp = song.AddPart("Arpeggio", 5, gm::SquareLead, 76, 100, 60);
   Part pad = song.AddPart("Pad", 6, gm::WarmPad, 72, 28, 80);
   Part drums = song.AddDrums(98);
 
@@ -29,12 +31,14 @@ Song PlayTrackTwo() {
   };
   const Span spans[] = {{kIntro, 0, 4}, {kTune, 4, 8},       {kChorus, 12, 8},
                         {kTune, 20, 8}, {kInterlude, 28, 8}, {kTag, 36, 4}};
+  // Where the tune leans on G, the chord under it is a plain triad: a major seventh in the pad
+  // would grind a semitone under the melody.
   const std::vector<Chord> chords = ParseChords(
       "Dmaj7 G Dmaj7 A "
       "Dmaj7 Bm7 Gmaj7 A Dmaj7 Bm7 Em7 A7 "
-      "Gmaj7 A F#m7 Bm7 Gmaj7 A Bm7 A7 "
+      "G A F#m7 Bm7 G A Bm7 A7 "
       "Dmaj7 Bm7 Gmaj7 A Dmaj7 Bm7 Em7 A7 "
-      "Em7 F#m7 Gmaj7 A Em7 F#m7 Gmaj7 A "
+      "Em7 F#m7 Gmaj7 A Em7 F#m7 G A "
       "G A Bm A");
   song.SetBars(static_cast<int>(chords.size()));
 

@@ -1,12 +1,13 @@
 // The sun boss: A phrygian dominant at a sprint. Brass over racing strings and a galloping
-// guitar; the middle section breaks into a triumphant F-G-A climb before the heat returns.
+// guitar; the middle section drops back to half the motion and builds into a triumphant F-G-A
+// climb before the heat returns.
 
 #include "Pieces.h"
 
 namespace pelaryn {
 
 Song SunBoss() {
-  Song song("Sun", 176, 4, 4, 0.62);
+  Song song("Sun", 176, 4, 4, 0.69);
   const uint32_t bar = song.BarTicks();
   const uint32_t eighth = bar / 8;
   const uint32_t sixteenth = bar / 16;
@@ -46,22 +47,36 @@ Song SunBoss() {
     const uint32_t at = song.Bar(i);
     const Chord& chord = chords[i];
     const bool climbing = i >= 10 && i < 18;
+    // The first half of the climb breathes: eighth-note motion and hats, so the full drive has
+    // somewhere to come back to.
+    const bool calm = i >= 10 && i < 14;
+    const bool phraseStart = i == 0 || i == 2 || i == 10 || i == 18;
     const bool phraseEnd = i == 1 || i == 9 || i == 17 || i == song.Bars() - 1;
-    Arpeggio(strings, at, bar, sixteenth, chord, 64, climbing ? "0121" : "0102", 78);
+    Arpeggio(strings, at, bar, calm ? eighth : sixteenth, chord, 64, climbing ? "0121" : "0102",
+             78);
     PowerChords(guitar, at, sixteenth, chord, 45,
-                climbing ? "x-x-x-x-x-x-x-x-" : "x-oox-oox-oox-oo", 96);
+                calm       ? "x-------x---x---"
+                : climbing ? "x-x-x-x-x-x-x-x-"
+                           : "x-oox-oox-oox-oo",
+                96);
     BassFigure(bass, at, eighth, chord, 33, "RORORORO", 96);
     if (i != 1) timpani.Note(at, eighth, KeyAtOrAbove(chord.root, 40), 110);
-    if (i % 4 == 0 || climbing) hits.Notes(at, eighth, {KeyAtOrAbove(chord.root, 60)}, 96);
+    if (phraseStart || (climbing && !calm)) {
+      hits.Notes(at, eighth, {KeyAtOrAbove(chord.root, 60)}, 96);
+    }
 
-    drums.Pattern(at, sixteenth, drum::Kick, "X.x.X.x.X.x.X.x.", 100);
-    drums.Pattern(at, sixteenth, drum::ClosedHat, "xxxxxxxxxxxxxxxx", 66);
+    drums.Pattern(at, sixteenth, drum::Kick, calm ? "X.......X.x....." : "X.x.X.x.X.x.X.x.", 100);
+    if (calm) {
+      drums.Pattern(at, eighth, drum::ClosedHat, "xoxoxoxo", 70);
+    } else {
+      drums.Pattern(at, sixteenth, drum::ClosedHat, "xoxoxoxoxoxoxoxo", 66);
+    }
     if (phraseEnd) {
       drums.Pattern(at, sixteenth, drum::Snare, "....X...xxxxXXXX", 96);
     } else {
       drums.Pattern(at, sixteenth, drum::Snare, "....X.......X..o", 96);
     }
-    if (i % 2 == 0) drums.Pattern(at, eighth, drum::Crash, "X.......", 96);
+    if (phraseStart) drums.Pattern(at, eighth, drum::Crash, "X.......", 96);
   }
   // The intro's timpani roll hands over to the tune.
   timpani.Pattern(song.Bar(1), sixteenth, 45, "oooooooooxxxxxxX", 96);

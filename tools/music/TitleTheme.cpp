@@ -6,7 +6,7 @@
 namespace pelaryn {
 
 Song TitleTheme() {
-  Song song("Title", 112, 4, 4, 0.56);
+  Song song("Title", 112, 4, 4, 0.59);
   const uint32_t bar = song.BarTicks();
   const uint32_t eighth = bar / 8;
   const uint32_t sixteenth = bar / 16;
@@ -30,7 +30,7 @@ Song TitleTheme() {
   trumpet.Bars(song.Bar(0), eighth, bar, {"D5:3 D5:1 D5:2 A5:2", "F#5:2 E5:1 D5:1 E5:4"}, 100);
   horn.Bars(song.Bar(0), eighth, bar, {"A4:3 A4:1 A4:2 F#4:2", "A4:2 G4:1 F#4:1 C#4:4"}, 90);
   horn.Bars(song.Bar(2), eighth, bar,
-            {"A4:4 D5:2 E5:2", "F#5:3 E5:1 D5:2 C#5:2", "D5:4 B4:2 F#4:2", "G4:6 A4:2",
+            {"A4:4 D5:2 E5:2", "F#5:3 E5:1 E5:2 C#5:2", "D5:4 B4:2 F#4:2", "G4:6 A4:2",
              "A4:4 D5:2 E5:2", "F#5:3 G5:1 A5:2 E5:2", "G5:3 F#5:1 E5:2 D5:2", "E5:6 r:2"},
             100);
   const std::initializer_list<std::string_view> answer = {

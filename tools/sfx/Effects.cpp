@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-// Every effect plays over the music, so none goes near full scale; the dense buzz of Damage gets
-// the lowest peak to sound no louder than the rest.
+// Each effect is shaped here at whatever level comes out; the generator levels all six to one
+// loudness afterwards (Level in Synth.h).
 
 namespace pelaryn {
 
@@ -11,37 +11,44 @@ Samples Damage() {
   Samples out = Silence(0.32);
   Oscillator low;
   Oscillator fifth;
+  Oscillator edge;
   Noise noise(0xDA4A6E);
-  double held = 0.0;
+  LowPass grit;
+  LowPass warm;
+  LowPass warmer;
   for (size_t i = 0; i < out.size(); ++i) {
     const double t = TimeOf(i);
     const double pitch = Glide(96.0, 52.0, 0.3, t);
-    const double buzz = 0.6 * low.Square(pitch) + 0.4 * fifth.Square(pitch * 1.498);
-    const double crunch = noise.Next() * (t < 0.07 ? 0.9 : 0.35);
-    // Sample-and-hold at a low rate and coarse steps: the grit of a damaged hull.
-    if (i % 7 == 0) held = std::round((buzz + crunch) * 6.0) / 6.0;
+    // Triangles with a touch of square: a growl with a body, not a raw buzzer.
+    const double buzz = 0.55 * low.Triangle(pitch) + 0.3 * fifth.Triangle(pitch * 1.498) +
+                        0.15 * edge.Square(pitch * 2.0);
+    // Crunch that falls from a bright crack to a dull rattle.
+    const double crunch =
+        grit.Next(noise.Next(), Glide(3500.0, 900.0, 0.2, t)) * (t < 0.07 ? 1.4 : 0.7);
     const double envelope = t < 0.17 ? 1.0 : 1.0 - (t - 0.17) / 0.15;
-    out[i] = std::tanh(1.8 * held) * envelope;
+    const double driven = std::tanh(1.4 * (buzz + crunch));
+    // Two poles at 4 kHz keep the hiss of the drive out of the top octaves.
+    out[i] = warmer.Next(warm.Next(driven, 4000.0), 4000.0) * envelope;
   }
   FadeEdges(out, 0.001, 0.01);
-  Normalize(out, 0.55);
   return out;
 }
 
 Samples Hit() {
   Samples out = Silence(0.15);
-  Oscillator tone;
+  Oscillator triangle;
+  Oscillator square;
   Noise noise(0x417);
   LowPass soften;
   for (size_t i = 0; i < out.size(); ++i) {
     const double t = TimeOf(i);
     const double pitch = Glide(980.0, 170.0, 0.11, t);
     const double click = t < 0.006 ? noise.Next() * (1.0 - t / 0.006) : 0.0;
-    const double body = 0.7 * tone.Triangle(pitch) + 0.3 * tone.Square(pitch * 0.5);
+    // Each voice keeps its own phase: one shared oscillator would advance twice a sample.
+    const double body = 0.7 * triangle.Triangle(pitch) + 0.3 * square.Square(pitch * 0.5);
     out[i] = soften.Next(body, 5000.0) * Decay(0.045, t) + 0.5 * click;
   }
   FadeEdges(out, 0.0005, 0.02);
-  Normalize(out, 0.7);
   return out;
 }
 
@@ -64,7 +71,6 @@ Samples GetItem() {
     }
   }
   FadeEdges(out, 0.0005, 0.06);
-  Normalize(out, 0.65);
   return out;
 }
 
@@ -83,7 +89,6 @@ Samples BombShot() {
     out[i] = 0.9 * body + 0.8 * whoosh;
   }
   FadeEdges(out, 0.0005, 0.04);
-  Normalize(out, 0.7);
   return out;
 }
 
@@ -101,7 +106,6 @@ Samples BossHit() {
   }
   for (size_t i = 0; i < out.size() && TimeOf(i) < 0.002; ++i) out[i] += 0.8 * noise.Next();
   FadeEdges(out, 0.0002, 0.01);
-  Normalize(out, 0.6);
   return out;
 }
 
@@ -118,13 +122,13 @@ Samples Explode() {
     const double bright = roar.Next(white, Glide(4200.0, 160.0, 0.9, t));
     const double deep = rumble.Next(white, 90.0) * 6.0;
     const double low = boom.Sine(Glide(70.0, 28.0, 0.5, t)) * Decay(0.18, t);
-    // Fewer, fainter crackles as the fire burns out.
+    // Fewer, fainter crackles as the fire burns out: a late spark is no louder than the embers.
     const double spark = crackle.Next() > 1.0 - 0.02 * Decay(0.25, t) ? crackle.Next() : 0.0;
-    const double body = (1.2 * bright + deep) * Decay(0.28, t) + 0.9 * low + 0.6 * spark;
+    const double fire = Decay(0.28, t);
+    const double body = (1.2 * bright + deep + 0.6 * spark) * fire + 0.9 * low;
     out[i] = std::tanh(1.5 * body);
   }
   FadeEdges(out, 0.002, 0.25);
-  Normalize(out, 0.8);
   return out;
 }
 

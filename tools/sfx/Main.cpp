@@ -23,7 +23,9 @@ int main(int argc, char** argv) {
   std::error_code error;
   std::filesystem::create_directories(outDir, error);
   for (const Effect& effect : effects) {
-    if (!pelaryn::WriteFile(outDir / effect.file, pelaryn::EncodeWav(effect.make()))) {
+    pelaryn::Samples samples = effect.make();
+    pelaryn::Level(samples);
+    if (!pelaryn::WriteFile(outDir / effect.file, pelaryn::EncodeWav(samples))) {
       std::fprintf(stderr, "pelaryn-sfxgen: cannot write %s\n",
                    (outDir / effect.file).string().c_str());
       return 1;

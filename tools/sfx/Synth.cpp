@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "loudness/Loudness.h"
+
 namespace pelaryn {
 
 Samples Silence(double seconds) {
@@ -75,11 +77,39 @@ void FadeEdges(Samples& samples, double inSeconds, double outSeconds) {
   }
 }
 
-void Normalize(Samples& samples, double peak) {
-  double loudest = 0.0;
-  for (double s : samples) loudest = std::max(loudest, std::abs(s));
-  if (loudest == 0.0) return;
-  for (double& s : samples) s *= peak / loudest;
+namespace {
+
+double Loudness(const Samples& samples) {
+  return IntegratedLoudness(Audio{kSampleRate, {samples}});
+}
+
+double Peak(const Samples& samples) {
+  double peak = 0.0;
+  for (double s : samples) peak = std::max(peak, std::abs(s));
+  return peak;
+}
+
+}  // namespace
+
+void Level(Samples& samples) {
+  const double ceiling = FromDb(kEffectCeiling);
+  // Rounding off a peak lowers the loudness a little, so scale and round off again until both
+  // hold; a handful of rounds settles it.
+  for (int round = 0; round < 8; ++round) {
+    const double loudness = Loudness(samples);
+    if (!std::isfinite(loudness)) return;
+    const double gain = FromDb(kEffectLoudness - loudness);
+    for (double& s : samples) s *= gain;
+    if (Peak(samples) <= ceiling) return;
+    // Untouched below the knee, then bent smoothly towards the ceiling, never past it.
+    const double knee = 0.7 * ceiling;
+    for (double& s : samples) {
+      const double over = std::abs(s) - knee;
+      if (over > 0.0) {
+        s = std::copysign(knee + (ceiling - knee) * std::tanh(over / (ceiling - knee)), s);
+      }
+    }
+  }
 }
 
 }  // namespace pelaryn

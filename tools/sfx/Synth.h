@@ -63,7 +63,14 @@ double Decay(double tau, double t);
 // A linear fade to silence over the last `seconds` of the buffer, and a short fade-in, so no
 // effect starts or stops with a click.
 void FadeEdges(Samples& samples, double inSeconds, double outSeconds);
-// Scales the buffer so its loudest sample is `peak`.
-void Normalize(Samples& samples, double peak);
+
+// Every effect's loudness and highest peak, so that none stands out of the set and the mixer has
+// headroom: the game plays them over the music at one fixed channel volume.
+inline constexpr double kEffectLoudness = -16.0;  // LUFS, heard from one speaker
+inline constexpr double kEffectCeiling = -3.5;    // dBFS
+
+// Scales the buffer to kEffectLoudness. Where that would push a transient over kEffectCeiling,
+// the transient is rounded off smoothly instead of the whole effect being made quieter.
+void Level(Samples& samples);
 
 }  // namespace pelaryn

@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -317,6 +318,9 @@ SdlAudio::SdlAudio(const std::string& soundFont, const std::string& programFolde
   }
   if (mixerOpen_) {
     Mix_AllocateChannels(1);
+    // SDL_mixer hands its music volume on to FluidSynth as a gain of volume * 1.2 / 128.
+    Mix_VolumeMusic(static_cast<int>(std::lround(kMusicGain / 1.2 * MIX_MAX_VOLUME)));
+    Mix_Volume(kEffectChannel, kEffectVolume);
     const std::string musicProblem = UseSoundFont(soundFont);
     if (silenceReason_.empty() && !musicProblem.empty()) {
       silenceReason_ = "music may be silent: " + musicProblem;

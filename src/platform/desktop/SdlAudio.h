@@ -21,6 +21,13 @@ namespace pelaryn {
 
 inline constexpr std::string_view kDefaultSoundFont = "/usr/share/sounds/sf3/default-GM.sf3";
 
+// The mix. Our pieces are written to sit at about -28 LUFS at this synthesizer gain and our
+// effects at about -16 LUFS each; the effect channel's volume (of SDL_mixer's 128) brings an
+// effect down to a few dB above the music, where it is heard without drowning the tune, and
+// leaves headroom so that an effect over the loudest bar never reaches full scale.
+inline constexpr double kMusicGain = 0.3;
+inline constexpr int kEffectVolume = 36;
+
 struct FreeMusic {
   void operator()(_Mix_Music* music) const;
 };
