@@ -10,9 +10,10 @@
 namespace {
 
 constexpr const char* Usage =
-    "usage: pelaryn-sim [--frames N] [--keys FILE] [--joy FILE] [--set NAME=VALUE]...\n"
+    "usage: pelaryn-sim [--frames N] [--keys FILE] [--joy FILE] [--menu FILE]\n"
+    "                   [--set NAME=VALUE]...\n"
     "                   [--dump FILE] [--trace FILE] [--png DIR --png-frames LIST]\n"
-    "                   [--program-folder DIR]\n";
+    "                   [--hashes FILE] [--program-folder DIR]\n";
 
 std::string ExecutableFolder() {
   std::error_code ec;

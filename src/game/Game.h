@@ -61,10 +61,13 @@ class Game {
   void LoadConfigAndScores();
   void LoadBackground();
   void GameOver();
+  void WaitWhilePaused();
 
   // Menu handlers, reached through the table in MenuCommands.cpp.
   struct MenuHandler;
   void MnuStartClick();
+  void MnuPauseClick();
+  void MnuResetClick();
   void MnuExitClick();
   void MnuSeClick();
   void MnuAutoshotClick();

@@ -1,5 +1,6 @@
 #include <array>
 
+#include "audio/Music.h"
 #include "game/Game.h"
 
 namespace pelaryn {
@@ -11,8 +12,10 @@ struct Game::MenuHandler {
 
 void Game::MenuCommand(MenuId id) {
   // Items without a handler here are not connected yet.
-  static constexpr std::array<MenuHandler, 4> handlers{{
+  static constexpr std::array<MenuHandler, 6> handlers{{
       {MenuId::Start, &Game::MnuStartClick},
+      {MenuId::Pause, &Game::MnuPauseClick},
+      {MenuId::Reset, &Game::MnuResetClick},
       {MenuId::Exit, &Game::MnuExitClick},
       {MenuId::Se, &Game::MnuSeClick},
       {MenuId::Autoshot, &Game::MnuAutoshotClick},
@@ -27,6 +30,33 @@ void Game::MnuStartClick() {
   state_.Running = 1;
   state_.Menu.At(MenuId::Pause).Checked = false;
   state_.Level = state_.InitialDifficulty;
+}
+
+// The first click does not return until the game is resumed: the second click runs inside its
+// wait, and no game time passes in between.
+void Game::MnuPauseClick() {
+  MenuModel::ItemState& item = state_.Menu.At(MenuId::Pause);
+  if (!item.Checked) {
+    item.Checked = true;
+    state_.Running = 0;
+    WaitWhilePaused();
+  } else {
+    item.Checked = false;
+    state_.Running = 1;
+  }
+}
+
+// Blocks on window events (no spinning); a Reset or Exit chosen meanwhile ends the wait at once.
+void Game::WaitWhilePaused() {
+  while (state_.Running == 0 && request_ == Request::None) platform_.WaitEvents();
+}
+
+// Back to the title at once from any state, without asking. The play field keeps its last
+// picture; everything on it is freed.
+void Game::MnuResetClick() {
+  picBack_ = Surface();
+  StopMusicAndClearField(ctx_);
+  request_ = Request::Restart;
 }
 
 void Game::MnuExitClick() {

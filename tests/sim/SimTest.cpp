@@ -119,4 +119,71 @@ TEST(Sim, SettingsApplyWhereStartUpReadsThemAndPicturesAreWritten) {
   EXPECT_FALSE(std::filesystem::exists(options.PngDir + "/frame-3.png"));
 }
 
+namespace {
+
+// The dump of a 300-frame game with moves and fire, and the given menu script.
+nlohmann::json GameWithMenu(const std::string& name, const std::string& menu,
+                            uint64_t frames = 300) {
+  SimOptions options;
+  options.Frames = frames;
+  options.KeysFile = TempFile("menu-keys", "1 300 Z\n20 80 Left\n81 200 Right X\n");
+  options.Settings = {{"Life", "40"}};
+  if (!menu.empty()) options.MenuFile = TempFile("menu-" + name, menu);
+  return nlohmann::json::parse(RunOk(options).FinalJson);
+}
+
+}  // namespace
+
+TEST(Sim, APausedAndResumedGameIsTheGameNeverPaused) {
+  const auto plain = GameWithMenu("none", "");
+  const auto paused = GameWithMenu("pause", "100 Pause Wait 50 Pause\n150 Pause Pause\n");
+  EXPECT_EQ(paused, plain);
+  EXPECT_EQ(plain["Running"], 1);
+  EXPECT_EQ(plain["Menu"]["mnuStart"]["Enabled"], false);
+  EXPECT_EQ(plain["Menu"]["mnuPause"]["Enabled"], true);
+  EXPECT_EQ(plain["Menu"]["mnuPause"]["Checked"], false);
+  // Start is disabled during a game: choosing it changes nothing.
+  EXPECT_EQ(GameWithMenu("start", "10 Start\n"), plain);
+}
+
+TEST(Sim, APauseHoldsTheFrameUntilTheScriptEndsIt) {
+  // Exit inside the pause: the run ends on the paused frame, with the pause shown.
+  const auto exited = GameWithMenu("exit", "100 Pause Wait 3 Exit Se\n");
+  EXPECT_EQ(exited["Frame"], 100);
+  EXPECT_EQ(exited["Running"], 0);
+  EXPECT_EQ(exited["Menu"]["mnuPause"]["Checked"], true);
+  EXPECT_EQ(exited["SoundEffectsOn"], true);  // dropped after Exit
+  // A pause that nothing resumes ends the run too, instead of waiting for ever.
+  EXPECT_EQ(GameWithMenu("stuck", "120 Pause\n")["Frame"], 120);
+  // Effects and automatic fire switch from the next frame; the check marks follow.
+  const auto switched = GameWithMenu("switch", "10 Se Autoshot\n");
+  EXPECT_EQ(switched["SoundEffectsOn"], false);
+  EXPECT_EQ(switched["Menu"]["mnuSe"]["Checked"], false);
+  EXPECT_EQ(switched["AutoShot"], true);
+  EXPECT_EQ(switched["Menu"]["mnuAutoshot"]["Checked"], true);
+  EXPECT_TRUE(switched["SoundRequests"].empty() ||
+              switched["SoundRequests"].value("sound/hit.wav", 0) <
+                  GameWithMenu("none", "")["SoundRequests"].value("sound/hit.wav", 0));
+}
+
+TEST(Sim, ResetStartsANewGameAndTheFrameLimitCountsEveryGame) {
+  // Reset at frame 50 of each game: 50 + 50 + 20 frames make the 120.
+  const auto reset = GameWithMenu("reset", "50 Reset Se\n", 120);
+  EXPECT_EQ(reset["Frame"], 20);
+  EXPECT_EQ(reset["Score"], 0);
+  EXPECT_EQ(reset["SoundEffectsOn"], true);
+  EXPECT_EQ(reset["Running"], 1);
+  // Reset from inside a pause abandons the paused game as well.
+  const auto fromPause = GameWithMenu("pause-reset", "30 Pause Wait 2 Reset\n", 100);
+  EXPECT_EQ(fromPause["Frame"], 100 - 3 * 30);  // every game is reset at its frame 30
+  EXPECT_EQ(fromPause["Menu"]["mnuPause"]["Checked"], false);
+
+  std::string error;
+  std::istringstream bad("10 Pause Jump\n");
+  EXPECT_FALSE(MenuScript::Parse(bad, error));
+  EXPECT_NE(error.find("Jump"), std::string::npos);
+  std::istringstream badWait("10 Wait 0\n");
+  EXPECT_FALSE(MenuScript::Parse(badWait, error));
+}
+
 }  // namespace pelaryn

@@ -57,7 +57,10 @@ class HeadlessPlatform : public Platform {
   uint32_t TimeGetTime() override { return clock_; }
   void Sleep(uint32_t ms) override { clock_ += ms; }
   void ProcessEvents() override;
-  void WaitEvents() override { ProcessEvents(); }
+  // The pause's wait: no frame passes, so only OnWait runs, and it must resume or end the game.
+  void WaitEvents() override {
+    if (OnWait) OnWait();
+  }
   void Present(const Surface& field) override;
   bool KeyDown(int virtualKey) override;
   int JoyGetDevCaps(JoyCapsRecord& caps) override;
@@ -73,6 +76,7 @@ class HeadlessPlatform : public Platform {
   void SetJoystick(JoyScript joy) { joy_ = std::move(joy); }
   // Called at every yield and every present, for the runner's own bookkeeping.
   std::function<void()> OnYield;
+  std::function<void()> OnWait;
   std::function<void(const Surface&)> OnPresent;
 
   // Simulated time passing inside a frame (drawing that is slow, say).

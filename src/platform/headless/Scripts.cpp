@@ -117,4 +117,54 @@ std::optional<JoyInfo> JoyScript::At(uint64_t frame) const {
   return std::nullopt;
 }
 
+std::optional<MenuId> MenuCommandByName(const std::string& name) {
+  static constexpr struct {
+    const char* name;
+    MenuId id;
+  } commands[] = {
+      {"Start", MenuId::Start}, {"Pause", MenuId::Pause}, {"Reset", MenuId::Reset},
+      {"Exit", MenuId::Exit},   {"Se", MenuId::Se},       {"Autoshot", MenuId::Autoshot},
+  };
+  for (const auto& c : commands) {
+    if (name == c.name) return c.id;
+  }
+  return std::nullopt;
+}
+
+std::optional<MenuScript> MenuScript::Parse(std::istream& in, std::string& error) {
+  MenuScript script;
+  std::istringstream line;
+  int number = 0;
+  while (NextLine(in, line, number)) {
+    const std::string where = "line " + std::to_string(number) + ": ";
+    uint64_t frame = 0;
+    if (!(line >> frame) || frame < 1) {
+      error = where + "expected FRAME (from 1) and commands";
+      return std::nullopt;
+    }
+    std::vector<Step>& steps = script.lines_[frame];
+    std::string name;
+    while (line >> name) {
+      Step step{name, 0};
+      if (name == "Wait") {
+        if (!(line >> step.Count) || step.Count < 1 || step.Count > 1000000) {
+          error = where + "Wait takes a count from 1 to 1000000";
+          return std::nullopt;
+        }
+      } else if (!MenuCommandByName(name)) {
+        error = where + "unknown command " + name;
+        return std::nullopt;
+      }
+      steps.push_back(step);
+    }
+  }
+  return script;
+}
+
+const std::vector<MenuScript::Step>& MenuScript::At(uint64_t frame) const {
+  static const std::vector<Step> none;
+  const auto found = lines_.find(frame);
+  return found == lines_.end() ? none : found->second;
+}
+
 }  // namespace pelaryn

@@ -2,10 +2,12 @@
 
 #include <cstdint>
 #include <istream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/Menu.h"
 #include "base/Platform.h"
 
 namespace pelaryn {
@@ -44,6 +46,28 @@ class JoyScript {
   };
   std::vector<Span> spans_;
 };
+
+// Menu commands by frame: lines "FRAME COMMAND...", run in order during the yield of that game
+// frame. Commands: Start Pause Reset Exit Se Autoshot, and "Wait N", which lets N yields pass
+// (inside a pause: N turns of the pause's wait) before the next command of the line runs.
+class MenuScript {
+ public:
+  struct Step {
+    std::string Command;  // a menu item's command name, or "Wait"
+    uint64_t Count = 0;   // the yields of a Wait
+  };
+
+  static std::optional<MenuScript> Parse(std::istream& in, std::string& error);
+
+  // The steps of one frame, in order; empty when that frame has none.
+  const std::vector<Step>& At(uint64_t frame) const;
+
+ private:
+  std::map<uint64_t, std::vector<Step>> lines_;
+};
+
+// The menu item a script command names ("Pause" → mnuPause), or nothing.
+std::optional<MenuId> MenuCommandByName(const std::string& name);
 
 // Looks up a key name of the scripts; 0 when unknown.
 int VirtualKeyByName(const std::string& name);

@@ -4,6 +4,7 @@
 
 #include <charconv>
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -138,6 +139,8 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
         error = "--png-frames takes a list like 1,10,100-120";
         return std::nullopt;
       }
+    } else if (arg == "--menu") {
+      options.MenuFile = value();
     } else if (arg == "--hashes") {
       options.HashFile = value();
     } else if (arg == "--program-folder") {
@@ -170,6 +173,8 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   std::optional<JoyScript> joy;
   if (!options.KeysFile.empty() && !LoadScript(options.KeysFile, keys, error)) return std::nullopt;
   if (!options.JoyFile.empty() && !LoadScript(options.JoyFile, joy, error)) return std::nullopt;
+  std::optional<MenuScript> menu;
+  if (!options.MenuFile.empty() && !LoadScript(options.MenuFile, menu, error)) return std::nullopt;
   std::ofstream trace, hashes;
   for (auto [name, stream] :
        {std::pair{&options.TraceFile, &trace}, {&options.HashFile, &hashes}}) {
@@ -211,8 +216,9 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
     extras.SoundRequests = &platform.RecordedSound().Requests();
     return StateToJson(game.State(), extras);
   };
+  uint64_t totalFrames = 0;  // over every game of the run
   auto endOfFrame = [&] {
-    result.Frames = game.CurrentFrame();
+    result.Frames = ++totalFrames;
     if (trace.is_open()) trace << snapshot() << '\n';
     if (hashes.is_open() && options.HashEvery > 0 && result.Frames % options.HashEvery == 0) {
       const std::string json = snapshot();
@@ -220,9 +226,41 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
              << '\n';
     }
   };
+  // Menu commands of the current frame not yet run, and yields still to let pass.
+  std::deque<MenuScript::Step> pending;
+  uint64_t waitLeft = 0;
+  auto runPending = [&] {
+    while (!pending.empty()) {
+      if (waitLeft > 0) {
+        --waitLeft;
+        return;
+      }
+      const MenuScript::Step step = pending.front();
+      pending.pop_front();
+      if (step.Command == "Wait") {
+        waitLeft = step.Count;
+        continue;
+      }
+      const MenuId id = *MenuCommandByName(step.Command);
+      game.MenuCommand(id);
+      if (game.PendingRequest() != Game::Request::None) {
+        pending.clear();  // the rest of the line belonged to the game that just ended
+        waitLeft = 0;
+      }
+    }
+  };
   platform.OnYield = [&] {
     endOfFrame();
-    if (game.CurrentFrame() >= options.Frames) game.RequestExit();
+    if (menu) {
+      for (const MenuScript::Step& step : menu->At(game.CurrentFrame())) pending.push_back(step);
+      runPending();
+    }
+    if (totalFrames >= options.Frames) game.RequestExit();
+  };
+  platform.OnWait = [&] {
+    // Nothing but the script can end a pause: once it has nothing left, the run ends.
+    if (pending.empty()) return game.RequestExit();
+    runPending();
   };
   platform.OnPresent = [&](const Surface& field) {
     const uint64_t frame = game.CurrentFrame();

@@ -14,6 +14,7 @@ struct SimOptions {
   uint64_t Frames = 1000;
   std::string KeysFile;
   std::string JoyFile;
+  std::string MenuFile;
   std::vector<std::pair<std::string, std::string>> Settings;  // NAME, VALUE in order given
   std::string DumpFile;
   std::string TraceFile;
