@@ -11,6 +11,7 @@
 namespace pelaryn {
 
 class Surface;
+struct GameState;
 
 // The one music device. Only one piece is open at a time; opening while one is open fails and
 // leaves the open one alone.
@@ -37,6 +38,39 @@ class SoundPlayer {
  public:
   virtual ~SoundPlayer() = default;
   virtual void Play(std::string_view file, bool interrupt) = 0;
+};
+
+// What the settings window may change besides the stored settings themselves.
+class SettingsHost {
+ public:
+  virtual ~SettingsHost() = default;
+  virtual GameState& Settings() = 0;
+  // Starts the background again from its top-left corner with the picture the settings now
+  // name (none when the path is empty or unreadable), enlarged to cover the play field.
+  virtual void ReloadBackground() = 0;
+};
+
+// The game's windows and boxes. Every one but the manual is modal: the call returns when the
+// player has closed it, and the game stands still meanwhile. Texts are UTF-8.
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A box with one OK button.
+  virtual void MessageBox(std::string_view title, std::string_view text) = 0;
+  // A one-line text box with an empty field; the typed text, or "" when cancelled.
+  virtual std::string InputBox(std::string_view title, std::string_view prompt) = 0;
+  // The ranking window. Its 初期化 button, once confirmed, resets the ranking in `state`
+  // (ResetRanking) and shows the new rows.
+  virtual void ShowRanking(GameState& state) = 0;
+  // The settings window, built afresh from the current settings at each opening.
+  virtual void ShowSettings(SettingsHost& host) = 0;
+  // The about box; it beeps once as it opens.
+  virtual void ShowAbout() = 0;
+  // The player's manual (an HTML file), in a window the game does not wait for; a second call
+  // raises the open window.
+  virtual void ShowManual(const std::string& path) = 0;
+  // A failure the player must hear of (a file that could not be saved), once per call.
+  virtual void ReportError(std::string_view text) = 0;
 };
 
 // Virtual-key codes of the keys the game polls.
@@ -97,6 +131,7 @@ class Platform {
 
   virtual MusicDevice& Music() = 0;
   virtual SoundPlayer& Sound() = 0;
+  virtual Dialogs& Windows() = 0;
 };
 
 }  // namespace pelaryn

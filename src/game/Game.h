@@ -16,7 +16,7 @@ namespace pelaryn {
 // menu commands. Restart and exit are requests: every loop returns as soon as it sees one and
 // Run() performs the next start-up or ends, so the stack is as deep in the hundredth game as in
 // the first.
-class Game {
+class Game : private SettingsHost {
  public:
   enum class Request { None, Restart, Exit };
 
@@ -71,6 +71,14 @@ class Game {
   void MnuExitClick();
   void MnuSeClick();
   void MnuAutoshotClick();
+  void MnuRankingClick();
+  void MnuOptionClick();
+  void MnuManualClick();
+  void MnuVersionClick();
+
+  // What the settings window reaches.
+  GameState& Settings() override { return state_; }
+  void ReloadBackground() override;
 
   Platform& platform_;
   const Pictures& pictures_;

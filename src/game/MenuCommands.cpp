@@ -1,6 +1,7 @@
 #include <array>
 
 #include "audio/Music.h"
+#include "base/Paths.h"
 #include "game/Game.h"
 
 namespace pelaryn {
@@ -11,14 +12,17 @@ struct Game::MenuHandler {
 };
 
 void Game::MenuCommand(MenuId id) {
-  // Items without a handler here are not connected yet.
-  static constexpr std::array<MenuHandler, 6> handlers{{
+  static constexpr std::array<MenuHandler, 10> handlers{{
       {MenuId::Start, &Game::MnuStartClick},
       {MenuId::Pause, &Game::MnuPauseClick},
       {MenuId::Reset, &Game::MnuResetClick},
       {MenuId::Exit, &Game::MnuExitClick},
       {MenuId::Se, &Game::MnuSeClick},
       {MenuId::Autoshot, &Game::MnuAutoshotClick},
+      {MenuId::Ranking, &Game::MnuRankingClick},
+      {MenuId::Option, &Game::MnuOptionClick},
+      {MenuId::Manual, &Game::MnuManualClick},
+      {MenuId::Version, &Game::MnuVersionClick},
   }};
   if (!state_.Menu.Enabled(id)) return;
   for (const MenuHandler& entry : handlers) {
@@ -73,6 +77,27 @@ void Game::MnuAutoshotClick() {
   MenuModel::ItemState& item = state_.Menu.At(MenuId::Autoshot);
   item.Checked = !item.Checked;
   state_.AutoShot = item.Checked;
+}
+
+}  // namespace pelaryn
+
+namespace pelaryn {
+
+void Game::MnuRankingClick() {
+  platform_.Windows().ShowRanking(state_);
+}
+
+void Game::MnuOptionClick() {
+  platform_.Windows().ShowSettings(*this);
+}
+
+// The manual is ours, an HTML file beside the program, shown without holding up the game.
+void Game::MnuManualClick() {
+  platform_.Windows().ShowManual(InProgramFolder(platform_.ProgramFolder(), {"pelaryn.html"}));
+}
+
+void Game::MnuVersionClick() {
+  platform_.Windows().ShowAbout();
 }
 
 }  // namespace pelaryn

@@ -105,6 +105,12 @@ void Game::LoadBackground() {
   EnlargeToField(picBack_);
 }
 
+void Game::ReloadBackground() {
+  state_.BackSetting.OffsetX = 0;
+  state_.BackSetting.OffsetY = 0;
+  LoadBackground();
+}
+
 void Game::FormUnload() {
   StopMusic(platform_);
 }

@@ -12,6 +12,7 @@
 #include "platform/desktop/PlayField.h"
 #include "platform/desktop/SdlAudio.h"
 #include "platform/desktop/SdlJoystick.h"
+#include "platform/desktop/ui/DesktopDialogs.h"
 #include "render/Pictures.h"
 
 namespace pelaryn {
@@ -19,7 +20,8 @@ namespace pelaryn {
 DesktopPlatform::DesktopPlatform(MainWindow& window)
     : window_(window),
       joystick_(std::make_unique<SdlJoystick>()),
-      audio_(std::make_unique<SdlAudio>(std::string(kDefaultSoundFont), ProgramFolder())) {
+      audio_(std::make_unique<SdlAudio>(std::string(kDefaultSoundFont), ProgramFolder())),
+      dialogs_(std::make_unique<DesktopDialogs>(window)) {
   if (!audio_->SilenceReason().empty()) {
     std::fprintf(stderr, "pelaryn: %s\n", audio_->SilenceReason().c_str());
   }
@@ -99,6 +101,10 @@ MusicDevice& DesktopPlatform::Music() {
 
 SoundPlayer& DesktopPlatform::Sound() {
   return audio_->Sound();
+}
+
+Dialogs& DesktopPlatform::Windows() {
+  return *dialogs_;
 }
 
 }  // namespace pelaryn

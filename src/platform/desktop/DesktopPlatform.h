@@ -10,6 +10,7 @@ namespace pelaryn {
 class MainWindow;
 class SdlAudio;
 class SdlJoystick;
+class DesktopDialogs;
 
 // The platform of the desktop game: Qt for the window, events and pictures, a monotonic clock,
 // SDL for the joystick and the audio.
@@ -30,12 +31,14 @@ class DesktopPlatform : public Platform {
   std::string ProgramFolder() override;
   MusicDevice& Music() override;
   SoundPlayer& Sound() override;
+  Dialogs& Windows() override;
 
  private:
   MainWindow& window_;
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::unique_ptr<SdlJoystick> joystick_;
   std::unique_ptr<SdlAudio> audio_;
+  std::unique_ptr<DesktopDialogs> dialogs_;
 };
 
 }  // namespace pelaryn

@@ -1,5 +1,7 @@
 #include "platform/headless/HeadlessPlatform.h"
 
+#include <cstdio>
+
 #include "render/Pictures.h"
 
 namespace pelaryn {
@@ -57,6 +59,24 @@ int RecordingSoundPlayer::Count(std::string_view file) const {
 
 HeadlessPlatform::HeadlessPlatform(std::string programFolder, uint32_t clockStart)
     : programFolder_(std::move(programFolder)), clock_(clockStart) {}
+
+void RecordingDialogs::MessageBox(std::string_view title, std::string_view text) {
+  shown_.push_back({"Message", std::string(title), std::string(text)});
+}
+
+std::string RecordingDialogs::InputBox(std::string_view title, std::string_view prompt) {
+  shown_.push_back({"Input", std::string(title), std::string(prompt)});
+  return name_.value_or(std::string());
+}
+
+void RecordingDialogs::ShowRanking(GameState&) {
+  shown_.push_back({"Ranking", "ヴェルガード", ""});
+}
+
+void RecordingDialogs::ReportError(std::string_view text) {
+  errors_.emplace_back(text);
+  std::fprintf(stderr, "pelaryn-sim: %.*s\n", static_cast<int>(text.size()), text.data());
+}
 
 void HeadlessPlatform::ProcessEvents() {
   if (OnYield) OnYield();

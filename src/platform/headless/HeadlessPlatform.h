@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,36 @@ class RecordingSoundPlayer : public SoundPlayer {
   std::map<std::string, int, std::less<>> requests_;
 };
 
+// One box or window the game showed.
+struct DialogRecord {
+  std::string Kind;  // "Message", "Input" or "Ranking"
+  std::string Title;
+  std::string Text;  // the prompt of an input box; empty for the ranking window
+};
+
+// Answers the game's boxes at once: OK to every message, the given name (or a cancel) to every
+// input box; windows close as soon as they open. Boxes are recorded in order.
+class RecordingDialogs : public Dialogs {
+ public:
+  void MessageBox(std::string_view title, std::string_view text) override;
+  std::string InputBox(std::string_view title, std::string_view prompt) override;
+  void ShowRanking(GameState& state) override;
+  void ShowSettings(SettingsHost&) override {}
+  void ShowAbout() override {}
+  void ShowManual(const std::string&) override {}
+  void ReportError(std::string_view text) override;
+
+  // The text typed into every input box; none means the box is cancelled.
+  void SetName(std::optional<std::string> name) { name_ = std::move(name); }
+  const std::vector<DialogRecord>& Shown() const { return shown_; }
+  const std::vector<std::string>& Errors() const { return errors_; }
+
+ private:
+  std::optional<std::string> name_;
+  std::vector<DialogRecord> shown_;
+  std::vector<std::string> errors_;
+};
+
 // The platform without a window: a virtual clock that only sleeping advances, scripted keys and
 // joystick, pictures read with stb_image, recorded sound and music.
 class HeadlessPlatform : public Platform {
@@ -69,6 +100,7 @@ class HeadlessPlatform : public Platform {
   std::string ProgramFolder() override { return programFolder_; }
   MusicDevice& Music() override { return music_; }
   SoundPlayer& Sound() override { return sound_; }
+  Dialogs& Windows() override { return dialogs_; }
 
   // The frame the scripts are read at; the runner points it at the game's frame counter.
   void SetFrameSource(std::function<uint64_t()> frame) { frame_ = std::move(frame); }
@@ -84,6 +116,7 @@ class HeadlessPlatform : public Platform {
 
   RecordingMusicDevice& RecordedMusic() { return music_; }
   RecordingSoundPlayer& RecordedSound() { return sound_; }
+  RecordingDialogs& RecordedDialogs() { return dialogs_; }
 
  private:
   uint64_t Frame() const { return frame_ ? frame_() : 0; }
@@ -95,6 +128,7 @@ class HeadlessPlatform : public Platform {
   std::optional<JoyScript> joy_;
   RecordingMusicDevice music_;
   RecordingSoundPlayer sound_;
+  RecordingDialogs dialogs_;
 };
 
 }  // namespace pelaryn
