@@ -3,6 +3,7 @@
 #include "base/Field.h"
 #include "base/Paths.h"
 #include "game/Game.h"
+#include "persist/Ranking.h"
 #include "player/Input.h"
 #include "render/Background.h"
 
@@ -54,9 +55,7 @@ void Game::InitGame() {
   s.EnemyShotW = 8;
   s.EnemyShotH = 8;
   s.EnemyShotBaseSpeed = 4;
-  for (int i = 0; i < RankingCount; ++i) {
-    s.Ranking[i] = {.Name = "KEVA", .Score = 100 - 10 * i, .ShotRatio = 0, .MaxCombo = 0};
-  }
+  for (int i = 0; i < RankingCount; ++i) s.Ranking[i] = DefaultRankEntry(i);
   const std::string folder = platform_.ProgramFolder();
   s.BackSetting.BackImagePath = InProgramFolder(folder, {"back.bmp"});
   s.BackSetting.ScrollYoko = 0;
