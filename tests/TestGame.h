@@ -25,6 +25,8 @@ struct TestGame {
 
   explicit TestGame(bool start = true) {
     platform.SetFrameSource([this] { return game.CurrentFrame(); });
+    // Straight past the title, unless a test wants to see it.
+    game.OnTitleStart = [this] { game.MenuCommand(MenuId::Start); };
     if (start) Start();
   }
   void Start() {

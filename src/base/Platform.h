@@ -5,6 +5,7 @@
 // header includes a toolkit.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -38,6 +39,17 @@ class SoundPlayer {
  public:
   virtual ~SoundPlayer() = default;
   virtual void Play(std::string_view file, bool interrupt) = 0;
+};
+
+// Where the settings and ranking files are kept. Whole files are read and written at once.
+class FileStore {
+ public:
+  virtual ~FileStore() = default;
+  // The file's bytes; none when it is missing or cannot be read.
+  virtual std::optional<std::string> Read(std::string_view name) = 0;
+  // Replaces the file as one step: after a crash either the old or the new file is there,
+  // never a part of one. False, with the reason in `error`, when it could not be written.
+  virtual bool Write(std::string_view name, std::string_view bytes, std::string& error) = 0;
 };
 
 // What the settings window may change besides the stored settings themselves.
@@ -132,6 +144,7 @@ class Platform {
   virtual MusicDevice& Music() = 0;
   virtual SoundPlayer& Sound() = 0;
   virtual Dialogs& Windows() = 0;
+  virtual FileStore& Files() = 0;
 };
 
 }  // namespace pelaryn

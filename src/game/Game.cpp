@@ -20,8 +20,8 @@ int Game::Run() {
       while (RunFrame()) {
       }
     }
-  } while (request_ != Request::Exit);
-  FormUnload();
+  } while (request_ == Request::Restart);
+  if (request_ == Request::Exit) FormUnload();
   return 0;
 }
 

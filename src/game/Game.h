@@ -18,7 +18,9 @@ namespace pelaryn {
 // the first.
 class Game : private SettingsHost {
  public:
-  enum class Request { None, Restart, Exit };
+  // Stop ends a run where it stands without the program's end sequence (a headless run that
+  // has what it came for).
+  enum class Request { None, Restart, Exit, Stop };
 
   Game(Platform& platform, const Pictures& pictures);
   Game(const Game&) = delete;
@@ -37,6 +39,7 @@ class Game : private SettingsHost {
   // does nothing.
   void MenuCommand(MenuId id);
   void RequestExit() { request_ = Request::Exit; }
+  void RequestStop() { request_ = Request::Stop; }
   Request PendingRequest() const { return request_; }
 
   GameState& State() { return state_; }
@@ -46,21 +49,29 @@ class Game : private SettingsHost {
   const Surface& BackgroundPicture() const { return picBack_; }
   // Number of the main-loop frame running now (or last run), counted from 1 in each game.
   uint64_t CurrentFrame() const { return currentFrame_; }
+  // True while the title screen runs; its frames count from 1 in each showing.
+  bool InTitle() const { return inTitle_; }
+  uint64_t TitleFrame() const { return titleFrame_; }
 
   // Where start-up reads the settings, this lets a caller change them (the headless runner's
   // --set); the menu check marks follow.
   std::function<void(GameState&)> OnSettingsLoaded;
+  // Runs once the title is set up, before its first frame.
+  std::function<void()> OnTitleStart;
   // Runs after Start, just before the first frame of a game.
   std::function<void(GameState&)> OnGameStarted;
-  // Runs where the finished game would show its result.
+  // Runs at game over once the files are saved, before the field is cleared.
   std::function<void()> OnGameOver;
 
  private:
   // Start-up.
   void InitGame();
   void LoadConfigAndScores();
+  void SaveConfigAndScores();
   void LoadBackground();
+  void RunTitleScreen();
   void GameOver();
+  void EnterRanking();
   void WaitWhilePaused();
 
   // Menu handlers, reached through the table in MenuCommands.cpp.
@@ -90,6 +101,8 @@ class Game : private SettingsHost {
   GameContext ctx_;
   Request request_ = Request::None;
   uint64_t currentFrame_ = 0;
+  bool inTitle_ = false;
+  uint64_t titleFrame_ = 0;
 };
 
 }  // namespace pelaryn

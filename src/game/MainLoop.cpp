@@ -1,9 +1,13 @@
+#include <optional>
+#include <string>
+
 #include "audio/Music.h"
 #include "enemies/Combo.h"
 #include "enemies/Item.h"
 #include "game/Game.h"
 #include "game/Pacing.h"
 #include "game/Phase.h"
+#include "persist/Ranking.h"
 #include "player/Input.h"
 #include "player/Scroll.h"
 #include "player/ShipDestruction.h"
@@ -73,11 +77,28 @@ bool Game::RunFrame() {
 }
 
 void Game::GameOver() {
-  // The result, the name entry and the ranking come later; for now the finished game goes
-  // straight back to start-up.
+  GameState& s = state_;
+  s.ShotRatio = ComputeShotRatio(s.EnemiesShotDown, s.EnemiesAppeared);
+  platform_.Windows().MessageBox("pelaryn",
+                                 "おしまい\r\n撃墜率 : " + std::to_string(s.ShotRatio) + "%");
+  EnterRanking();
+  SaveConfigAndScores();
   if (OnGameOver) OnGameOver();
   StopMusicAndClearField(ctx_);
+  picMain_.Fill(Rgb(0, 0, 0));
   if (request_ == Request::None) request_ = Request::Restart;
+}
+
+void Game::EnterRanking() {
+  GameState& s = state_;
+  const std::optional<int> place = RankingPlace(s, s.Score);
+  if (!place) return;
+  InsertRankEntry(s, *place, s.Score, s.ShotRatio, s.MaxCombo);
+  const std::string prompt = std::to_string(*place + 1) +
+                             "位にランクインです！\r\n名前を入力してください\r\n"
+                             "（半角なら６文字程度、全角なら４文字以内にしてください）";
+  s.Ranking[*place].Name = RankingName(platform_.Windows().InputBox("NAME ENTRY", prompt));
+  platform_.Windows().ShowRanking(s);
 }
 
 }  // namespace pelaryn

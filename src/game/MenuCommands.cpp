@@ -59,6 +59,7 @@ void Game::WaitWhilePaused() {
 // picture; everything on it is freed.
 void Game::MnuResetClick() {
   picBack_ = Surface();
+  SaveConfigAndScores();
   StopMusicAndClearField(ctx_);
   request_ = Request::Restart;
 }

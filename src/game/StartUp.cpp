@@ -1,22 +1,30 @@
+#include <optional>
+#include <utility>
+
 #include "audio/Music.h"
 #include "base/Arith.h"
 #include "base/Field.h"
 #include "base/Paths.h"
 #include "game/Game.h"
+#include "persist/GameFiles.h"
 #include "persist/Ranking.h"
 #include "player/Input.h"
 #include "render/Background.h"
 
 namespace pelaryn {
 
+// Runs at program start and again for every new game. The working directory is never changed:
+// relative names are resolved against the program folder where they are used. The play field
+// and the flash picture have their sizes from the start, and the window is on screen before the
+// first start-up.
 void Game::FormLoad() {
   QueryJoystickCaps(ctx_);
   InitGame();
   LoadConfigAndScores();
   state_.HiScore = state_.Ranking[0].Score;
   if (state_.TitleBgm.Enabled) PlayMusic(platform_, state_.TitleBgm.Path);
-  // Until the title screen exists, start-up goes straight on as if Start had been chosen.
-  MnuStartClick();
+  RunTitleScreen();
+  if (request_ != Request::None) return;
   if (state_.TitleBgm.Enabled) StopMusic(platform_);
   state_.Menu.At(MenuId::Start).Enabled = false;
   state_.Menu.At(MenuId::Pause).Enabled = true;
@@ -88,12 +96,34 @@ void Game::InitGame() {
   s.BossInterval = 60000;
 }
 
+// A missing file leaves the defaults; a damaged one gives what it holds up to the damage.
 void Game::LoadConfigAndScores() {
-  // The settings and ranking files are not read yet; what start-up would have read can be
-  // supplied by the caller instead, and the two switches of the menu follow it as they would.
+  FileStore& files = platform_.Files();
+  if (const std::optional<std::string> bytes = files.Read(SettingsFileName)) {
+    ReadSettingsText(DecodeFileText(*bytes), state_);
+  }
+  if (const std::optional<std::string> bytes = files.Read(RankingFileName)) {
+    ReadRankingText(DecodeFileText(*bytes), state_);
+  }
   if (OnSettingsLoaded) OnSettingsLoaded(state_);
   state_.Menu.At(MenuId::Se).Checked = state_.SoundEffectsOn;
   state_.Menu.At(MenuId::Autoshot).Checked = state_.AutoShot;
+}
+
+// Each file is replaced whole; a failure is told once and the game goes on with what it holds
+// in memory, which the next save tries again.
+void Game::SaveConfigAndScores() {
+  FileStore& files = platform_.Files();
+  std::string failures;
+  for (const auto& [name, text] : {std::pair{SettingsFileName, SettingsFileText(state_)},
+                                   std::pair{RankingFileName, RankingFileText(state_)}}) {
+    std::string error;
+    if (!files.Write(name, EncodeFileText(text), error)) {
+      if (!failures.empty()) failures += "\n";
+      failures += error;
+    }
+  }
+  if (!failures.empty()) platform_.Windows().ReportError("保存できませんでした: " + failures);
 }
 
 void Game::LoadBackground() {
@@ -112,6 +142,7 @@ void Game::ReloadBackground() {
 
 void Game::FormUnload() {
   StopMusic(platform_);
+  SaveConfigAndScores();
 }
 
 }  // namespace pelaryn

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Starts the real game in a virtual X server and looks at its window as a player would: the play
-# field must show the background and the ship; holding Left and Z must move the ship and fire.
-# Then F9 must end the game with exit code 0.
+# Starts the real game in a virtual X server and looks at its window as a player would: the title
+# shows first; F2 starts a game whose field shows the background and the ship; holding Left and Z
+# moves the ship and fires; F3 freezes the field at almost no CPU and F3 again resumes; F4 goes
+# back to the title; F9 ends the game with exit code 0.
 set -euo pipefail
 exe=$1
 work=$(mktemp -d)
@@ -13,11 +14,29 @@ xvfb-run -a -s "-screen 0 640x640x24" bash -c '
   "$PELARYN_EXE" & pid=$!
   wid=$(timeout 30 xdotool search --sync --onlyvisible --name "ヴェルガード" | head -n 1)
   sleep 2
+  import -window "$wid" "$PELARYN_WORK/title.png"
+  xdotool windowfocus --sync "$wid" key F2
+  sleep 1.5
   import -window "$wid" "$PELARYN_WORK/start.png"
-  xdotool windowfocus --sync "$wid" keydown Left keydown z
+  xdotool keydown Left keydown z
   sleep 1
   import -window "$wid" "$PELARYN_WORK/moving.png"
-  xdotool keyup z keyup Left key F9
+  xdotool keyup z keyup Left key F3
+  sleep 0.5
+  import -window "$wid" "$PELARYN_WORK/paused-1.png"
+  ticks() { awk "{ print \$14 + \$15 }" "/proc/$pid/stat"; }
+  before=$(ticks)
+  sleep 3
+  after=$(ticks)
+  echo $(((after - before) * 100 / $(getconf CLK_TCK) / 3)) >"$PELARYN_WORK/paused-cpu"
+  import -window "$wid" "$PELARYN_WORK/paused-2.png"
+  xdotool key F3
+  sleep 1
+  import -window "$wid" "$PELARYN_WORK/resumed.png"
+  xdotool key F4
+  sleep 1.5
+  import -window "$wid" "$PELARYN_WORK/title-again.png"
+  xdotool key F9
   code=0
   timeout 20 tail --pid="$pid" -f /dev/null || { kill "$pid"; echo "F9 did not end the game"; exit 1; }
   wait "$pid" || code=$?
@@ -40,8 +59,16 @@ count() {
     } END { print n + 0 }'
 }
 
-field "$work/start.png" "$work/start-field.png"
-field "$work/moving.png" "$work/moving-field.png"
+for shot in title start moving paused-1 paused-2 resumed title-again; do
+  field "$work/$shot.png" "$work/$shot-field.png"
+done
+
+# The title's rocket, zoomed in to its full size at (58, 48).
+for shot in title title-again; do
+  rocket=$(count "$work/$shot-field.png" 190x195+58+48 yellow)
+  echo "yellow rocket pixels on the $shot screen: $rocket"
+  [[ $rocket -gt 500 ]] || { echo "the title is not shown"; exit 1; }
+done
 
 colours=$(convert "$work/start-field.png" -format %k info:)
 echo "play field shows $colours colours"
@@ -59,3 +86,16 @@ echo "after holding Left: $left yellow pixels left of x=120, $still at the start
 shots=$(count "$work/moving-field.png" 150x220+0+100 green)
 echo "green shot pixels above the ship: $shots"
 [[ $shots -gt 10 ]] || { echo "Z did not fire"; exit 1; }
+
+differ() {
+  compare -metric AE "$1" "$2" null: 2>&1 || true
+}
+frozen=$(differ "$work/paused-1-field.png" "$work/paused-2-field.png")
+echo "pixels changed over 3 s of pause: $frozen"
+[[ $frozen == 0 ]] || { echo "the field moved while paused"; exit 1; }
+cpu=$(cat "$work/paused-cpu")
+echo "CPU while paused: $cpu % of a core"
+[[ $cpu -lt 20 ]] || { echo "the pause keeps the processor busy"; exit 1; }
+moved=$(differ "$work/paused-2-field.png" "$work/resumed-field.png")
+echo "pixels changed after resuming: $moved"
+[[ $moved -gt 100 ]] || { echo "F3 did not resume the game"; exit 1; }

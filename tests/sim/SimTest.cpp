@@ -70,7 +70,9 @@ TEST(Sim, TheRunStopsWhereTheGameEndsAndReportsIt) {
 
 TEST(Sim, ArgumentsAndScriptsAreCheckedBeforeAnythingRuns) {
   std::string error;
-  EXPECT_FALSE(ParseSimArguments({"--frames", "0"}, error));
+  EXPECT_FALSE(ParseSimArguments({"--frames", "-1"}, error));
+  EXPECT_FALSE(ParseSimArguments({"--games", "0"}, error));
+  EXPECT_FALSE(ParseSimArguments({"--png-title", "1"}, error));  // pictures, but where to?
   EXPECT_FALSE(ParseSimArguments({"--frames"}, error));
   EXPECT_FALSE(ParseSimArguments({"--bogus", "1"}, error));
   EXPECT_FALSE(ParseSimArguments({"--png-frames", "5-2"}, error));

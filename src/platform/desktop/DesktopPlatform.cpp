@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "persist/DiskFileStore.h"
 #include "platform/desktop/MainWindow.h"
 #include "platform/desktop/PlayField.h"
 #include "platform/desktop/SdlAudio.h"
@@ -21,7 +22,8 @@ DesktopPlatform::DesktopPlatform(MainWindow& window)
     : window_(window),
       joystick_(std::make_unique<SdlJoystick>()),
       audio_(std::make_unique<SdlAudio>(std::string(kDefaultSoundFont), ProgramFolder())),
-      dialogs_(std::make_unique<DesktopDialogs>(window)) {
+      dialogs_(std::make_unique<DesktopDialogs>(window)),
+      files_(std::make_unique<DiskFileStore>(ProgramFolder(), UserDataFolder())) {
   if (!audio_->SilenceReason().empty()) {
     std::fprintf(stderr, "pelaryn: %s\n", audio_->SilenceReason().c_str());
   }
@@ -105,6 +107,10 @@ SoundPlayer& DesktopPlatform::Sound() {
 
 Dialogs& DesktopPlatform::Windows() {
   return *dialogs_;
+}
+
+FileStore& DesktopPlatform::Files() {
+  return *files_;
 }
 
 }  // namespace pelaryn

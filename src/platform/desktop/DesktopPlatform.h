@@ -32,6 +32,7 @@ class DesktopPlatform : public Platform {
   MusicDevice& Music() override;
   SoundPlayer& Sound() override;
   Dialogs& Windows() override;
+  FileStore& Files() override;
 
  private:
   MainWindow& window_;
@@ -39,6 +40,7 @@ class DesktopPlatform : public Platform {
   std::unique_ptr<SdlJoystick> joystick_;
   std::unique_ptr<SdlAudio> audio_;
   std::unique_ptr<DesktopDialogs> dialogs_;
+  std::unique_ptr<FileStore> files_;
 };
 
 }  // namespace pelaryn

@@ -78,6 +78,17 @@ void RecordingDialogs::ReportError(std::string_view text) {
   std::fprintf(stderr, "pelaryn-sim: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 
+std::optional<std::string> MemoryFileStore::Read(std::string_view name) {
+  const auto found = files_.find(name);
+  if (found == files_.end()) return std::nullopt;
+  return found->second;
+}
+
+bool MemoryFileStore::Write(std::string_view name, std::string_view bytes, std::string&) {
+  files_.insert_or_assign(std::string(name), std::string(bytes));
+  return true;
+}
+
 void HeadlessPlatform::ProcessEvents() {
   if (OnYield) OnYield();
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -79,6 +80,16 @@ class RecordingDialogs : public Dialogs {
   std::vector<std::string> errors_;
 };
 
+// The two files kept in memory, so that a run touches no disk unless asked to.
+class MemoryFileStore : public FileStore {
+ public:
+  std::optional<std::string> Read(std::string_view name) override;
+  bool Write(std::string_view name, std::string_view bytes, std::string& error) override;
+
+ private:
+  std::map<std::string, std::string, std::less<>> files_;
+};
+
 // The platform without a window: a virtual clock that only sleeping advances, scripted keys and
 // joystick, pictures read with stb_image, recorded sound and music.
 class HeadlessPlatform : public Platform {
@@ -101,6 +112,9 @@ class HeadlessPlatform : public Platform {
   MusicDevice& Music() override { return music_; }
   SoundPlayer& Sound() override { return sound_; }
   Dialogs& Windows() override { return dialogs_; }
+  FileStore& Files() override { return files_ ? *files_ : memoryFiles_; }
+  // Keeps the files in this store instead of in memory.
+  void SetFileStore(std::unique_ptr<FileStore> files) { files_ = std::move(files); }
 
   // The frame the scripts are read at; the runner points it at the game's frame counter.
   void SetFrameSource(std::function<uint64_t()> frame) { frame_ = std::move(frame); }
@@ -129,6 +143,8 @@ class HeadlessPlatform : public Platform {
   RecordingMusicDevice music_;
   RecordingSoundPlayer sound_;
   RecordingDialogs dialogs_;
+  MemoryFileStore memoryFiles_;
+  std::unique_ptr<FileStore> files_;
 };
 
 }  // namespace pelaryn

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "game/Game.h"
+#include "persist/DiskFileStore.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "platform/headless/Settings.h"
 #include "platform/headless/StateJson.h"
@@ -112,10 +113,33 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
       return std::nullopt;
     }
     if (arg == "--frames") {
-      if (!ParseNumber(value(), options.Frames) || options.Frames == 0) {
-        error = "--frames takes a positive whole number";
+      if (!ParseNumber(value(), options.Frames)) {
+        error = "--frames takes a whole number";
         return std::nullopt;
       }
+    } else if (arg == "--title-frames") {
+      if (!ParseNumber(value(), options.TitleFrames)) {
+        error = "--title-frames takes a whole number";
+        return std::nullopt;
+      }
+    } else if (arg == "--games") {
+      if (!ParseNumber(value(), options.Games) || options.Games == 0) {
+        error = "--games takes a positive whole number";
+        return std::nullopt;
+      }
+    } else if (arg == "--png-title") {
+      if (!ParseFrameList(value(), options.PngTitleFrames)) {
+        error = "--png-title takes a list like 1,10,100-120";
+        return std::nullopt;
+      }
+    } else if (arg == "--dir") {
+      options.Dir = value();
+      if (options.Dir.empty()) {
+        error = "--dir takes a folder";
+        return std::nullopt;
+      }
+    } else if (arg == "--name") {
+      options.Name = value();
     } else if (arg == "--keys") {
       options.KeysFile = value();
     } else if (arg == "--joy") {
@@ -150,12 +174,16 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
       return std::nullopt;
     }
   }
-  if (!options.PngDir.empty() && options.PngFrames.empty()) {
-    error = "--png needs --png-frames";
+  if (!options.PngDir.empty() && options.PngFrames.empty() && options.PngTitleFrames.empty()) {
+    error = "--png needs --png-frames or --png-title";
     return std::nullopt;
   }
   if (!options.PngFrames.empty() && options.PngDir.empty() && options.HashFile.empty()) {
     error = "--png-frames needs --png or --hashes";
+    return std::nullopt;
+  }
+  if (!options.PngTitleFrames.empty() && options.PngDir.empty()) {
+    error = "--png-title needs --png";
     return std::nullopt;
   }
   return options;
@@ -193,8 +221,12 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   }
 
   HeadlessPlatform platform(options.ProgramFolder);
+  if (!options.Dir.empty()) platform.SetFileStore(std::make_unique<DiskFileStore>(options.Dir));
+  platform.RecordedDialogs().SetName(options.Name);
   Game game(platform, pictures);
   SimResult result;
+  bool gameOver = false;  // of the game running now
+  uint64_t gameOvers = 0;
   platform.SetFrameSource([&] { return game.CurrentFrame(); });
   if (keys) platform.SetKeys(std::move(*keys));
   if (joy) platform.SetJoystick(std::move(*joy));
@@ -205,15 +237,28 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
       if (IsGameStartValue(name) == atGameStart) ApplySetting(game.State(), name, value, ignored);
     }
   };
-  game.OnSettingsLoaded = [&](GameState&) { apply(false); };
-  game.OnGameStarted = [&](GameState&) { apply(true); };
+  // Settings reach later games through the saved files, as they would in the program.
+  bool firstStartUp = true;
+  game.OnSettingsLoaded = [&](GameState&) {
+    if (firstStartUp) apply(false);
+    firstStartUp = false;
+  };
+  game.OnGameStarted = [&](GameState&) {
+    gameOver = false;
+    apply(true);
+  };
+  game.OnTitleStart = [&] {
+    if (options.Frames == 0) return game.RequestStop();
+    if (options.TitleFrames == 0) game.MenuCommand(MenuId::Start);
+  };
 
   auto snapshot = [&] {
     DumpExtras extras;
     extras.Frame = game.CurrentFrame();
     extras.RandomDraws = game.RandomSource().Draws();
-    extras.GameOver = result.GameOver;
+    extras.GameOver = gameOver;
     extras.SoundRequests = &platform.RecordedSound().Requests();
+    extras.Dialogs = &platform.RecordedDialogs().Shown();
     return StateToJson(game.State(), extras);
   };
   uint64_t totalFrames = 0;  // over every game of the run
@@ -250,6 +295,10 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
     }
   };
   platform.OnYield = [&] {
+    if (game.InTitle()) {
+      if (game.TitleFrame() == options.TitleFrames) game.MenuCommand(MenuId::Start);
+      return;
+    }
     endOfFrame();
     if (menu) {
       for (const MenuScript::Step& step : menu->At(game.CurrentFrame())) pending.push_back(step);
@@ -263,6 +312,13 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
     runPending();
   };
   platform.OnPresent = [&](const Surface& field) {
+    if (game.InTitle()) {
+      const uint64_t frame = game.TitleFrame();
+      if (!options.PngTitleFrames.contains(frame)) return;
+      const std::string path = options.PngDir + "/title-" + std::to_string(frame) + ".png";
+      if (!WritePng(path, field) && pictureError.empty()) pictureError = "cannot write " + path;
+      return;
+    }
     const uint64_t frame = game.CurrentFrame();
     if (!options.PngFrames.contains(frame)) return;
     if (hashes.is_open())
@@ -272,11 +328,16 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
       pictureError = "cannot write " + path;
     }
   };
+  // The frame that ends in game over has no yield; it is counted here.
   game.OnGameOver = [&] {
-    result.GameOver = true;
+    result.GameOver = gameOver = true;
     endOfFrame();
+    if (++gameOvers < options.Games) {
+      if (totalFrames >= options.Frames) game.RequestExit();
+      return;
+    }
     result.FinalJson = snapshot();
-    game.RequestExit();
+    game.RequestStop();
   };
 
   const auto start = std::chrono::steady_clock::now();

@@ -25,6 +25,15 @@ struct SimOptions {
   std::string HashFile;
   uint64_t HashEvery = 100;
   std::string ProgramFolder;  // where back.bmp and sound/ are looked for
+  // Title frames drawn before Start is chosen; 0 chooses it before the title draws anything.
+  uint64_t TitleFrames = 0;
+  std::set<uint64_t> PngTitleFrames;
+  // Where the settings and ranking files are read and saved; empty keeps them in memory.
+  std::string Dir;
+  // Typed into every name entry; none cancels it.
+  std::optional<std::string> Name;
+  // Game overs that end the run.
+  uint64_t Games = 1;
 };
 
 struct SimResult {

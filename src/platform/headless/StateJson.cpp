@@ -149,6 +149,12 @@ Json StateJson(const GameState& s, const DumpExtras& extras) {
   if (extras.SoundRequests) {
     for (const auto& [file, count] : *extras.SoundRequests) sounds[file] = count;
   }
+  Json& dialogs = j["Dialogs"] = Json::array();
+  if (extras.Dialogs) {
+    for (const DialogRecord& d : *extras.Dialogs) {
+      dialogs.push_back(Json{{"Kind", d.Kind}, {"Title", d.Title}, {"Text", d.Text}});
+    }
+  }
   return j;
 }
 

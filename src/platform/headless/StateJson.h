@@ -3,8 +3,10 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "base/GameState.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace pelaryn {
 
@@ -14,6 +16,7 @@ struct DumpExtras {
   uint64_t RandomDraws = 0;
   bool GameOver = false;
   const std::map<std::string, int, std::less<>>* SoundRequests = nullptr;
+  const std::vector<DialogRecord>* Dialogs = nullptr;
 };
 
 // The whole game state under the game's own names, keys in a fixed order.

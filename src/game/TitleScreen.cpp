@@ -1,0 +1,39 @@
+#include "audio/Music.h"
+#include "game/Game.h"
+#include "game/Pacing.h"
+#include "render/Title.h"
+
+namespace pelaryn {
+
+// Runs until Start sets Running; the frame in which Start was chosen is still drawn. A restart
+// or exit request ends it at once. The title draws no random numbers and changes no game state
+// but the field.
+void Game::RunTitleScreen() {
+  TitleScene scene = InitialTitleScene();
+  const TitlePictures pictures{pictures_.Title, pictures_.Logo};
+  // Read once: switching the animation in the settings shows from the next title on.
+  const bool animated = state_.TitleAnimation;
+  inTitle_ = true;
+  titleFrame_ = 0;
+  if (OnTitleStart) OnTitleStart();
+  while (state_.Running == 0 && request_ == Request::None) {
+    ++titleFrame_;
+    platform_.ProcessEvents();
+    if (request_ != Request::None) break;
+    const uint32_t frameStart = platform_.TimeGetTime();
+    if (animated) {
+      DrawAnimatedTitleFrame(ctx_, pictures, scene);
+    } else {
+      DrawStillTitleFrame(ctx_, pictures, scene);
+    }
+    platform_.Present(picMain_);
+    if (state_.TitleBgm.Enabled) KeepMusicLooping(platform_);
+    const uint32_t elapsed = ElapsedMs(platform_.TimeGetTime(), frameStart);
+    if (elapsed < static_cast<uint32_t>(state_.FramePeriod)) {
+      WaitFrame(platform_, state_.FramePeriod - static_cast<int32_t>(elapsed));
+    }
+  }
+  inTitle_ = false;
+}
+
+}  // namespace pelaryn

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "base/Platform.h"
+
+namespace pelaryn {
+
+// The files in a folder on disk. With a fallback folder, the files go there instead whenever the
+// main folder cannot be written (an installed game), and are read from there too.
+class DiskFileStore : public FileStore {
+ public:
+  explicit DiskFileStore(std::string folder, std::string fallback = {});
+
+  std::optional<std::string> Read(std::string_view name) override;
+  bool Write(std::string_view name, std::string_view bytes, std::string& error) override;
+
+  // The folder the files are read from and written to now.
+  std::string ActiveFolder() const;
+
+ private:
+  std::string folder_;
+  std::string fallback_;
+};
+
+// The per-user folder for the game's files: $XDG_DATA_HOME/pelaryn, else
+// ~/.local/share/pelaryn; empty when neither variable names a folder.
+std::string UserDataFolder();
+
+// Largest settings or ranking file we read; anything bigger is not one of ours.
+inline constexpr std::size_t MaxStoredFileSize = 1 << 20;
+
+}  // namespace pelaryn

@@ -1,0 +1,135 @@
+#include "persist/GameFiles.h"
+
+#include <limits>
+#include <optional>
+
+#include "persist/Cp932.h"
+#include "persist/FieldReader.h"
+#include "persist/SettingsTable.h"
+
+namespace pelaryn {
+namespace {
+
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
+
+void AppendBool(std::string& line, bool value) {
+  line += value ? "#TRUE#" : "#FALSE#";
+}
+
+void AppendText(std::string& line, std::string_view value) {
+  line += '"';
+  line += value;
+  line += '"';
+}
+
+template <typename Int>
+std::optional<Int> ReadInteger(std::string_view field) {
+  const std::optional<int64_t> value =
+      ParseFileInteger(field, std::numeric_limits<Int>::min(), std::numeric_limits<Int>::max());
+  if (!value) return std::nullopt;
+  return static_cast<Int>(*value);
+}
+
+// Stores one field into a setting; false when it does not convert.
+bool ReadSetting(std::string_view field, const SettingInfo& setting, GameState& s) {
+  const SettingRef ref = setting.Ref(s);
+  if (bool* const* b = std::get_if<bool*>(&ref)) {
+    const std::optional<bool> value = ParseFileBool(field);
+    if (value) **b = *value;
+    return value.has_value();
+  }
+  if (int16_t* const* n = std::get_if<int16_t*>(&ref)) {
+    const std::optional<int16_t> value = ReadInteger<int16_t>(field);
+    if (value) **n = *value;
+    return value.has_value();
+  }
+  *std::get<std::string*>(ref) = field;
+  return true;
+}
+
+}  // namespace
+
+std::string SettingsFileText(const GameState& s) {
+  std::string text;
+  int line = 0;
+  for (const SettingInfo* setting : SettingsInFileOrder()) {
+    if (setting->Line != line) {
+      if (line != 0) text += "\r\n";
+      line = setting->Line;
+    } else {
+      text += ',';
+    }
+    const ConstSettingRef ref = setting->Get(s);
+    if (const bool* const* b = std::get_if<const bool*>(&ref)) {
+      AppendBool(text, **b);
+    } else if (const int16_t* const* n = std::get_if<const int16_t*>(&ref)) {
+      text += std::to_string(**n);
+    } else {
+      AppendText(text, *std::get<const std::string*>(ref));
+    }
+  }
+  text += "\r\n";
+  return text;
+}
+
+std::string RankingFileText(const GameState& s) {
+  std::string text;
+  for (const RankEntry& entry : s.Ranking) {
+    AppendText(text, entry.Name);
+    text += ',' + std::to_string(entry.Score) + ',' + std::to_string(entry.MaxCombo) + ',' +
+            std::to_string(entry.ShotRatio) + "\r\n";
+  }
+  return text;
+}
+
+void ReadSettingsText(std::string_view text, GameState& s) {
+  FieldReader reader(text);
+  const auto order = SettingsInFileOrder();
+  // A record is one line's worth of settings; the table's order groups them by line.
+  for (std::size_t i = 0; i < order.size();) {
+    const int line = order[i]->Line;
+    std::size_t next = i;
+    while (next < order.size() && order[next]->Line == line) ++next;
+    for (; i < next; ++i) {
+      const std::optional<std::string_view> field = reader.Next();
+      if (!field) return;
+      if (!ReadSetting(*field, *order[i], s)) break;
+    }
+    i = next;
+  }
+}
+
+void ReadRankingText(std::string_view text, GameState& s) {
+  FieldReader reader(text);
+  for (RankEntry& entry : s.Ranking) {
+    std::optional<std::string_view> field = reader.Next();
+    if (!field) return;
+    entry.Name = *field;
+    if (!(field = reader.Next())) return;
+    const std::optional<int32_t> score = ReadInteger<int32_t>(*field);
+    if (!score) continue;
+    entry.Score = *score;
+    if (!(field = reader.Next())) return;
+    const std::optional<int16_t> combo = ReadInteger<int16_t>(*field);
+    if (!combo) continue;
+    entry.MaxCombo = *combo;
+    if (!(field = reader.Next())) return;
+    const std::optional<uint8_t> ratio = ReadInteger<uint8_t>(*field);
+    if (!ratio) continue;
+    entry.ShotRatio = *ratio;
+  }
+}
+
+std::string EncodeFileText(std::string_view utf8) {
+  if (std::optional<std::string> bytes = EncodeCp932(utf8)) return std::move(*bytes);
+  std::string bytes(ByteOrderMark);
+  bytes += utf8;
+  return bytes;
+}
+
+std::string DecodeFileText(std::string_view bytes) {
+  if (bytes.starts_with(ByteOrderMark)) return SanitizeUtf8(bytes.substr(ByteOrderMark.size()));
+  return DecodeCp932(bytes);
+}
+
+}  // namespace pelaryn
