@@ -44,13 +44,17 @@ void SyncFolder(const std::string& folder) {
 DiskFileStore::DiskFileStore(std::string folder, std::string fallback)
     : folder_(std::move(folder)), fallback_(std::move(fallback)) {}
 
-std::string DiskFileStore::ActiveFolder() const {
-  if (fallback_.empty() || ::access(folder_.c_str(), W_OK) == 0) return folder_;
-  return fallback_;
+bool DiskFileStore::UsingFallback() const {
+  return !fallback_.empty() && (folderRefused_ || ::access(folder_.c_str(), W_OK) != 0);
 }
 
 std::optional<std::string> DiskFileStore::Read(std::string_view name) {
-  const std::string path = (fs::path(ActiveFolder()) / name).string();
+  std::string path = (fs::path(folder_) / name).string();
+  if (UsingFallback()) {
+    std::string inFallback = (fs::path(fallback_) / name).string();
+    std::error_code ec;
+    if (fs::exists(inFallback, ec)) path = std::move(inFallback);
+  }
   // Only a regular file of sane size: a FIFO or a device would block or never end.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
@@ -74,9 +78,17 @@ std::optional<std::string> DiskFileStore::Read(std::string_view name) {
 }
 
 bool DiskFileStore::Write(std::string_view name, std::string_view bytes, std::string& error) {
-  const std::string folder = ActiveFolder();
+  if (!UsingFallback() && WriteIn(folder_, name, bytes, error)) return true;
+  if (fallback_.empty()) return false;
+  // The program's folder refused the file: from now on both files live in the player's folder.
+  folderRefused_ = true;
   std::error_code ec;
-  fs::create_directories(folder, ec);
+  fs::create_directories(fallback_, ec);
+  return WriteIn(fallback_, name, bytes, error);
+}
+
+bool DiskFileStore::WriteIn(const std::string& folder, std::string_view name,
+                            std::string_view bytes, std::string& error) {
   const std::string path = (fs::path(folder) / name).string();
   std::string pattern = path + ".XXXXXX";
   std::vector<char> temp(pattern.begin(), pattern.end());

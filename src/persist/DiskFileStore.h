@@ -7,7 +7,8 @@
 namespace pelaryn {
 
 // The files in a folder on disk. With a fallback folder, the files go there instead whenever the
-// main folder cannot be written (an installed game), and are read from there too.
+// main folder cannot be written (an installed game), and are read from there too when they
+// exist there.
 class DiskFileStore : public FileStore {
  public:
   explicit DiskFileStore(std::string folder, std::string fallback = {});
@@ -15,12 +16,16 @@ class DiskFileStore : public FileStore {
   std::optional<std::string> Read(std::string_view name) override;
   bool Write(std::string_view name, std::string_view bytes, std::string& error) override;
 
-  // The folder the files are read from and written to now.
-  std::string ActiveFolder() const;
+  // True once the files live in the fallback folder.
+  bool UsingFallback() const;
 
  private:
+  bool WriteIn(const std::string& folder, std::string_view name, std::string_view bytes,
+               std::string& error);
+
   std::string folder_;
   std::string fallback_;
+  bool folderRefused_ = false;
 };
 
 // The per-user folder for the game's files: $XDG_DATA_HOME/pelaryn, else
