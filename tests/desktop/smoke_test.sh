@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Starts the real game in a virtual X server and looks at its window as a player would: the play
 # field must show the background and the ship; holding Left and Z must move the ship and fire.
-# Then F9 must end the game with exit code 0.
+# 設定 → オプション must open the settings window, drawn, with the game standing still behind it
+# until it closes. Then F9 must end the game with exit code 0.
 set -euo pipefail
 exe=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 export SDL_AUDIODRIVER=dummy PELARYN_EXE=$exe PELARYN_WORK=$work
 
-xvfb-run -a -s "-screen 0 640x640x24" bash -c '
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail
   "$PELARYN_EXE" & pid=$!
   wid=$(timeout 30 xdotool search --sync --onlyvisible --name "ヴェルガード" | head -n 1)
@@ -17,7 +18,24 @@ xvfb-run -a -s "-screen 0 640x640x24" bash -c '
   xdotool windowfocus --sync "$wid" keydown Left keydown z
   sleep 1
   import -window "$wid" "$PELARYN_WORK/moving.png"
-  xdotool keyup z keyup Left key F9
+  xdotool keyup z keyup Left
+  # 設定 is the second menu of the bar; オプション is the last item of that menu.
+  xdotool mousemove --window "$wid" 70 10 click 1
+  sleep 1
+  xdotool key Up Return
+  dlg=$(timeout 10 xdotool search --sync --onlyvisible --name "^設定\$" | head -n 1)
+  [[ -n "$dlg" ]] || { echo "the settings window did not open"; kill "$pid"; exit 1; }
+  # Beside the game, so that the play field stays in sight.
+  xdotool windowmove --sync "$dlg" 500 0
+  sleep 1
+  import -window "$dlg" "$PELARYN_WORK/settings.png"
+  import -window "$wid" "$PELARYN_WORK/behind1.png"
+  sleep 1
+  import -window "$wid" "$PELARYN_WORK/behind2.png"
+  xdotool windowfocus --sync "$dlg" key Escape
+  sleep 1
+  import -window "$wid" "$PELARYN_WORK/after.png"
+  xdotool windowfocus --sync "$wid" key F9
   code=0
   timeout 20 tail --pid="$pid" -f /dev/null || { kill "$pid"; echo "F9 did not end the game"; exit 1; }
   wait "$pid" || code=$?
@@ -55,6 +73,16 @@ left=$(count "$work/moving-field.png" 120x32+0+320 yellow)
 still=$(count "$work/moving-field.png" 16x32+150+320 yellow)
 echo "after holding Left: $left yellow pixels left of x=120, $still at the start"
 [[ $left -gt 10 && $still -lt 5 ]] || { echo "Left did not move the ship"; exit 1; }
+
+settings=$(convert "$work/settings.png" -format %k info:)
+echo "settings window shows $settings colours"
+[[ $settings -gt 16 ]] || { echo "the settings window is blank"; exit 1; }
+for f in behind1 behind2 after; do field "$work/$f.png" "$work/$f-field.png"; done
+still=$(compare -metric AE "$work/behind1-field.png" "$work/behind2-field.png" null: 2>&1 || true)
+moved=$(compare -metric AE "$work/behind2-field.png" "$work/after-field.png" null: 2>&1 || true)
+echo "pixels changed behind the settings window: $still; after it closed: $moved"
+[[ $still -eq 0 ]] || { echo "the game went on behind the settings window"; exit 1; }
+[[ $moved -gt 0 ]] || { echo "the game did not go on after the settings window closed"; exit 1; }
 
 shots=$(count "$work/moving-field.png" 150x220+0+100 green)
 echo "green shot pixels above the ship: $shots"
