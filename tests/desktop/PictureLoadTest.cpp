@@ -11,6 +11,7 @@
 
 #include "platform/desktop/DesktopPlatform.h"
 #include "platform/desktop/MainWindow.h"
+#include "render/Pictures.h"
 #include "render/Surface.h"
 
 namespace pelaryn {
@@ -53,7 +54,8 @@ std::vector<unsigned char> Rle8Bitmap() {
 class DesktopPictures : public ::testing::Test {
  protected:
   MainWindow window;
-  DesktopPlatform platform{window};
+  Pictures pictures;
+  DesktopPlatform platform{window, pictures};
 };
 
 }  // namespace
@@ -103,11 +105,3 @@ TEST_F(DesktopPictures, RefusesWhatIsNotAPictureOrTooLarge) {
 }
 
 }  // namespace pelaryn
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qputenv("SDL_AUDIODRIVER", "dummy");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -18,11 +18,11 @@
 
 namespace pelaryn {
 
-DesktopPlatform::DesktopPlatform(MainWindow& window)
+DesktopPlatform::DesktopPlatform(MainWindow& window, const Pictures& pictures)
     : window_(window),
       joystick_(std::make_unique<SdlJoystick>()),
       audio_(std::make_unique<SdlAudio>(std::string(kDefaultSoundFont), ProgramFolder())),
-      dialogs_(std::make_unique<DesktopDialogs>(window)),
+      dialogs_(std::make_unique<DesktopDialogs>(window, pictures, ProgramFolder())),
       files_(std::make_unique<DiskFileStore>(ProgramFolder(), UserDataFolder())) {
   if (!audio_->SilenceReason().empty()) {
     std::fprintf(stderr, "pelaryn: %s\n", audio_->SilenceReason().c_str());

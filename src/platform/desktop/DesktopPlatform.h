@@ -11,12 +11,14 @@ class MainWindow;
 class SdlAudio;
 class SdlJoystick;
 class DesktopDialogs;
+struct Pictures;
 
 // The platform of the desktop game: Qt for the window, events and pictures, a monotonic clock,
 // SDL for the joystick and the audio.
 class DesktopPlatform : public Platform {
  public:
-  explicit DesktopPlatform(MainWindow& window);
+  // The dialogs show some of `pictures` (the ranking logo, the about picture).
+  DesktopPlatform(MainWindow& window, const Pictures& pictures);
   ~DesktopPlatform() override;
 
   uint32_t TimeGetTime() override;

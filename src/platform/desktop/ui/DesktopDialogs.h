@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QPointer>
+#include <functional>
+#include <string>
 
 #include "base/Platform.h"
 
@@ -8,10 +10,15 @@ class QWidget;
 
 namespace pelaryn {
 
+struct Pictures;
+class ManualViewer;
+
 // The game's windows and boxes as Qt shows them, each owned by the main window.
 class DesktopDialogs : public Dialogs {
  public:
-  explicit DesktopDialogs(QWidget& owner) : owner_(owner) {}
+  // `beep` sounds the about box's beep (the system beep unless a test counts it).
+  DesktopDialogs(QWidget& owner, const Pictures& pictures, std::string programFolder,
+                 std::function<void()> beep = {});
 
   void MessageBox(std::string_view title, std::string_view text) override;
   std::string InputBox(std::string_view title, std::string_view prompt) override;
@@ -23,6 +30,10 @@ class DesktopDialogs : public Dialogs {
 
  private:
   QWidget& owner_;
+  const Pictures& pictures_;
+  std::string programFolder_;
+  std::function<void()> beep_;
+  QPointer<ManualViewer> manual_;
 };
 
 }  // namespace pelaryn
