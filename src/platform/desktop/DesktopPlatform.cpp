@@ -43,6 +43,14 @@ void DesktopPlatform::Sleep(uint32_t ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+uint32_t DesktopPlatform::MicroTime() {
+  return MonotonicMicros();
+}
+
+void DesktopPlatform::WaitUntil(uint32_t start, uint32_t micros) {
+  WaitUntilMicros(start, micros);
+}
+
 void DesktopPlatform::ProcessEvents() {
   window_.SyncMenu();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -55,6 +63,7 @@ void DesktopPlatform::WaitEvents() {
 
 void DesktopPlatform::Present(const Surface& field) {
   window_.Field().Show(field);
+  if (frameLog_.Active()) frameLog_.Record(MonotonicNanos());
 }
 
 bool DesktopPlatform::KeyDown(int virtualKey) {
