@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <thread>
 
+#include "audio/SoundEffects.h"
 #include "platform/desktop/MainWindow.h"
 #include "platform/desktop/PlayField.h"
 #include "platform/desktop/SdlAudio.h"
@@ -20,7 +21,11 @@ namespace pelaryn {
 DesktopPlatform::DesktopPlatform(MainWindow& window)
     : window_(window),
       joystick_(std::make_unique<SdlJoystick>()),
-      audio_(std::make_unique<SdlAudio>(std::string(kDefaultSoundFont), ProgramFolder())),
+      audio_(std::make_unique<SdlAudio>(
+          std::string(kDefaultSoundFont), ProgramFolder(),
+          std::vector<std::string>{std::string(sound::Damage), std::string(sound::Hit),
+                                   std::string(sound::GetItem), std::string(sound::BombShot),
+                                   std::string(sound::BossHit), std::string(sound::Explode)})),
       dialogs_(std::make_unique<DesktopDialogs>(window)) {
   if (!audio_->SilenceReason().empty()) {
     std::fprintf(stderr, "pelaryn: %s\n", audio_->SilenceReason().c_str());
