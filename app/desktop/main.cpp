@@ -1,7 +1,10 @@
 // pelaryn: the desktop game.
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFont>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
 
 #include "game/Game.h"
@@ -29,5 +32,17 @@ int main(int argc, char** argv) {
   window.show();
   window.activateWindow();
   window.Field().setFocus();
+  // A picture painted before the window system has put the window on screen waits for the next
+  // turn of events, a whole frame later; so the first frame is drawn once the window is there.
+  // The timer wakes the wait should the window never be shown (a minimised start).
+  QTimer wake;
+  wake.start(10);
+  QElapsedTimer waited;
+  waited.start();
+  while (!window.windowHandle()->isExposed() && waited.elapsed() < 1000) {
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::WaitForMoreEvents);
+  }
+  wake.stop();
   return game.Run();
 }

@@ -423,6 +423,7 @@ TEST_F(SdlAudioTest, RelativeNamesResolveAgainstTheProgramFolder) {
   audio_.reset();
   audio_ = std::make_unique<pelaryn::SdlAudio>(std::string(pelaryn::kDefaultSoundFont),
                                                kSoundDir.parent_path().string());
+  audio_->FinishLoading();
   ASSERT_NE(fs::current_path(), kSoundDir.parent_path());
   const Samples hit = ReadWavSamples(kSoundDir / "hit.wav");
   const size_t mark = Recorded();
@@ -530,6 +531,7 @@ TEST(MidiFile, OnlyAWellFormedStandardMidiFileOpens) {
 TEST(SdlAudioWithoutDevice, FallsBackToSilenceAndKeepsTheDeviceRules) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   pelaryn::SdlAudio audio;
+  audio.FinishLoading();
   unsetenv("SDL_AUDIODRIVER");
   EXPECT_EQ(audio.SilenceReason().rfind("no sound: ", 0), 0u) << audio.SilenceReason();
   EXPECT_EQ(audio.SilenceReason().find('\n'), std::string::npos);
@@ -553,6 +555,7 @@ TEST(SdlAudioWithoutDevice, FallsBackToSilenceAndKeepsTheDeviceRules) {
 TEST(SdlAudioWithoutSoundFont, SaysSoAndStillPlaysEffects) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   pelaryn::SdlAudio audio("/no/such/soundfont.sf2");
+  audio.FinishLoading();
   unsetenv("SDL_AUDIODRIVER");
   EXPECT_NE(audio.SilenceReason().find("/no/such/soundfont.sf2"), std::string::npos)
       << audio.SilenceReason();

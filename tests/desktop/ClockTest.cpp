@@ -65,11 +65,12 @@ TEST_F(FrameLogTest, HoldsOneLinePerFrameOnceClosed) {
   {
     FrameLog log(path_.c_str());
     ASSERT_TRUE(log.Active());
-    log.Record(1'000'000'123);
-    log.Record(1'045'000'456);
-    log.Record(int64_t{9'000'000'000'000'000'000});
+    log.Record(1'000'000'123, 1'000'400'000);
+    log.Record(1'045'000'456, 1'045'000'457);
+    log.Record(int64_t{9'000'000'000'000'000'000}, int64_t{9'000'000'000'000'000'001});
   }
-  EXPECT_EQ(Lines(), (std::vector<std::string>{"1000000123", "1045000456", "9000000000000000000"}));
+  EXPECT_EQ(Lines(), (std::vector<std::string>{"1000000123 1000400000", "1045000456 1045000457",
+                                               "9000000000000000000 9000000000000000001"}));
 }
 
 TEST_F(FrameLogTest, NoPathMeansNoLogAndAnUnwritableOneIsRefused) {
@@ -77,7 +78,7 @@ TEST_F(FrameLogTest, NoPathMeansNoLogAndAnUnwritableOneIsRefused) {
   EXPECT_FALSE(FrameLog("").Active());
   FrameLog log("/no/such/folder/frames.txt");
   EXPECT_FALSE(log.Active());
-  log.Record(1);  // harmless
+  log.Record(1, 2);  // harmless
 }
 
 }  // namespace

@@ -21,8 +21,10 @@ uint32_t MonotonicMicros();
 // may lie up to a microsecond later: the deadline allows for that and never ends a wait early.
 void WaitUntilMicros(uint32_t start, uint32_t micros);
 
-// The time every frame was shown, one line of CLOCK_MONOTONIC nanoseconds each, for measuring the
-// pacing from outside. Written through a buffer large enough that a frame never waits for the
+// The time every frame was shown, for measuring the pacing from outside: one line per frame with
+// two CLOCK_MONOTONIC readings in nanoseconds, when the game handed the frame to the window (what
+// its pacing decides) and when the window had sent it to the display (which adds the window
+// system's own delays). Written through a buffer large enough that a frame never waits for the
 // disk; the file is complete once the log is destroyed.
 class FrameLog {
  public:
@@ -33,7 +35,7 @@ class FrameLog {
   FrameLog& operator=(const FrameLog&) = delete;
 
   bool Active() const { return file_ != nullptr; }
-  void Record(int64_t nanos);
+  void Record(int64_t handed, int64_t shown);
 
  private:
   std::FILE* file_ = nullptr;

@@ -5,6 +5,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -109,25 +110,30 @@ void FreeChunk::operator()(Mix_Chunk* chunk) const {
 
 // ---- Music ----
 
-SdlMusicDevice::SdlMusicDevice(bool mixerOpen) : mixerOpen_(mixerOpen) {
-  if (!mixerOpen_) return;
+void SdlMusicDevice::Connect() {
+  int rate = 0;
   Uint16 format = 0;
-  if (Mix_QuerySpec(&rate_, &format, &channels_) == 0 || format != AUDIO_S16SYS) {
-    mixerOpen_ = false;  // the mixer was asked for 16-bit samples, and that is all we render
-    return;
+  int channels = 0;
+  // The mixer was asked for 16-bit samples, and that is all we render.
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0 || format != AUDIO_S16SYS) return;
+  {
+    const std::lock_guard lock(lock_);
+    rate_ = rate;
+    channels_ = channels;
   }
   Mix_HookMusic(&SdlMusicDevice::Render, this);
+  hooked_ = true;
 }
 
 SdlMusicDevice::~SdlMusicDevice() {
-  if (mixerOpen_) Mix_HookMusic(nullptr, nullptr);  // returns once no mix is in progress
+  if (hooked_) Mix_HookMusic(nullptr, nullptr);  // returns once no mix is in progress
   DropPlayer();
   if (synth_ != nullptr) delete_fluid_synth(synth_);
   if (settings_ != nullptr) delete_fluid_settings(settings_);
 }
 
 std::string SdlMusicDevice::LoadSoundFont(const std::string& soundFont) {
-  if (!mixerOpen_) return "";
+  if (!hooked_) return "";
   fluid_settings_t* settings = new_fluid_settings();
   if (settings == nullptr) return "cannot start the synthesizer";
   fluid_settings_setnum(settings, "synth.sample-rate", rate_);
@@ -189,7 +195,7 @@ void SdlMusicDevice::DropPlayer() {
 }
 
 bool SdlMusicDevice::Open(const std::string& path) {
-  if (!mixerOpen_ || open_) return false;
+  if (noMixer_ || open_) return false;
   std::vector<uint8_t> piece = ReadFile(path);
   if (!IsMidiFile(piece)) return false;
   const std::lock_guard lock(lock_);
@@ -237,7 +243,7 @@ std::string_view SdlMusicDevice::Mode() {
 // ---- Effects ----
 
 SdlSoundPlayer::~SdlSoundPlayer() {
-  if (mixerOpen_) Mix_HaltChannel(kEffectChannel);
+  if (started_ && mixerOpen_) Mix_HaltChannel(kEffectChannel);
 }
 
 SdlSoundPlayer::Chunks SdlSoundPlayer::ReadAll(const std::string& folder,
@@ -249,8 +255,20 @@ SdlSoundPlayer::Chunks SdlSoundPlayer::ReadAll(const std::string& folder,
   return chunks;
 }
 
+bool SdlSoundPlayer::Started() {
+  if (started_) return true;
+  if (!start_.valid() || start_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    return false;
+  }
+  Start start = start_.get();
+  mixerOpen_ = start.mixerOpen;
+  chunks_ = std::move(start.chunks);
+  started_ = true;
+  return true;
+}
+
 void SdlSoundPlayer::Play(std::string_view file, bool interrupt) {
-  if (!mixerOpen_) return;
+  if (!Started() || !mixerOpen_) return;
   if (!interrupt && Mix_Playing(kEffectChannel)) return;
   Mix_Chunk* chunk = Load(file);
   if (chunk == nullptr) return;
@@ -259,10 +277,6 @@ void SdlSoundPlayer::Play(std::string_view file, bool interrupt) {
 }
 
 Mix_Chunk* SdlSoundPlayer::Load(std::string_view file) {
-  if (preloaded_.valid()) {
-    Chunks ready = preloaded_.get();
-    chunks_.merge(ready);
-  }
   const auto found = chunks_.find(file);
   if (found != chunks_.end()) return found->second.get();
   const std::string path = ResolveInProgramFolder(folder_, std::string(file));
@@ -274,38 +288,14 @@ Mix_Chunk* SdlSoundPlayer::Load(std::string_view file) {
 
 SdlAudio::SdlAudio(const std::string& soundFont, const std::string& programFolder,
                    std::vector<std::string> preload)
-    : programFolder_(programFolder), preload_(std::move(preload)) {
-  // Without this SDL takes over SIGINT and SIGTERM, and the game no longer ends on them.
-  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-  if (!OpenMixer()) {
-    silenceReason_ = std::string("no sound: ") + SDL_GetError();
-    CloseMixer();
-    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-    if (!OpenMixer()) {
-      silenceReason_ += std::string(" (and the silent driver failed: ") + SDL_GetError() + ")";
-      CloseMixer();
-    }
-    SDL_ResetHint(SDL_HINT_AUDIODRIVER);
-  }
-  if (mixerOpen_) {
-    Mix_AllocateChannels(1);
-    Mix_Volume(kEffectChannel, kEffectVolume);
-  }
-  music_ = std::make_unique<SdlMusicDevice>(mixerOpen_);
-  sound_ = std::make_unique<SdlSoundPlayer>(mixerOpen_, programFolder);
-  if (!mixerOpen_) return;
-
-  std::error_code error;
-  if (std::filesystem::exists(soundFont, error)) {
-    soundFont_ = soundFont;
-  } else if (silenceReason_.empty()) {
-    silenceReason_ = "music may be silent: soundfont " + soundFont + " not found";
-  }
-  sound_->ExpectPreloaded(effects_.get_future());
+    : soundFont_(soundFont), programFolder_(programFolder), preload_(std::move(preload)) {
+  music_ = std::make_unique<SdlMusicDevice>();
+  sound_ = std::make_unique<SdlSoundPlayer>(programFolder_);
+  sound_->Expect(started_.get_future());
   try {
     loading_ = std::async(std::launch::async, &SdlAudio::Load, this);
   } catch (const std::system_error&) {
-    // No helper thread to be had: load here, late but not lost.
+    // No helper thread to be had: the start-up is slower, the game the same.
     std::promise<std::string> done;
     done.set_value(Load());
     loading_ = done.get_future();
@@ -313,11 +303,42 @@ SdlAudio::SdlAudio(const std::string& soundFont, const std::string& programFolde
 }
 
 std::string SdlAudio::Load() {
-  effects_.set_value(SdlSoundPlayer::ReadAll(programFolder_, preload_));
-  std::string problem = soundFont_.empty() ? "" : music_->LoadSoundFont(soundFont_);
+  // Without this SDL takes over SIGINT and SIGTERM, and the game no longer ends on them.
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  std::string reason;
+  if (!OpenMixer()) {
+    reason = std::string("no sound: ") + SDL_GetError();
+    CloseMixer();
+    SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+    if (!OpenMixer()) {
+      reason += std::string(" (and the silent driver failed: ") + SDL_GetError() + ")";
+      CloseMixer();
+    }
+    SDL_ResetHint(SDL_HINT_AUDIODRIVER);
+  }
+  if (mixerOpen_) {
+    Mix_AllocateChannels(1);
+    Mix_Volume(kEffectChannel, kEffectVolume);
+    music_->Connect();
+  } else {
+    music_->NoMixer();
+  }
+  started_.set_value({mixerOpen_, mixerOpen_ ? SdlSoundPlayer::ReadAll(programFolder_, preload_)
+                                             : SdlSoundPlayer::Chunks()});
+
+  std::error_code error;
+  const char* driver = mixerOpen_ ? SDL_GetCurrentAudioDriver() : nullptr;
+  if (driver == nullptr) {
+    // No mixer: the reason says so already.
+  } else if (!std::filesystem::exists(soundFont_, error)) {
+    if (reason.empty()) reason = "music may be silent: soundfont " + soundFont_ + " not found";
+  } else if (std::string_view(driver) != "dummy") {
+    const std::string problem = music_->LoadSoundFont(soundFont_);
+    if (!problem.empty() && reason.empty()) reason = "music may be silent: " + problem;
+  }
   SDL_TLSCleanup();  // SDL keeps per-thread state (its error text) that would outlive the thread
-  if (!problem.empty()) std::fprintf(stderr, "pelaryn: music is silent: %s\n", problem.c_str());
-  return problem;
+  if (!reason.empty()) std::fprintf(stderr, "pelaryn: %s\n", reason.c_str());
+  return reason;
 }
 
 SdlAudio::~SdlAudio() {
@@ -328,10 +349,7 @@ SdlAudio::~SdlAudio() {
 }
 
 void SdlAudio::FinishLoading() {
-  if (!loading_.valid()) return;
-  const std::string problem = loading_.get();
-  if (!problem.empty() && silenceReason_.empty())
-    silenceReason_ = "music may be silent: " + problem;
+  if (loading_.valid()) silenceReason_ = loading_.get();
 }
 
 bool SdlAudio::OpenMixer() {

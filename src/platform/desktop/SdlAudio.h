@@ -43,16 +43,15 @@ bool IsMidiFile(const std::vector<uint8_t>& bytes);
 
 // The one music device. A piece is read into memory when it opens (a MIDI file is small) and
 // played by a FluidSynth player on the synthesiser that the mixer's thread renders into the
-// music stream, so no call here waits for anything slower than one mix buffer. The soundfont is
-// loaded once, off the game's thread; a piece asked for before it is ready starts from its
-// beginning as soon as it is.
+// music stream, so no call here waits for anything slower than one mix buffer. The mixer and the
+// soundfont come later, from a helper thread: a piece asked for before they are ready counts as
+// playing and starts from its beginning as soon as it can sound.
 //
 // A piece counts as ended once its player has passed the last tick of the file, not when the
 // synthesiser has let its last notes ring out (seconds later), so a piece loops without a gap.
 class SdlMusicDevice final : public MusicDevice {
  public:
-  // With `mixerOpen` false there is no mixer at all, and every piece fails to open.
-  explicit SdlMusicDevice(bool mixerOpen);
+  SdlMusicDevice() = default;
   ~SdlMusicDevice() override;
   SdlMusicDevice(const SdlMusicDevice&) = delete;
   SdlMusicDevice& operator=(const SdlMusicDevice&) = delete;
@@ -64,8 +63,12 @@ class SdlMusicDevice final : public MusicDevice {
   void Close() override;
   std::string_view Mode() override;
 
-  // Builds the synthesiser with `soundFont` and hands it to the mixer; empty on success, else why
-  // the music is silent. Meant for a helper thread: the slow part runs without any lock.
+  // For the helper thread, in this order. Connect: the mixer is open and renders the music from
+  // now on; NoMixer: there is none, and from now on every piece fails to open. LoadSoundFont
+  // builds the synthesiser and hands it to the mixer; empty on success, else why the music is
+  // silent. The slow part runs without any lock.
+  void Connect();
+  void NoMixer() { noMixer_ = true; }
   std::string LoadSoundFont(const std::string& soundFont);
 
  private:
@@ -74,7 +77,8 @@ class SdlMusicDevice final : public MusicDevice {
   void StartPlayer();
   void DropPlayer();
 
-  bool mixerOpen_;
+  std::atomic<bool> noMixer_ = false;
+  bool hooked_ = false;
   int rate_ = 44100;
   int channels_ = 2;
 
@@ -93,12 +97,12 @@ class SdlMusicDevice final : public MusicDevice {
 };
 
 // One effect at a time on one mixer channel. The effects named at start-up are read on a helper
-// thread; any other file is read on its first use. Every file is kept; one that cannot be read is
-// remembered as such and stays silent. Relative names are files in `folder` (the program folder).
+// thread once it has opened the mixer; until then effects are dropped. Any other file is read on
+// its first use. Every file is kept; one that cannot be read is remembered as such and stays
+// silent. Relative names are files in `folder` (the program folder).
 class SdlSoundPlayer final : public SoundPlayer {
  public:
-  SdlSoundPlayer(bool mixerOpen, std::string folder)
-      : mixerOpen_(mixerOpen), folder_(std::move(folder)) {}
+  explicit SdlSoundPlayer(std::string folder) : folder_(std::move(folder)) {}
   ~SdlSoundPlayer() override;
   SdlSoundPlayer(const SdlSoundPlayer&) = delete;
   SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
@@ -106,23 +110,32 @@ class SdlSoundPlayer final : public SoundPlayer {
   void Play(std::string_view file, bool interrupt) override;
 
   using Chunks = std::map<std::string, ChunkPtr, std::less<>>;
+  struct Start {
+    bool mixerOpen = false;
+    Chunks chunks;
+  };
   // Reads `files` from `folder`, on whichever thread calls it.
   static Chunks ReadAll(const std::string& folder, const std::vector<std::string>& files);
-  // Effects being read on another thread; the first Play takes them over, waiting if need be.
-  void ExpectPreloaded(std::future<Chunks> chunks) { preloaded_ = std::move(chunks); }
+  // Whether the mixer opened and the effects read ahead, from the helper thread.
+  void Expect(std::future<Start> start) { start_ = std::move(start); }
 
  private:
+  bool Started();
   Mix_Chunk* Load(std::string_view file);
 
-  bool mixerOpen_;
   std::string folder_;
+  std::future<Start> start_;
+  bool started_ = false;
+  bool mixerOpen_ = false;
   Chunks chunks_;
-  std::future<Chunks> preloaded_;
 };
 
 // Owns SDL's audio: opens the mixer (on the silent driver when no sound device can be opened) and
-// holds the music device and the effect player. The soundfont and the effects are loaded on a
-// helper thread, so that constructing this costs only the opening of the device. One at a time.
+// holds the music device and the effect player. Opening the device (a tenth of a second when a
+// sound server must first be asked and found missing), reading the effects and loading the
+// soundfont all happen on a helper thread, so constructing this costs the game nothing. Why there
+// is no sound is said once on stderr. On the silent driver the soundfont is not even loaded:
+// nobody would hear the synthesiser work. One at a time.
 class SdlAudio {
  public:
   // Effects given by a relative name are read from `programFolder`; those in `preload` are read
@@ -136,23 +149,23 @@ class SdlAudio {
   MusicDevice& Music() { return *music_; }
   SoundPlayer& Sound() { return *sound_; }
 
-  // Empty when music and effects can be heard; otherwise one line that says why not. A soundfont
-  // that exists but cannot be loaded shows here only once FinishLoading has returned.
-  const std::string& SilenceReason() const { return silenceReason_; }
-  // Waits until the helper thread has loaded the soundfont and the effects.
+  // Waits until the helper thread has opened the mixer and loaded the effects and the soundfont.
   void FinishLoading();
+  // Once FinishLoading has returned: empty when music and effects can be heard; otherwise one
+  // line that says why not.
+  const std::string& SilenceReason() const { return silenceReason_; }
 
  private:
   bool OpenMixer();
   void CloseMixer();
-  // The helper thread's work: the effects first (they are small and the game may want one
-  // soon), then the soundfont. Returns why the music is silent, or nothing.
+  // The helper thread's work: the mixer, the effects (small, and the game may want one soon),
+  // then the soundfont. Returns why there is no sound, or nothing.
   std::string Load();
 
+  std::string soundFont_;
   std::string programFolder_;
   std::vector<std::string> preload_;
-  std::string soundFont_;  // empty when there is none to load
-  std::promise<SdlSoundPlayer::Chunks> effects_;
+  std::promise<SdlSoundPlayer::Start> started_;
   bool audioStarted_ = false;
   bool mixerOpen_ = false;
   std::string silenceReason_;
