@@ -38,7 +38,8 @@ struct FreeChunk {
 };
 using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
 
-// True when `bytes` hold a Standard MIDI File whose every track reads to its end.
+// True when `bytes` hold a Standard MIDI File: a well-formed header and at least one track whose
+// events can be told apart. A file that stops inside its last event still counts.
 bool IsMidiFile(const std::vector<uint8_t>& bytes);
 
 // The one music device. A piece is read into memory when it opens (a MIDI file is small) and
