@@ -120,6 +120,17 @@ class Platform {
   virtual uint32_t TimeGetTime() = 0;
   virtual void Sleep(uint32_t ms) = 0;
 
+  // The clock frames are paced by, in microseconds. It wraps at 2^32 (about 71 minutes), so only
+  // the difference of two nearby readings means anything. The default is the millisecond counter,
+  // whose wrap at 2^32 ms keeps such differences exact.
+  virtual uint32_t MicroTime() { return TimeGetTime() * 1000u; }
+  // Returns once `micros` microseconds have passed since the MicroTime() reading `start`; at once
+  // when they already have. The default reads the counter after every 1 ms sleep; a platform
+  // with a finer clock sleeps to the deadline in one go.
+  virtual void WaitUntil(uint32_t start, uint32_t micros) {
+    while (MicroTime() - start < micros) Sleep(1);
+  }
+
   // The yield: deliver pending window events (menu commands run in here).
   virtual void ProcessEvents() = 0;
   // Like ProcessEvents, but blocks until at least one event arrived (the pause wait).

@@ -31,7 +31,7 @@ bool Game::RunFrame() {
   ++currentFrame_;
 
   // 1. Frame start.
-  const uint32_t frameStart = platform_.TimeGetTime();
+  const uint32_t frameStart = platform_.MicroTime();
   // 2. Music keep-alive.
   if (s.BossActive ? s.BossBgm[s.Boss.Kind & 1].Enabled : s.Bgm[s.BgmIndex & 1].Enabled) {
     KeepMusicLooping(platform_);
@@ -68,10 +68,7 @@ bool Game::RunFrame() {
   DrawStatus(ctx_);
   // 19.–21. Present, wait out the frame, yield.
   platform_.Present(picMain_);
-  const uint32_t elapsed = ElapsedMs(platform_.TimeGetTime(), frameStart);
-  if (elapsed < static_cast<uint32_t>(s.FramePeriod)) {
-    WaitFrame(platform_, s.FramePeriod - static_cast<int32_t>(elapsed));
-  }
+  WaitFrameEnd(platform_, frameStart, s.FramePeriod);
   platform_.ProcessEvents();
   return request_ == Request::None;
 }

@@ -20,7 +20,7 @@ void Game::RunTitleScreen() {
     ++titleFrame_;
     platform_.ProcessEvents();
     if (request_ != Request::None) break;
-    const uint32_t frameStart = platform_.TimeGetTime();
+    const uint32_t frameStart = platform_.MicroTime();
     if (animated) {
       DrawAnimatedTitleFrame(ctx_, pictures, scene);
     } else {
@@ -28,10 +28,7 @@ void Game::RunTitleScreen() {
     }
     platform_.Present(picMain_);
     if (state_.TitleBgm.Enabled) KeepMusicLooping(platform_);
-    const uint32_t elapsed = ElapsedMs(platform_.TimeGetTime(), frameStart);
-    if (elapsed < static_cast<uint32_t>(state_.FramePeriod)) {
-      WaitFrame(platform_, state_.FramePeriod - static_cast<int32_t>(elapsed));
-    }
+    WaitFrameEnd(platform_, frameStart, state_.FramePeriod);
   }
   inTitle_ = false;
 }

@@ -44,6 +44,7 @@ class MixLevelTest : public testing::Test {
     setenv("SDL_DISKAUDIOFILE", recordingPath_.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", "5", 1);  // about four times faster than real time
     audio_ = std::make_unique<pelaryn::SdlAudio>();
+    audio_->FinishLoading();
     ASSERT_EQ(audio_->SilenceReason(), "");
   }
 

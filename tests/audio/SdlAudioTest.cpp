@@ -159,6 +159,8 @@ class SdlAudioTest : public testing::Test {
     setenv("SDL_DISKAUDIOFILE", recordingPath_.c_str(), 1);
     setenv("SDL_DISKAUDIODELAY", diskDelay_, 1);
     audio_ = std::make_unique<pelaryn::SdlAudio>();
+    // What each test hears then starts with the first sample it asks for.
+    audio_->FinishLoading();
     ASSERT_EQ(audio_->SilenceReason(), "");
     int rate = 0;
     Uint16 format = 0;
@@ -421,6 +423,7 @@ TEST_F(SdlAudioTest, RelativeNamesResolveAgainstTheProgramFolder) {
   audio_.reset();
   audio_ = std::make_unique<pelaryn::SdlAudio>(std::string(pelaryn::kDefaultSoundFont),
                                                kSoundDir.parent_path().string());
+  audio_->FinishLoading();
   ASSERT_NE(fs::current_path(), kSoundDir.parent_path());
   const Samples hit = ReadWavSamples(kSoundDir / "hit.wav");
   const size_t mark = Recorded();
@@ -428,10 +431,107 @@ TEST_F(SdlAudioTest, RelativeNamesResolveAgainstTheProgramFolder) {
   EXPECT_LE(FindEffect(Left(Await(mark, hit.size() + Frames(0.3))), hit).worst, 2);
 }
 
+TEST(SdlAudioLoading, EffectsNamedAtStartAreReadThenAndMusicAskedForEarlyStartsFromItsBeginning) {
+  // A program folder of our own, whose effect goes away once the audio has started.
+  const fs::path folder =
+      fs::temp_directory_path() / ("pelaryn-preload-" + std::to_string(::getpid()));
+  fs::create_directories(folder / "sound");
+  fs::copy_file(kSoundDir / "hit.wav", folder / "sound" / "hit.wav",
+                fs::copy_options::overwrite_existing);
+  const fs::path piece = folder / "chord.mid";
+  WriteTestMidi(piece, 480, 2880);  // half a second of chord, then silence
+  const fs::path recording = folder / "heard.raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "5", 1);
+  auto audio =
+      std::make_unique<pelaryn::SdlAudio>(std::string(pelaryn::kDefaultSoundFont), folder.string(),
+                                          std::vector<std::string>{"sound/hit.wav"});
+  // Most likely before the soundfont is ready: the piece counts as playing meanwhile, and is
+  // heard from its first note once the synthesizer can sound it.
+  ASSERT_TRUE(audio->Music().Open(piece.string()));
+  audio->Music().Play();
+  EXPECT_EQ(audio->Music().Mode(), "playing");
+  audio->FinishLoading();
+  ASSERT_EQ(audio->SilenceReason(), "");
+  fs::remove(folder / "sound" / "hit.wav");
+
+  const auto frames = [&] {
+    std::error_code error;
+    const auto bytes = fs::file_size(recording, error);
+    return error ? size_t{0} : static_cast<size_t>(bytes) / (2 * kChannels);
+  };
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (audio->Music().Mode() == "playing" && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  EXPECT_EQ(audio->Music().Mode(), "stopped") << "the piece never played through";
+  audio->Music().Close();
+  const size_t mark = frames();
+  audio->Sound().Play("sound/hit.wav", true);
+  while (frames() < mark + static_cast<size_t>(0.5 * kRate) &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  audio.reset();
+
+  std::ifstream in(recording, std::ios::binary);
+  Samples heard(frames() * kChannels);
+  in.read(reinterpret_cast<char*>(heard.data()), static_cast<std::streamsize>(heard.size() * 2));
+  const Samples left = Left(heard);
+  const auto loud = [](int16_t s) { return std::abs(int{s}) > 1000; };
+  const auto first = std::find_if(left.begin(), left.end(), loud);
+  ASSERT_NE(first, left.end()) << "the chord was never heard";
+  const auto last = std::find_if(std::make_reverse_iterator(left.begin() + mark),
+                                 std::make_reverse_iterator(first), loud)
+                        .base();
+  // The whole half second of the chord, not its tail after time ran on without the soundfont.
+  EXPECT_GE(last - first, static_cast<long>(0.45 * kRate));
+  EXPECT_LT(last - first, static_cast<long>(0.7 * kRate));
+  // The effect was read while its file was there.
+  const Samples hit = ReadWavSamples(kSoundDir / "hit.wav");
+  EXPECT_LE(FindEffect(Samples(left.begin() + static_cast<long>(mark), left.end()), hit).worst, 2);
+  unsetenv("SDL_AUDIODRIVER");
+  fs::remove_all(folder);
+}
+
+TEST(MidiFile, OnlyAWellFormedStandardMidiFileOpens) {
+  const fs::path path =
+      fs::temp_directory_path() / ("pelaryn-midi-" + std::to_string(::getpid()) + ".mid");
+  WriteTestMidi(path, 480, 960);
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> good{std::istreambuf_iterator<char>(in),
+                                  std::istreambuf_iterator<char>()};
+  fs::remove(path);
+  EXPECT_TRUE(pelaryn::IsMidiFile(good));
+  for (const char* piece : {"title.mid", "1.mid", "2.mid", "boss1.mid", "boss2.mid"}) {
+    std::ifstream file(kSoundDir / piece, std::ios::binary);
+    EXPECT_TRUE(pelaryn::IsMidiFile(
+        {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}))
+        << piece;
+  }
+
+  auto broken = [&](auto change) {
+    std::vector<uint8_t> bytes = good;
+    change(bytes);
+    return pelaryn::IsMidiFile(bytes);
+  };
+  EXPECT_FALSE(broken([](auto& b) { b.clear(); }));
+  EXPECT_FALSE(broken([](auto& b) { b[0] = 'X'; }));               // not MThd
+  EXPECT_FALSE(broken([](auto& b) { b.resize(12); }));             // header cut short
+  EXPECT_FALSE(broken([](auto& b) { b[12] = 0, b[13] = 0; }));     // no ticks per quarter
+  EXPECT_FALSE(broken([](auto& b) { b[12] = 0xE7, b[13] = 0; }));  // SMPTE, no ticks
+  EXPECT_FALSE(broken([](auto& b) { b[21] = static_cast<uint8_t>(b[21] + 1); }));  // track too long
+  EXPECT_FALSE(broken([](auto& b) { b[15] = 'X'; }));                              // no MTrk at all
+  EXPECT_FALSE(broken([](auto& b) { b[23] = 0x10; }));             // data before status
+  EXPECT_TRUE(broken([](auto& b) { b[12] = 0xE7, b[13] = 40; }));  // SMPTE timing is fine
+}
+
 // Without a usable sound device the game still runs, silently, and says why once.
 TEST(SdlAudioWithoutDevice, FallsBackToSilenceAndKeepsTheDeviceRules) {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   pelaryn::SdlAudio audio;
+  audio.FinishLoading();
   unsetenv("SDL_AUDIODRIVER");
   EXPECT_EQ(audio.SilenceReason().rfind("no sound: ", 0), 0u) << audio.SilenceReason();
   EXPECT_EQ(audio.SilenceReason().find('\n'), std::string::npos);
@@ -455,6 +555,7 @@ TEST(SdlAudioWithoutDevice, FallsBackToSilenceAndKeepsTheDeviceRules) {
 TEST(SdlAudioWithoutSoundFont, SaysSoAndStillPlaysEffects) {
   setenv("SDL_AUDIODRIVER", "dummy", 1);
   pelaryn::SdlAudio audio("/no/such/soundfont.sf2");
+  audio.FinishLoading();
   unsetenv("SDL_AUDIODRIVER");
   EXPECT_NE(audio.SilenceReason().find("/no/such/soundfont.sf2"), std::string::npos)
       << audio.SilenceReason();

@@ -1,13 +1,17 @@
 #include "platform/desktop/DesktopPlatform.h"
 
 #include <SDL.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QImageReader>
-#include <cstdio>
+#include <QWindow>
 #include <thread>
 
+#include "audio/SoundEffects.h"
 #include "persist/DiskFileStore.h"
 #include "platform/desktop/MainWindow.h"
 #include "platform/desktop/PlayField.h"
@@ -21,12 +25,18 @@ namespace pelaryn {
 DesktopPlatform::DesktopPlatform(MainWindow& window, const Pictures& pictures)
     : window_(window),
       joystick_(std::make_unique<SdlJoystick>()),
-      audio_(std::make_unique<SdlAudio>(std::string(kDefaultSoundFont), ProgramFolder())),
+      audio_(std::make_unique<SdlAudio>(
+          std::string(kDefaultSoundFont), ProgramFolder(),
+          std::vector<std::string>{std::string(sound::Damage), std::string(sound::Hit),
+                                   std::string(sound::GetItem), std::string(sound::BombShot),
+                                   std::string(sound::BossHit), std::string(sound::Explode)})),
       dialogs_(std::make_unique<DesktopDialogs>(window, pictures, ProgramFolder())),
       files_(std::make_unique<DiskFileStore>(ProgramFolder(), UserDataFolder())) {
-  if (!audio_->SilenceReason().empty()) {
-    std::fprintf(stderr, "pelaryn: %s\n", audio_->SilenceReason().c_str());
-  }
+#ifdef __linux__
+  // The kernel may otherwise let the frame wait overrun its deadline by 50 µs to save a wake-up
+  // elsewhere; the frame wait is the one sleep of this thread that must end on time.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+#endif
 }
 
 DesktopPlatform::~DesktopPlatform() {
@@ -45,6 +55,14 @@ void DesktopPlatform::Sleep(uint32_t ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
+uint32_t DesktopPlatform::MicroTime() {
+  return MonotonicMicros();
+}
+
+void DesktopPlatform::WaitUntil(uint32_t start, uint32_t micros) {
+  WaitUntilMicros(start, micros);
+}
+
 void DesktopPlatform::ProcessEvents() {
   window_.SyncMenu();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -56,7 +74,13 @@ void DesktopPlatform::WaitEvents() {
 }
 
 void DesktopPlatform::Present(const Surface& field) {
+  if (!frameLog_.Active()) return window_.Field().Show(field);
+  const int64_t handed = MonotonicNanos();
   window_.Field().Show(field);
+  // A frame drawn before the window is on screen is not shown.
+  if (window_.windowHandle() != nullptr && window_.windowHandle()->isExposed()) {
+    frameLog_.Record(handed, MonotonicNanos());
+  }
 }
 
 bool DesktopPlatform::KeyDown(int virtualKey) {

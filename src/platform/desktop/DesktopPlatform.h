@@ -1,9 +1,11 @@
 #pragma once
 
 #include <chrono>
+#include <cstdlib>
 #include <memory>
 
 #include "base/Platform.h"
+#include "platform/desktop/Clock.h"
 
 namespace pelaryn {
 
@@ -23,6 +25,8 @@ class DesktopPlatform : public Platform {
 
   uint32_t TimeGetTime() override;
   void Sleep(uint32_t ms) override;
+  uint32_t MicroTime() override;
+  void WaitUntil(uint32_t start, uint32_t micros) override;
   void ProcessEvents() override;
   void WaitEvents() override;
   void Present(const Surface& field) override;
@@ -43,6 +47,7 @@ class DesktopPlatform : public Platform {
   std::unique_ptr<SdlAudio> audio_;
   std::unique_ptr<DesktopDialogs> dialogs_;
   std::unique_ptr<FileStore> files_;
+  FrameLog frameLog_{std::getenv("PELARYN_FRAMELOG")};
 };
 
 }  // namespace pelaryn

@@ -2,15 +2,17 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <fluidsynth.h>
 
 #include <algorithm>
-#include <cmath>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "base/Paths.h"
 
@@ -54,238 +56,219 @@ struct Cursor {
   }
 };
 
-// How long a Standard MIDI File plays, in seconds: up to the last End of Track, through the
-// file's tempo changes. Negative for anything that is not such a file.
-double MidiSeconds(const std::string& path) {
+std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> data{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+bool IsMidiFile(const std::vector<uint8_t>& data) {
   Cursor file{data.data(), data.data() + data.size()};
-  if (file.Big(4) != 0x4D546864 /* MThd */) return -1.0;
+  if (file.Big(4) != 0x4D546864 /* MThd */) return false;
   const uint32_t headerLength = file.Big(4);
   file.Big(2);  // format
   const uint32_t trackCount = file.Big(2);
   const uint32_t division = file.Big(2);
   file.Skip(headerLength < 6 ? 0 : headerLength - 6);
-  if (file.broken || headerLength < 6 || division == 0) return -1.0;
+  if (file.broken || headerLength < 6 || division == 0) return false;
+  if ((division & 0x8000) != 0 && (division & 0xFF) == 0) return false;  // no ticks per frame
 
-  std::vector<std::pair<uint64_t, uint32_t>> tempos;  // tick, microseconds per quarter
-  uint64_t endTick = 0;
+  int tracks = 0;
   for (uint32_t i = 0; i < trackCount && file.Left() >= 8; ++i) {
     const uint32_t tag = file.Big(4);
     const uint32_t length = file.Big(4);
-    if (length > file.Left()) return -1.0;
+    if (length > file.Left()) return false;
     Cursor track{file.at, file.at + length};
     file.Skip(length);
     if (tag != 0x4D54726B /* MTrk */) continue;
-    uint64_t tick = 0;
+    ++tracks;
     uint8_t status = 0;
     while (track.Left() > 0 && !track.broken) {
-      tick += track.Variable();
+      track.Variable();  // delta time
       if (track.Left() > 0 && (*track.at & 0x80) != 0) status = track.Byte();
       if (status == 0xFF) {
         const uint8_t type = track.Byte();
-        const uint32_t size = track.Variable();
-        if (type == 0x2F) break;
-        if (type == 0x51 && size == 3) {
-          tempos.emplace_back(tick, track.Big(3));
-        } else {
-          track.Skip(size);
-        }
+        if (type == 0x2F) break;  // end of track
+        track.Skip(track.Variable());
       } else if (status == 0xF0 || status == 0xF7) {
         track.Skip(track.Variable());
       } else if (status != 0) {
         const uint8_t kind = status & 0xF0;
         track.Skip(kind == 0xC0 || kind == 0xD0 ? 1 : 2);
       } else {
-        return -1.0;  // data before any status byte
+        return false;  // data before any status byte
       }
     }
-    endTick = std::max(endTick, tick);
   }
-
-  if ((division & 0x8000) != 0) {  // SMPTE frames and ticks per frame
-    const int framesPerSecond = 256 - static_cast<int>(division >> 8);
-    const uint32_t ticksPerFrame = division & 0xFF;
-    if (ticksPerFrame == 0) return -1.0;
-    return static_cast<double>(endTick) / (framesPerSecond * ticksPerFrame);
-  }
-  std::stable_sort(tempos.begin(), tempos.end(),
-                   [](const auto& a, const auto& b) { return a.first < b.first; });
-  double seconds = 0.0;
-  uint64_t tick = 0;
-  uint32_t micros = 500000;
-  for (const auto& [at, tempo] : tempos) {
-    if (at >= endTick) break;
-    seconds += static_cast<double>(at - tick) * micros / (1e6 * division);
-    tick = at;
-    micros = tempo;
-  }
-  return seconds + static_cast<double>(endTick - tick) * micros / (1e6 * division);
+  return tracks > 0;
 }
 
-// Empty when MIDI music can play with this soundfont; otherwise why it may not.
-std::string UseSoundFont(const std::string& soundFont) {
-  if ((Mix_Init(0) & MIX_INIT_MID) == 0) return "this SDL_mixer cannot play MIDI";
-  std::error_code error;
-  if (!std::filesystem::exists(soundFont, error)) return "soundfont " + soundFont + " not found";
-  if (Mix_SetSoundFonts(soundFont.c_str()) == 0) {
-    return "cannot use soundfont " + soundFont + ": " + Mix_GetError();
-  }
-  return "";
-}
-
-// Frees the piece that has finished and loads a fresh copy, off the game's thread.
-MusicPtr LoadPiece(std::string path, MusicPtr retired) {
-  retired.reset();
-  MusicPtr music(Mix_LoadMUS(path.c_str()));
-  SDL_TLSCleanup();  // SDL keeps per-thread state (its error text) that would outlive the thread
-  return music;
-}
-
-}  // namespace
-
-void FreeMusic::operator()(_Mix_Music* music) const {
-  Mix_FreeMusic(music);
-}
 void FreeChunk::operator()(Mix_Chunk* chunk) const {
   Mix_FreeChunk(chunk);
 }
 
 // ---- Music ----
 
-SdlMusicDevice::SdlMusicDevice(bool mixerOpen) : mixerOpen_(mixerOpen) {
-  if (!mixerOpen_) return;
-  int frequency = 0;
+void SdlMusicDevice::Connect() {
+  int rate = 0;
   Uint16 format = 0;
   int channels = 0;
-  if (Mix_QuerySpec(&frequency, &format, &channels) != 0) {
-    framesPerSecond_ = frequency;
-    bytesPerFrame_ = static_cast<int>(SDL_AUDIO_BITSIZE(format) / 8) * channels;
+  // The mixer was asked for 16-bit samples, and that is all we render.
+  if (Mix_QuerySpec(&rate, &format, &channels) == 0 || format != AUDIO_S16SYS) return;
+  {
+    const std::lock_guard lock(lock_);
+    rate_ = rate;
+    channels_ = channels;
   }
-  Mix_SetPostMix(&SdlMusicDevice::CountPlayedFrames, this);
+  Mix_HookMusic(&SdlMusicDevice::Render, this);
+  hooked_ = true;
 }
 
 SdlMusicDevice::~SdlMusicDevice() {
-  Close();
-  if (mixerOpen_) Mix_SetPostMix(nullptr, nullptr);
+  if (hooked_) Mix_HookMusic(nullptr, nullptr);  // returns once no mix is in progress
+  DropPlayer();
+  if (synth_ != nullptr) delete_fluid_synth(synth_);
+  if (settings_ != nullptr) delete_fluid_settings(settings_);
 }
 
-void SdlMusicDevice::CountPlayedFrames(void* self, uint8_t* /*stream*/, int bytes) {
+std::string SdlMusicDevice::LoadSoundFont(const std::string& soundFont) {
+  if (!hooked_) return "";
+  fluid_settings_t* settings = new_fluid_settings();
+  if (settings == nullptr) return "cannot start the synthesizer";
+  fluid_settings_setnum(settings, "synth.sample-rate", rate_);
+  fluid_settings_setnum(settings, "synth.gain", kMusicGain);
+  // The player keeps time by the samples rendered: no timer thread, and a piece stands still
+  // exactly while the music is stopped.
+  fluid_settings_setstr(settings, "player.timing-source", "sample");
+  fluid_settings_setint(settings, "synth.lock-memory", 0);
+  fluid_synth_t* synth = new_fluid_synth(settings);
+  if (synth == nullptr || fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) {
+    if (synth != nullptr) delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+    return "cannot load soundfont " + soundFont;
+  }
+  const std::lock_guard lock(lock_);
+  settings_ = settings;
+  synth_ = synth;
+  if (open_) StartPlayer();
+  return "";
+}
+
+void SdlMusicDevice::Render(void* self, uint8_t* stream, int bytes) {
+  // The mixer has filled the stream with silence; the music goes in first, the effects on top.
   auto* device = static_cast<SdlMusicDevice*>(self);
-  if (device->counting_.load(std::memory_order_relaxed)) {
-    device->playedFrames_.fetch_add(bytes / device->bytesPerFrame_, std::memory_order_relaxed);
+  const std::lock_guard lock(device->lock_);
+  if (device->player_ == nullptr || !device->playing_) return;
+  const int channels = device->channels_;
+  auto* out = reinterpret_cast<int16_t*>(stream);
+  fluid_synth_write_s16(device->synth_, bytes / (2 * channels), out, 0, channels, out,
+                        channels > 1 ? 1 : 0, channels);
+  if (device->ended_.load(std::memory_order_relaxed)) return;
+  const int total = fluid_player_get_total_ticks(device->player_);
+  if (fluid_player_get_status(device->player_) != FLUID_PLAYER_PLAYING ||
+      (total > 0 && fluid_player_get_current_tick(device->player_) >= total)) {
+    device->ended_.store(true, std::memory_order_relaxed);
   }
 }
 
+void SdlMusicDevice::StartPlayer() {
+  DropPlayer();
+  ended_ = false;
+  if (synth_ == nullptr) return;  // the soundfont's loader starts it
+  // A fresh start: no notes, controllers or echoes left over from what played before.
+  fluid_synth_system_reset(synth_);
+  player_ = new_fluid_player(synth_);
+  if (player_ == nullptr ||
+      fluid_player_add_mem(player_, piece_.data(), piece_.size()) != FLUID_OK ||
+      fluid_player_play(player_) != FLUID_OK) {
+    DropPlayer();
+    ended_ = true;
+  }
+}
+
+void SdlMusicDevice::DropPlayer() {
+  if (player_ == nullptr) return;
+  fluid_player_stop(player_);
+  delete_fluid_player(player_);
+  player_ = nullptr;
+}
+
 bool SdlMusicDevice::Open(const std::string& path) {
-  if (!mixerOpen_ || open_) return false;
-  MusicPtr music(Mix_LoadMUS(path.c_str()));
-  if (!music) return false;
-  // SDL_mixer takes anything named .mid for MIDI and "plays" it even when it is not a MIDI file;
-  // such a file does not open.
-  const double seconds = MidiSeconds(path);
-  if (Mix_GetMusicType(music.get()) == MUS_MID && seconds < 0.0) return false;
-  current_ = std::move(music);
-  path_ = path;
+  if (noMixer_ || open_) return false;
+  std::vector<uint8_t> piece = ReadFile(path);
+  if (!IsMidiFile(piece)) return false;
+  const std::lock_guard lock(lock_);
+  piece_ = std::move(piece);
   open_ = true;
-  started_ = false;
   playing_ = false;
-  spareFailed_ = false;
-  playedFrames_ = 0;
-  endFrame_ = seconds > 0.0 ? static_cast<int64_t>(seconds * framesPerSecond_) : -1;
-  LoadSpare(nullptr);
+  StartPlayer();
   return true;
 }
 
 void SdlMusicDevice::Play() {
   if (!open_ || playing_) return;
-  if (started_) {
-    Mix_ResumeMusic();
-  } else {
-    Mix_PlayMusic(current_.get(), 0);
-    started_ = true;
-  }
+  const std::lock_guard lock(lock_);
   playing_ = true;
-  counting_ = true;
 }
 
 void SdlMusicDevice::PlayFromStart() {
   if (!open_) return;
-  if (!started_) {  // the open copy has not moved from its beginning yet
-    playing_ = false;
-    Play();
-    return;
-  }
-  MusicPtr fresh = TakeSpare();
-  if (!fresh) {
-    // The file has gone since it was opened: the piece stays where it is.
-    spareFailed_ = true;
-    return;
-  }
-  counting_ = false;
-  Mix_HaltMusic();
-  MusicPtr retired = std::exchange(current_, std::move(fresh));
-  playedFrames_ = 0;
-  Mix_PlayMusic(current_.get(), 0);
+  const std::lock_guard lock(lock_);
+  StartPlayer();
   playing_ = true;
-  counting_ = true;
-  LoadSpare(std::move(retired));
 }
 
 void SdlMusicDevice::Stop() {
   if (!open_ || !playing_) return;
-  counting_ = false;
-  Mix_PauseMusic();
+  const std::lock_guard lock(lock_);
   playing_ = false;
 }
 
 void SdlMusicDevice::Close() {
   if (!open_) return;
-  counting_ = false;
-  Mix_HaltMusic();
-  current_.reset();
-  if (spare_.valid()) spare_.get().reset();
+  const std::lock_guard lock(lock_);
+  DropPlayer();
   open_ = false;
-  started_ = false;
   playing_ = false;
-  playedFrames_ = 0;
-  endFrame_ = -1;
+  ended_ = false;
+  piece_.clear();
 }
 
 std::string_view SdlMusicDevice::Mode() {
   if (!open_) return "";
-  return playing_ && !Ended() ? "playing" : "stopped";
-}
-
-bool SdlMusicDevice::Ended() const {
-  if (endFrame_ >= 0 && playedFrames_.load(std::memory_order_relaxed) >= endFrame_) return true;
-  return Mix_PlayingMusic() == 0;
-}
-
-void SdlMusicDevice::LoadSpare(MusicPtr retired) {
-  if (spareFailed_) return;
-  try {
-    spare_ = std::async(std::launch::async, LoadPiece, path_, std::move(retired));
-  } catch (const std::system_error&) {
-    // No helper thread to be had: TakeSpare loads on the spot instead.
-  }
-}
-
-MusicPtr SdlMusicDevice::TakeSpare() {
-  if (spare_.valid()) return spare_.get();  // waits only if the helper is still loading
-  if (spareFailed_) return nullptr;
-  return MusicPtr(Mix_LoadMUS(path_.c_str()));
+  return playing_ && !ended_.load(std::memory_order_relaxed) ? "playing" : "stopped";
 }
 
 // ---- Effects ----
 
 SdlSoundPlayer::~SdlSoundPlayer() {
-  if (mixerOpen_) Mix_HaltChannel(kEffectChannel);
+  if (started_ && mixerOpen_) Mix_HaltChannel(kEffectChannel);
+}
+
+SdlSoundPlayer::Chunks SdlSoundPlayer::ReadAll(const std::string& folder,
+                                               const std::vector<std::string>& files) {
+  Chunks chunks;
+  for (const std::string& file : files) {
+    chunks.emplace(file, ChunkPtr(Mix_LoadWAV(ResolveInProgramFolder(folder, file).c_str())));
+  }
+  return chunks;
+}
+
+bool SdlSoundPlayer::Started() {
+  if (started_) return true;
+  if (!start_.valid() || start_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) {
+    return false;
+  }
+  Start start = start_.get();
+  mixerOpen_ = start.mixerOpen;
+  chunks_ = std::move(start.chunks);
+  started_ = true;
+  return true;
 }
 
 void SdlSoundPlayer::Play(std::string_view file, bool interrupt) {
-  if (!mixerOpen_) return;
+  if (!Started() || !mixerOpen_) return;
   if (!interrupt && Mix_Playing(kEffectChannel)) return;
   Mix_Chunk* chunk = Load(file);
   if (chunk == nullptr) return;
@@ -303,43 +286,75 @@ Mix_Chunk* SdlSoundPlayer::Load(std::string_view file) {
 
 // ---- Owner ----
 
-SdlAudio::SdlAudio(const std::string& soundFont, const std::string& programFolder) {
+SdlAudio::SdlAudio(const std::string& soundFont, const std::string& programFolder,
+                   std::vector<std::string> preload)
+    : soundFont_(soundFont), programFolder_(programFolder), preload_(std::move(preload)) {
+  music_ = std::make_unique<SdlMusicDevice>();
+  sound_ = std::make_unique<SdlSoundPlayer>(programFolder_);
+  sound_->Expect(started_.get_future());
+  try {
+    loading_ = std::async(std::launch::async, &SdlAudio::Load, this);
+  } catch (const std::system_error&) {
+    // No helper thread to be had: the start-up is slower, the game the same.
+    std::promise<std::string> done;
+    done.set_value(Load());
+    loading_ = done.get_future();
+  }
+}
+
+std::string SdlAudio::Load() {
   // Without this SDL takes over SIGINT and SIGTERM, and the game no longer ends on them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+  std::string reason;
   if (!OpenMixer()) {
-    silenceReason_ = std::string("no sound: ") + SDL_GetError();
+    reason = std::string("no sound: ") + SDL_GetError();
     CloseMixer();
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
     if (!OpenMixer()) {
-      silenceReason_ += std::string(" (and the silent driver failed: ") + SDL_GetError() + ")";
+      reason += std::string(" (and the silent driver failed: ") + SDL_GetError() + ")";
       CloseMixer();
     }
     SDL_ResetHint(SDL_HINT_AUDIODRIVER);
   }
   if (mixerOpen_) {
     Mix_AllocateChannels(1);
-    // SDL_mixer hands its music volume on to FluidSynth as a gain of volume * 1.2 / 128.
-    Mix_VolumeMusic(static_cast<int>(std::lround(kMusicGain / 1.2 * MIX_MAX_VOLUME)));
     Mix_Volume(kEffectChannel, kEffectVolume);
-    const std::string musicProblem = UseSoundFont(soundFont);
-    if (silenceReason_.empty() && !musicProblem.empty()) {
-      silenceReason_ = "music may be silent: " + musicProblem;
-    }
+    music_->Connect();
+  } else {
+    music_->NoMixer();
   }
-  music_ = std::make_unique<SdlMusicDevice>(mixerOpen_);
-  sound_ = std::make_unique<SdlSoundPlayer>(mixerOpen_, programFolder);
+  started_.set_value({mixerOpen_, mixerOpen_ ? SdlSoundPlayer::ReadAll(programFolder_, preload_)
+                                             : SdlSoundPlayer::Chunks()});
+
+  std::error_code error;
+  const char* driver = mixerOpen_ ? SDL_GetCurrentAudioDriver() : nullptr;
+  if (driver == nullptr) {
+    // No mixer: the reason says so already.
+  } else if (!std::filesystem::exists(soundFont_, error)) {
+    if (reason.empty()) reason = "music may be silent: soundfont " + soundFont_ + " not found";
+  } else if (std::string_view(driver) != "dummy") {
+    const std::string problem = music_->LoadSoundFont(soundFont_);
+    if (!problem.empty() && reason.empty()) reason = "music may be silent: " + problem;
+  }
+  SDL_TLSCleanup();  // SDL keeps per-thread state (its error text) that would outlive the thread
+  if (!reason.empty()) std::fprintf(stderr, "pelaryn: %s\n", reason.c_str());
+  return reason;
 }
 
 SdlAudio::~SdlAudio() {
+  FinishLoading();
   music_.reset();
   sound_.reset();
   CloseMixer();
 }
 
+void SdlAudio::FinishLoading() {
+  if (loading_.valid()) silenceReason_ = loading_.get();
+}
+
 bool SdlAudio::OpenMixer() {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   audioStarted_ = true;
-  Mix_Init(MIX_INIT_MID);
   if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) return false;
   mixerOpen_ = true;
   return true;

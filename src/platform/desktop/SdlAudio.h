@@ -1,21 +1,26 @@
 #pragma once
 
-// Music and sound effects through SDL2_mixer: MIDI through FluidSynth with the General MIDI
-// soundfont, WAV effects on one mixer channel. Without a sound device the game runs silent.
+// Music and sound effects through SDL2_mixer: MIDI rendered by one FluidSynth synthesiser with the
+// General MIDI soundfont and fed to the mixer as its music, WAV effects on one mixer channel.
+// Without a sound device the game runs silent.
 
 #include <atomic>
 #include <cstdint>
 #include <future>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Platform.h"
 
-// SDL_mixer's own types, declared here so that this header does not pull in SDL.
-struct _Mix_Music;
+// The libraries' own types, declared here so that this header pulls in neither.
 struct Mix_Chunk;
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+struct _fluid_player_t;
 
 namespace pelaryn {
 
@@ -28,26 +33,26 @@ inline constexpr std::string_view kDefaultSoundFont = "/usr/share/sounds/sf3/def
 inline constexpr double kMusicGain = 0.3;
 inline constexpr int kEffectVolume = 36;
 
-struct FreeMusic {
-  void operator()(_Mix_Music* music) const;
-};
 struct FreeChunk {
   void operator()(Mix_Chunk* chunk) const;
 };
-using MusicPtr = std::unique_ptr<_Mix_Music, FreeMusic>;
 using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
 
-// The one music device. "Play from the beginning" needs a freshly loaded piece (a MIDI piece
-// cannot be rewound), and loading one costs tens of milliseconds: too much for a frame. So a
-// second copy of the open piece is always being loaded, or lies ready, on a helper thread, and
-// a restart only swaps the copies.
+// True when `bytes` hold a Standard MIDI File: a well-formed header and at least one track whose
+// events can be told apart. A file that stops inside its last event still counts.
+bool IsMidiFile(const std::vector<uint8_t>& bytes);
+
+// The one music device. A piece is read into memory when it opens (a MIDI file is small) and
+// played by a FluidSynth player on the synthesiser that the mixer's thread renders into the
+// music stream, so no call here waits for anything slower than one mix buffer. The mixer and the
+// soundfont come later, from a helper thread: a piece asked for before they are ready counts as
+// playing and starts from its beginning as soon as it can sound.
 //
-// A piece counts as ended when the mixer has played it as long as the file lasts, not when the
-// synthesizer has let its last notes ring out (seconds later), so a piece loops without a gap.
+// A piece counts as ended once its player has passed the last tick of the file, not when the
+// synthesiser has let its last notes ring out (seconds later), so a piece loops without a gap.
 class SdlMusicDevice final : public MusicDevice {
  public:
-  // With `mixerOpen` false there is no mixer at all, and every piece fails to open.
-  explicit SdlMusicDevice(bool mixerOpen);
+  SdlMusicDevice() = default;
   ~SdlMusicDevice() override;
   SdlMusicDevice(const SdlMusicDevice&) = delete;
   SdlMusicDevice& operator=(const SdlMusicDevice&) = delete;
@@ -59,58 +64,85 @@ class SdlMusicDevice final : public MusicDevice {
   void Close() override;
   std::string_view Mode() override;
 
+  // For the helper thread, in this order. Connect: the mixer is open and renders the music from
+  // now on; NoMixer: there is none, and from now on every piece fails to open. LoadSoundFont
+  // builds the synthesiser and hands it to the mixer; empty on success, else why the music is
+  // silent. The slow part runs without any lock.
+  void Connect();
+  void NoMixer() { noMixer_ = true; }
+  std::string LoadSoundFont(const std::string& soundFont);
+
  private:
-  static void CountPlayedFrames(void* self, uint8_t* stream, int bytes);
-  void LoadSpare(MusicPtr retired);
-  MusicPtr TakeSpare();
-  bool Ended() const;
+  static void Render(void* self, uint8_t* stream, int bytes);
+  // With lock_ held: a fresh player for the open piece, from its beginning.
+  void StartPlayer();
+  void DropPlayer();
 
-  bool mixerOpen_;
-  int bytesPerFrame_ = 4;
-  int framesPerSecond_ = 44100;
+  std::atomic<bool> noMixer_ = false;
+  bool hooked_ = false;
+  int rate_ = 44100;
+  int channels_ = 2;
 
+  // Held by the mixer's thread while it renders the music, and by the game's thread (or the
+  // soundfont's loader) while it changes what plays: never for longer than a mix buffer.
+  std::mutex lock_;
+  _fluid_hashtable_t* settings_ = nullptr;
+  _fluid_synth_t* synth_ = nullptr;
+  _fluid_player_t* player_ = nullptr;
   bool open_ = false;
-  bool started_ = false;  // the open copy has been handed to the mixer
   bool playing_ = false;  // started or resumed, and not stopped since
-  std::string path_;
-  MusicPtr current_;
-  std::future<MusicPtr> spare_;
-  bool spareFailed_ = false;
-  int64_t endFrame_ = -1;  // length of the piece in output frames; -1 when unknown
+  std::vector<uint8_t> piece_;
 
-  // Written by the mixer's thread while the music is being mixed.
-  std::atomic<bool> counting_ = false;
-  std::atomic<int64_t> playedFrames_ = 0;
+  // Set by the mixer's thread once the player has passed the end of the piece.
+  std::atomic<bool> ended_ = false;
 };
 
-// One effect at a time on one mixer channel. Each file is read once, on its first use, and kept;
-// a file that cannot be read is remembered as such and stays silent. Relative names are files in
-// `folder` (the program folder).
+// One effect at a time on one mixer channel. The effects named at start-up are read on a helper
+// thread once it has opened the mixer; until then effects are dropped. Any other file is read on
+// its first use. Every file is kept; one that cannot be read is remembered as such and stays
+// silent. Relative names are files in `folder` (the program folder).
 class SdlSoundPlayer final : public SoundPlayer {
  public:
-  SdlSoundPlayer(bool mixerOpen, std::string folder)
-      : mixerOpen_(mixerOpen), folder_(std::move(folder)) {}
+  explicit SdlSoundPlayer(std::string folder) : folder_(std::move(folder)) {}
   ~SdlSoundPlayer() override;
   SdlSoundPlayer(const SdlSoundPlayer&) = delete;
   SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
 
   void Play(std::string_view file, bool interrupt) override;
 
+  using Chunks = std::map<std::string, ChunkPtr, std::less<>>;
+  struct Start {
+    bool mixerOpen = false;
+    Chunks chunks;
+  };
+  // Reads `files` from `folder`, on whichever thread calls it.
+  static Chunks ReadAll(const std::string& folder, const std::vector<std::string>& files);
+  // Whether the mixer opened and the effects read ahead, from the helper thread.
+  void Expect(std::future<Start> start) { start_ = std::move(start); }
+
  private:
+  bool Started();
   Mix_Chunk* Load(std::string_view file);
 
-  bool mixerOpen_;
   std::string folder_;
-  std::map<std::string, ChunkPtr, std::less<>> chunks_;
+  std::future<Start> start_;
+  bool started_ = false;
+  bool mixerOpen_ = false;
+  Chunks chunks_;
 };
 
-// Owns SDL's audio: opens the mixer (on the silent driver when no sound device can be opened),
-// sets the soundfont, and holds the music device and the effect player. One at a time.
+// Owns SDL's audio: opens the mixer (on the silent driver when no sound device can be opened) and
+// holds the music device and the effect player. Opening the device (a tenth of a second when a
+// sound server must first be asked and found missing), reading the effects and loading the
+// soundfont all happen on a helper thread, so constructing this costs the game nothing. Why there
+// is no sound is said once on stderr. On the silent driver the soundfont is not even loaded:
+// nobody would hear the synthesiser work. One at a time.
 class SdlAudio {
  public:
-  // Effects given by a relative name are read from `programFolder`.
+  // Effects given by a relative name are read from `programFolder`; those in `preload` are read
+  // at once, off the caller's thread.
   explicit SdlAudio(const std::string& soundFont = std::string(kDefaultSoundFont),
-                    const std::string& programFolder = ".");
+                    const std::string& programFolder = ".", std::vector<std::string> preload = {});
   ~SdlAudio();
   SdlAudio(const SdlAudio&) = delete;
   SdlAudio& operator=(const SdlAudio&) = delete;
@@ -118,18 +150,29 @@ class SdlAudio {
   MusicDevice& Music() { return *music_; }
   SoundPlayer& Sound() { return *sound_; }
 
-  // Empty when music and effects can be heard; otherwise one line that says why not.
+  // Waits until the helper thread has opened the mixer and loaded the effects and the soundfont.
+  void FinishLoading();
+  // Once FinishLoading has returned: empty when music and effects can be heard; otherwise one
+  // line that says why not.
   const std::string& SilenceReason() const { return silenceReason_; }
 
  private:
   bool OpenMixer();
   void CloseMixer();
+  // The helper thread's work: the mixer, the effects (small, and the game may want one soon),
+  // then the soundfont. Returns why there is no sound, or nothing.
+  std::string Load();
 
+  std::string soundFont_;
+  std::string programFolder_;
+  std::vector<std::string> preload_;
+  std::promise<SdlSoundPlayer::Start> started_;
   bool audioStarted_ = false;
   bool mixerOpen_ = false;
   std::string silenceReason_;
   std::unique_ptr<SdlMusicDevice> music_;
   std::unique_ptr<SdlSoundPlayer> sound_;
+  std::future<std::string> loading_;
 };
 
 }  // namespace pelaryn
