@@ -31,14 +31,18 @@ DesktopDialogs::DesktopDialogs(QWidget& owner, const Pictures& pictures, std::st
 
 void DesktopDialogs::MessageBox(std::string_view title, std::string_view text) {
   QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(text), QMessageBox::Ok, &owner_);
+  // A two-word result would otherwise get a box barely wider than its button.
+  box.setStyleSheet(QStringLiteral("QLabel { min-width: 160px; }"));
   box.exec();
 }
 
 std::string DesktopDialogs::InputBox(std::string_view title, std::string_view prompt) {
-  bool ok = false;
-  const QString text =
-      QInputDialog::getText(&owner_, FromUtf8(title), FromUtf8(prompt), QLineEdit::Normal, {}, &ok);
-  return ok ? text.toStdString() : std::string();
+  QInputDialog box(&owner_);
+  box.setWindowTitle(FromUtf8(title));
+  box.setLabelText(FromUtf8(prompt));
+  box.setInputMode(QInputDialog::TextInput);
+  box.setCancelButtonText(QStringLiteral("キャンセル"));
+  return box.exec() == QDialog::Accepted ? box.textValue().toStdString() : std::string();
 }
 
 void DesktopDialogs::ShowRanking(GameState& state) {
