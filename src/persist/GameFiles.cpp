@@ -30,6 +30,18 @@ std::optional<Int> ReadInteger(std::string_view field) {
   return static_cast<Int>(*value);
 }
 
+enum class FieldResult { Stored, Failed, EndOfFile };
+
+template <typename Int>
+FieldResult ReadInto(FieldReader& reader, Int& target) {
+  const std::optional<std::string_view> field = reader.Next();
+  if (!field) return FieldResult::EndOfFile;
+  const std::optional<Int> value = ReadInteger<Int>(*field);
+  if (!value) return FieldResult::Failed;
+  target = *value;
+  return FieldResult::Stored;
+}
+
 // Stores one field into a setting; false when it does not convert.
 bool ReadSetting(std::string_view field, const SettingInfo& setting, GameState& s) {
   const SettingRef ref = setting.Ref(s);
@@ -102,21 +114,14 @@ void ReadSettingsText(std::string_view text, GameState& s) {
 void ReadRankingText(std::string_view text, GameState& s) {
   FieldReader reader(text);
   for (RankEntry& entry : s.Ranking) {
-    std::optional<std::string_view> field = reader.Next();
-    if (!field) return;
-    entry.Name = *field;
-    if (!(field = reader.Next())) return;
-    const std::optional<int32_t> score = ReadInteger<int32_t>(*field);
-    if (!score) continue;
-    entry.Score = *score;
-    if (!(field = reader.Next())) return;
-    const std::optional<int16_t> combo = ReadInteger<int16_t>(*field);
-    if (!combo) continue;
-    entry.MaxCombo = *combo;
-    if (!(field = reader.Next())) return;
-    const std::optional<uint8_t> ratio = ReadInteger<uint8_t>(*field);
-    if (!ratio) continue;
-    entry.ShotRatio = *ratio;
+    const std::optional<std::string_view> name = reader.Next();
+    if (!name) return;
+    entry.Name = *name;
+    // The file's order: the combo comes before the ratio.
+    FieldResult result = ReadInto(reader, entry.Score);
+    if (result == FieldResult::Stored) result = ReadInto(reader, entry.MaxCombo);
+    if (result == FieldResult::Stored) result = ReadInto(reader, entry.ShotRatio);
+    if (result == FieldResult::EndOfFile) return;
   }
 }
 
