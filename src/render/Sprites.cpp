@@ -4,8 +4,7 @@ namespace pelaryn {
 
 void DrawSprite(Surface& target, const SpriteSheet& sheet, int x, int y, int w, int h, int sx,
                 int sy) {
-  BitBlt(target, x, y, w, h, sheet.Mask, sx, sy, RasterOp::Erase);
-  BitBlt(target, x, y, w, h, sheet.Chr, sx, sy, RasterOp::Invert);
+  MaskedBlt(target, x, y, w, h, sheet.Mask, sheet.Chr, sx, sy);
 }
 
 void DrawSpriteStretched(Surface& target, const SpriteSheet& sheet, int x, int y, int w, int h,

@@ -78,6 +78,28 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
   }
 }
 
+void MaskedBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask, const Surface& image,
+               int sx, int sy) {
+  if (w <= 0 || h <= 0) return;
+  if (mask.Width() != image.Width() || mask.Height() != image.Height()) {
+    BitBlt(dst, x, y, w, h, mask, sx, sy, RasterOp::Erase);
+    BitBlt(dst, x, y, w, h, image, sx, sy, RasterOp::Invert);
+    return;
+  }
+  const int left = std::max({0, -x, -sx});
+  const int top = std::max({0, -y, -sy});
+  const int right = std::min({w, dst.Width() - x, mask.Width() - sx});
+  const int bottom = std::min({h, dst.Height() - y, mask.Height() - sy});
+  for (int j = top; j < bottom; ++j) {
+    uint32_t* d = dst.Row(y + j) + (x + left);
+    const uint32_t* m = mask.Row(sy + j) + (sx + left);
+    const uint32_t* c = image.Row(sy + j) + (sx + left);
+    for (int i = 0; i < right - left; ++i) {
+      d[i] = Combine<RasterOp::Invert>(c[i], Combine<RasterOp::Erase>(m[i], d[i]));
+    }
+  }
+}
+
 void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
                 int sw, int sh, RasterOp op) {
   if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;

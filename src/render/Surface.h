@@ -46,6 +46,11 @@ enum class RasterOp { Copy, Erase, Invert, Paint };
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             RasterOp op);
 
+// A masked copy in one pass: exactly the erase of `mask` followed by the invert of `image`, both
+// read at (sx, sy), which must be surfaces of one size.
+void MaskedBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask, const Surface& image,
+               int sx, int sy);
+
 // Nearest-neighbour scaling with one exact rule: destination pixel (x + i, y + j) takes source
 // pixel (sx + floor(i * sw / w), sy + floor(j * sh / h)). A zero or negative size draws nothing.
 void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace pelaryn {
 namespace {
 
@@ -71,6 +73,36 @@ TEST(Surface, StretchingPicksSourcePixelsByTheFloorRule) {
   EXPECT_EQ(partly.Pixel(2, 0), Rgb(9, 9, 9));
   StretchBlt(partly, 0, 0, 4, 1, src, 0, 0, 0, 1, RasterOp::Copy);  // zero source: nothing
   EXPECT_EQ(partly.Pixel(0, 0), Rgb(11, 9, 9));
+}
+
+}  // namespace pelaryn
+
+namespace pelaryn {
+
+TEST(Surface, TheOnePassMaskedCopyIsTheEraseThenTheInvert) {
+  Surface mask(20, 12), image(20, 12), base(30, 30);
+  uint32_t seed = 12345;
+  const auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+  for (Surface* s : {&mask, &image, &base}) {
+    for (int y = 0; y < s->Height(); ++y) {
+      for (int x = 0; x < s->Width(); ++x) s->SetPixel(x, y, next());
+    }
+  }
+  // Inside, clipped on every side of the target, and reading past the source's edges.
+  for (const auto& [x, y, sx, sy] :
+       {std::array{3, 4, 0, 0}, {-5, -3, 2, 1}, {25, 22, 0, 0}, {1, 1, 10, 6}, {2, 2, -4, -3}}) {
+    Surface twoPasses = base;
+    BitBlt(twoPasses, x, y, 16, 10, mask, sx, sy, RasterOp::Erase);
+    BitBlt(twoPasses, x, y, 16, 10, image, sx, sy, RasterOp::Invert);
+    Surface onePass = base;
+    MaskedBlt(onePass, x, y, 16, 10, mask, image, sx, sy);
+    for (int j = 0; j < base.Height(); ++j) {
+      for (int i = 0; i < base.Width(); ++i) {
+        ASSERT_EQ(onePass.Pixel(i, j), twoPasses.Pixel(i, j))
+            << x << "," << y << " at " << i << "," << j;
+      }
+    }
+  }
 }
 
 }  // namespace pelaryn
