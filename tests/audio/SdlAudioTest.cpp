@@ -7,6 +7,7 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -275,6 +277,51 @@ TEST_F(SdlAudioTest, MissingOrBrokenFilesStaySilentAndNothingEscapes) {
   Effects().Play("", false);
   EXPECT_EQ(Peak(Await(mark, Frames(0.5))), 0);
   fs::remove(junk);
+}
+
+// A FIFO or a folder under a piece's or an effect's name is refused at once (reading one would
+// wait for ever), and each file that cannot be used is named on one line of ours, once however
+// often it is asked for; a file that plays says nothing.
+TEST_F(SdlAudioTest, UnusableFilesAreRefusedAtOnceAndNamedOnce) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("pelaryn-hostile-" + std::to_string(::getpid()));
+  fs::create_directories(folder / "dir.mid");
+  fs::create_directories(folder / "dir.wav");
+  const std::string fifoPiece = (folder / "fifo.mid").string();
+  const std::string fifoEffect = (folder / "fifo.wav").string();
+  ASSERT_EQ(::mkfifo(fifoPiece.c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(fifoEffect.c_str(), 0600), 0);
+  std::ofstream(folder / "junk.wav") << "RIFF, but not really";
+  const std::vector<std::string> pieces = {fifoPiece, (folder / "dir.mid").string(),
+                                           (folder / "missing.mid").string()};
+  const std::vector<std::string> effects = {fifoEffect, (folder / "dir.wav").string(),
+                                            (folder / "junk.wav").string()};
+
+  testing::internal::CaptureStderr();
+  for (int round = 0; round < 3; ++round) {
+    for (const std::string& piece : pieces) EXPECT_FALSE(Music().Open(piece)) << piece;
+    for (const std::string& effect : effects) Effects().Play(effect, true);
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  std::istringstream lines(said);
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    ++count;
+    EXPECT_EQ(line.rfind("pelaryn: cannot use the ", 0), 0u) << line;
+  }
+  EXPECT_EQ(count, 6) << said;
+  for (const std::string& path : pieces) EXPECT_NE(said.find(path + ":"), std::string::npos);
+  for (const std::string& path : effects) EXPECT_NE(said.find(path + ":"), std::string::npos);
+
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(Music().Open(Sound("title.mid")));
+  Music().Play();
+  Effects().Play(Sound("hit.wav"), true);
+  Await(Recorded(), Frames(0.2));
+  Music().Close();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  fs::remove_all(folder);
 }
 
 TEST_F(SdlAudioTest, OpeningWhileOpenFailsAndKeepsTheFirst) {
@@ -550,6 +597,35 @@ TEST(SdlAudioWithoutDevice, FallsBackToSilenceAndKeepsTheDeviceRules) {
   EXPECT_EQ(music.Mode(), "");
   audio.Sound().Play(Sound("hit.wav"), true);
   audio.Sound().Play(Sound("no-such-effect.wav"), false);
+}
+
+// FluidSynth's own complaints come out as ours, one line each.
+TEST(SdlAudioWithBrokenSoundFont, SaysWhyInItsOwnWords) {
+  const fs::path font =
+      fs::temp_directory_path() / ("pelaryn-font-" + std::to_string(::getpid()) + ".sf2");
+  std::ofstream(font) << "RIFF, not a soundfont";
+  const fs::path recording = font.string() + ".raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+  testing::internal::CaptureStderr();
+  {
+    pelaryn::SdlAudio audio(font.string());
+    audio.FinishLoading();
+    EXPECT_NE(audio.SilenceReason(), "");
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("SDL_AUDIODRIVER");
+  std::istringstream lines(said);
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    count += line.rfind("pelaryn: ", 0) == 0;
+    EXPECT_EQ(line.find("fluidsynth:"), std::string::npos) << line;
+  }
+  EXPECT_GE(count, 2) << said;  // FluidSynth's word, and ours
+  EXPECT_NE(said.find("pelaryn: music: "), std::string::npos) << said;
+  fs::remove(font);
+  fs::remove(recording);
 }
 
 TEST(SdlAudioWithoutSoundFont, SaysSoAndStillPlaysEffects) {

@@ -10,11 +10,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/Platform.h"
+#include "base/RegularFile.h"
 
 // The libraries' own types, declared here so that this header pulls in neither.
 struct Mix_Chunk;
@@ -78,6 +80,7 @@ class SdlMusicDevice final : public MusicDevice {
   void StartPlayer();
   void DropPlayer();
 
+  FileWarnings warnings_{"pelaryn"};
   std::atomic<bool> noMixer_ = false;
   bool hooked_ = false;
   int rate_ = 44100;
@@ -111,12 +114,16 @@ class SdlSoundPlayer final : public SoundPlayer {
   void Play(std::string_view file, bool interrupt) override;
 
   using Chunks = std::map<std::string, ChunkPtr, std::less<>>;
+  // Each file that could not be read, and why.
+  using Problems = std::vector<std::pair<std::string, std::string>>;
   struct Start {
     bool mixerOpen = false;
     Chunks chunks;
+    Problems problems;
   };
   // Reads `files` from `folder`, on whichever thread calls it.
-  static Chunks ReadAll(const std::string& folder, const std::vector<std::string>& files);
+  static Chunks ReadAll(const std::string& folder, const std::vector<std::string>& files,
+                        Problems& problems);
   // Whether the mixer opened and the effects read ahead, from the helper thread.
   void Expect(std::future<Start> start) { start_ = std::move(start); }
 
@@ -125,6 +132,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   Mix_Chunk* Load(std::string_view file);
 
   std::string folder_;
+  FileWarnings warnings_{"pelaryn"};
   std::future<Start> start_;
   bool started_ = false;
   bool mixerOpen_ = false;
@@ -156,6 +164,16 @@ class SdlAudio {
   // line that says why not.
   const std::string& SilenceReason() const { return silenceReason_; }
 
+  // FluidSynth's messages, said as ours: each once, and only the first few.
+  class LibraryLog {
+   public:
+    void Say(const char* message);
+
+   private:
+    std::mutex lock_;
+    std::set<std::string> said_;
+  };
+
  private:
   bool OpenMixer();
   void CloseMixer();
@@ -163,6 +181,7 @@ class SdlAudio {
   // then the soundfont. Returns why there is no sound, or nothing.
   std::string Load();
 
+  LibraryLog fluidLog_;
   std::string soundFont_;
   std::string programFolder_;
   std::vector<std::string> preload_;
