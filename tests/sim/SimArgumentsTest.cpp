@@ -2,7 +2,10 @@
 // script lookups that agree with the plain reading of the script.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <fstream>
@@ -135,6 +138,35 @@ TEST(SimArguments, InputsMustBeRegularFilesAndOutputsCreatable) {
   ASSERT_TRUE(RunSim(good, error)) << error;
   EXPECT_GT(fs::file_size(good.TraceFile), 0u);
   EXPECT_GT(fs::file_size(good.DumpFile), 0u);
+}
+
+// An output that fills up at its very end (here a file size limit one byte short, as a full disk
+// would) fails the run instead of leaving a cut file behind a report of success.
+TEST(SimArguments, AWriteThatFailsIsAnError) {
+  ScratchFolder scratch("full");
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  for (std::string SimOptions::*output :
+       {&SimOptions::DumpFile, &SimOptions::TraceFile, &SimOptions::HashFile}) {
+    SimOptions options;
+    options.ProgramFolder = PELARYN_RUNTIME_DIR;
+    options.Frames = 30;
+    options.HashEvery = 1;
+    options.*output = (scratch.path / "out").string();
+    std::string error;
+    ASSERT_TRUE(RunSim(options, error)) << error;
+    const auto whole = fs::file_size(options.*output);
+    fs::remove(options.*output);
+    rlimit small = saved;
+    small.rlim_cur = whole - 1;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool ran = RunSim(options, error).has_value();
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    EXPECT_FALSE(ran);
+    EXPECT_NE(error.find("cannot write " + options.*output), std::string::npos) << error;
+  }
+  std::signal(SIGXFSZ, oldHandler);
 }
 
 // The plain reading of a script: a key is down while any of its lines holds it; the joystick
