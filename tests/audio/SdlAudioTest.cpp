@@ -151,6 +151,35 @@ Match FindEffect(const Samples& recording, const Samples& effect) {
                    static_cast<size_t>(guess + 16));
 }
 
+namespace {
+
+// A WAV file: `seconds` of silence in the given format, its data chunk claiming `claim` extra
+// bytes beyond those it holds.
+std::string Wav(uint32_t rate, uint16_t bits = 16, uint16_t channels = 1, double seconds = 0.1,
+                uint16_t tag = 1, uint32_t claim = 0) {
+  auto put = [](std::string& s, uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  const uint32_t align = channels * bits / 8u;
+  const auto samples = static_cast<uint32_t>(rate * seconds) * align;
+  std::string w = "RIFF";
+  put(w, 36 + samples, 4);
+  w += "WAVEfmt ";
+  put(w, 16, 4);
+  put(w, tag, 2);
+  put(w, channels, 2);
+  put(w, rate, 4);
+  put(w, rate * align, 4);
+  put(w, align, 2);
+  put(w, bits, 2);
+  w += "data";
+  put(w, samples + claim, 4);
+  w.append(samples, '\0');
+  return w;
+}
+
+}  // namespace
+
 class SdlAudioTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -291,7 +320,8 @@ TEST_F(SdlAudioTest, UnusableFilesAreRefusedAtOnceAndNamedOnce) {
   const std::string fifoEffect = (folder / "fifo.wav").string();
   ASSERT_EQ(::mkfifo(fifoPiece.c_str(), 0600), 0);
   ASSERT_EQ(::mkfifo(fifoEffect.c_str(), 0600), 0);
-  std::ofstream(folder / "junk.wav") << "RIFF, but not really";
+  // SDL would take this one, and resample a second of it for every sample it declares.
+  std::ofstream(folder / "junk.wav", std::ios::binary) << Wav(1, 16, 1, 2048);
   const std::vector<std::string> pieces = {fifoPiece, (folder / "dir.mid").string(),
                                            (folder / "missing.mid").string()};
   const std::vector<std::string> effects = {fifoEffect, (folder / "dir.wav").string(),
@@ -540,6 +570,46 @@ TEST(SdlAudioLoading, EffectsNamedAtStartAreReadThenAndMusicAskedForEarlyStartsF
   EXPECT_LE(FindEffect(Samples(left.begin() + static_cast<long>(mark), left.end()), hit).worst, 2);
   unsetenv("SDL_AUDIODRIVER");
   fs::remove_all(folder);
+}
+
+// SDL believes a WAV header; only short plain PCM effects whose samples are all there reach it.
+TEST(WavFile, OnlyShortPlainPcmEffectsAreRead) {
+  std::string why;
+  for (const char* name :
+       {"damage.wav", "hit.wav", "getitem.wav", "bomshot.wav", "bosshit.wav", "explode.wav"}) {
+    std::ifstream in(Sound(name), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(pelaryn::IsWavEffect(bytes, why)) << name << ": " << why;
+  }
+  EXPECT_TRUE(pelaryn::IsWavEffect(Wav(8000, 8, 2), why)) << why;
+  EXPECT_TRUE(pelaryn::IsWavEffect(Wav(96000), why)) << why;
+  EXPECT_TRUE(pelaryn::IsWavEffect(Wav(8000, 16, 1, pelaryn::MaxEffectSeconds), why)) << why;
+  // A fmt chunk of odd length is padded to a whole word before the next.
+  std::string padded = Wav(22050);
+  padded[16] = 17;
+  padded.insert(36, 1, '\0');
+  padded.insert(37, 1, '\0');
+  EXPECT_TRUE(pelaryn::IsWavEffect(padded, why)) << why;
+
+  const std::string refused[] = {
+      Wav(1),  // 1 Hz: seconds of SDL's resampling
+      Wav(7999),
+      Wav(96001),
+      Wav(44100, 24),
+      Wav(44100, 16, 3),
+      Wav(44100, 32, 1, 0.1, 3),  // floating point
+      Wav(8000, 16, 1, pelaryn::MaxEffectSeconds + 0.01),
+      Wav(44100, 16, 1, 0.1, 1, 2),      // the samples end early
+      Wav(44100).substr(0, 40),          // no samples at all
+      "RIFF\x10\0\0\0WAVEdata\0\0\0\0",  // samples without a format
+      "not a wave at all",
+      "",
+  };
+  for (const std::string& bytes : refused) {
+    why.clear();
+    EXPECT_FALSE(pelaryn::IsWavEffect(bytes, why)) << bytes.size();
+    EXPECT_FALSE(why.empty());
+  }
 }
 
 TEST(MidiFile, OnlyAWellFormedStandardMidiFileOpens) {

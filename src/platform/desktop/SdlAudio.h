@@ -44,6 +44,14 @@ using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
 // events can be told apart. A file that stops inside its last event still counts.
 bool IsMidiFile(const std::vector<uint8_t>& bytes);
 
+// The longest effect we read; effects are short cries, not music.
+inline constexpr int MaxEffectSeconds = 10;
+
+// True when `bytes` hold a WAV effect SDL may safely decode: plain PCM, 8 or 16 bits, one or two
+// channels, 8 to 96 kHz, all its samples present and at most MaxEffectSeconds long. Anything
+// else, with the reason in `why`: SDL trusts the header and would stall or claim gigabytes.
+bool IsWavEffect(std::string_view bytes, std::string& why);
+
 // The one music device. A piece is read into memory when it opens (a MIDI file is small) and
 // played by a FluidSynth player on the synthesiser that the mixer's thread renders into the
 // music stream, so no call here waits for anything slower than one mix buffer. The mixer and the
