@@ -53,15 +53,6 @@ bool DecodePicture(std::span<const unsigned char> bytes, Surface& out) {
   return FromRgb(std::move(rgb), w, h, out);
 }
 
-bool DecodePictureFile(const std::string& path, Surface& out) {
-  int w = 0, h = 0, channels = 0;
-  if (path.empty() || !stbi_info(path.c_str(), &w, &h, &channels) || !SizeAcceptable(w, h)) {
-    return false;
-  }
-  std::unique_ptr<unsigned char, StbFree> rgb(stbi_load(path.c_str(), &w, &h, &channels, 3));
-  return FromRgb(std::move(rgb), w, h, out);
-}
-
 bool LoadEmbeddedPictures(Pictures& pictures) {
   const struct {
     const char* name;

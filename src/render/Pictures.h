@@ -17,14 +17,13 @@ struct Pictures {
   Surface About;      // the about box's picture
 };
 
-// Largest side of a picture we agree to decode: anything bigger is treated as unreadable rather
-// than allowed to claim gigabytes.
+// Largest side of one of our own pictures.
 inline constexpr int MaxPictureSide = 16384;
 
-// Decodes an encoded picture (PNG, BMP, JPEG, GIF as stb_image reads them) into an opaque
-// surface; false, with `out` untouched, when the data is not a picture or is too large.
+// Decodes one of our own encoded pictures (PNG as stb_image reads it) into an opaque surface;
+// false, with `out` untouched, when the data is not a picture or is too large. Never for a file
+// the player names: stb_image is not safe against hostile data.
 bool DecodePicture(std::span<const unsigned char> bytes, Surface& out);
-bool DecodePictureFile(const std::string& path, Surface& out);
 
 // Decodes the pictures compiled into the program; false if one is missing or broken.
 bool LoadEmbeddedPictures(Pictures& pictures);

@@ -7,6 +7,7 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -149,6 +151,35 @@ Match FindEffect(const Samples& recording, const Samples& effect) {
                    static_cast<size_t>(guess + 16));
 }
 
+namespace {
+
+// A WAV file: `seconds` of silence in the given format, its data chunk claiming `claim` extra
+// bytes beyond those it holds.
+std::string Wav(uint32_t rate, uint16_t bits = 16, uint16_t channels = 1, double seconds = 0.1,
+                uint16_t tag = 1, uint32_t claim = 0) {
+  auto put = [](std::string& s, uint32_t v, int size) {
+    for (int i = 0; i < size; ++i) s.push_back(static_cast<char>(v >> (8 * i)));
+  };
+  const uint32_t align = channels * bits / 8u;
+  const auto samples = static_cast<uint32_t>(rate * seconds) * align;
+  std::string w = "RIFF";
+  put(w, 36 + samples, 4);
+  w += "WAVEfmt ";
+  put(w, 16, 4);
+  put(w, tag, 2);
+  put(w, channels, 2);
+  put(w, rate, 4);
+  put(w, rate * align, 4);
+  put(w, align, 2);
+  put(w, bits, 2);
+  w += "data";
+  put(w, samples + claim, 4);
+  w.append(samples, '\0');
+  return w;
+}
+
+}  // namespace
+
 class SdlAudioTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -275,6 +306,52 @@ TEST_F(SdlAudioTest, MissingOrBrokenFilesStaySilentAndNothingEscapes) {
   Effects().Play("", false);
   EXPECT_EQ(Peak(Await(mark, Frames(0.5))), 0);
   fs::remove(junk);
+}
+
+// A FIFO or a folder under a piece's or an effect's name is refused at once (reading one would
+// wait for ever), and each file that cannot be used is named on one line of ours, once however
+// often it is asked for; a file that plays says nothing.
+TEST_F(SdlAudioTest, UnusableFilesAreRefusedAtOnceAndNamedOnce) {
+  const fs::path folder =
+      fs::temp_directory_path() / ("pelaryn-hostile-" + std::to_string(::getpid()));
+  fs::create_directories(folder / "dir.mid");
+  fs::create_directories(folder / "dir.wav");
+  const std::string fifoPiece = (folder / "fifo.mid").string();
+  const std::string fifoEffect = (folder / "fifo.wav").string();
+  ASSERT_EQ(::mkfifo(fifoPiece.c_str(), 0600), 0);
+  ASSERT_EQ(::mkfifo(fifoEffect.c_str(), 0600), 0);
+  // SDL would take this one, and resample a second of it for every sample it declares.
+  std::ofstream(folder / "junk.wav", std::ios::binary) << Wav(1, 16, 1, 2048);
+  const std::vector<std::string> pieces = {fifoPiece, (folder / "dir.mid").string(),
+                                           (folder / "missing.mid").string()};
+  const std::vector<std::string> effects = {fifoEffect, (folder / "dir.wav").string(),
+                                            (folder / "junk.wav").string()};
+
+  testing::internal::CaptureStderr();
+  for (int round = 0; round < 3; ++round) {
+    for (const std::string& piece : pieces) EXPECT_FALSE(Music().Open(piece)) << piece;
+    for (const std::string& effect : effects) Effects().Play(effect, true);
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  std::istringstream lines(said);
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    ++count;
+    EXPECT_EQ(line.rfind("pelaryn: cannot use the ", 0), 0u) << line;
+  }
+  EXPECT_EQ(count, 6) << said;
+  for (const std::string& path : pieces) EXPECT_NE(said.find(path + ":"), std::string::npos);
+  for (const std::string& path : effects) EXPECT_NE(said.find(path + ":"), std::string::npos);
+
+  testing::internal::CaptureStderr();
+  ASSERT_TRUE(Music().Open(Sound("title.mid")));
+  Music().Play();
+  Effects().Play(Sound("hit.wav"), true);
+  Await(Recorded(), Frames(0.2));
+  Music().Close();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  fs::remove_all(folder);
 }
 
 TEST_F(SdlAudioTest, OpeningWhileOpenFailsAndKeepsTheFirst) {
@@ -495,6 +572,46 @@ TEST(SdlAudioLoading, EffectsNamedAtStartAreReadThenAndMusicAskedForEarlyStartsF
   fs::remove_all(folder);
 }
 
+// SDL believes a WAV header; only short plain PCM effects whose samples are all there reach it.
+TEST(WavFile, OnlyShortPlainPcmEffectsAreRead) {
+  std::string why;
+  for (const char* name :
+       {"damage.wav", "hit.wav", "getitem.wav", "bomshot.wav", "bosshit.wav", "explode.wav"}) {
+    std::ifstream in(Sound(name), std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_TRUE(pelaryn::IsWavEffect(bytes, why)) << name << ": " << why;
+  }
+  EXPECT_TRUE(pelaryn::IsWavEffect(Wav(8000, 8, 2), why)) << why;
+  EXPECT_TRUE(pelaryn::IsWavEffect(Wav(96000), why)) << why;
+  EXPECT_TRUE(pelaryn::IsWavEffect(Wav(8000, 16, 1, pelaryn::MaxEffectSeconds), why)) << why;
+  // A fmt chunk of odd length is padded to a whole word before the next.
+  std::string padded = Wav(22050);
+  padded[16] = 17;
+  padded.insert(36, 1, '\0');
+  padded.insert(37, 1, '\0');
+  EXPECT_TRUE(pelaryn::IsWavEffect(padded, why)) << why;
+
+  const std::string refused[] = {
+      Wav(1),  // 1 Hz: seconds of SDL's resampling
+      Wav(7999),
+      Wav(96001),
+      Wav(44100, 24),
+      Wav(44100, 16, 3),
+      Wav(44100, 32, 1, 0.1, 3),  // floating point
+      Wav(8000, 16, 1, pelaryn::MaxEffectSeconds + 0.01),
+      Wav(44100, 16, 1, 0.1, 1, 2),      // the samples end early
+      Wav(44100).substr(0, 40),          // no samples at all
+      "RIFF\x10\0\0\0WAVEdata\0\0\0\0",  // samples without a format
+      "not a wave at all",
+      "",
+  };
+  for (const std::string& bytes : refused) {
+    why.clear();
+    EXPECT_FALSE(pelaryn::IsWavEffect(bytes, why)) << bytes.size();
+    EXPECT_FALSE(why.empty());
+  }
+}
+
 TEST(MidiFile, OnlyAWellFormedStandardMidiFileOpens) {
   const fs::path path =
       fs::temp_directory_path() / ("pelaryn-midi-" + std::to_string(::getpid()) + ".mid");
@@ -550,6 +667,35 @@ TEST(SdlAudioWithoutDevice, FallsBackToSilenceAndKeepsTheDeviceRules) {
   EXPECT_EQ(music.Mode(), "");
   audio.Sound().Play(Sound("hit.wav"), true);
   audio.Sound().Play(Sound("no-such-effect.wav"), false);
+}
+
+// FluidSynth's own complaints come out as ours, one line each.
+TEST(SdlAudioWithBrokenSoundFont, SaysWhyInItsOwnWords) {
+  const fs::path font =
+      fs::temp_directory_path() / ("pelaryn-font-" + std::to_string(::getpid()) + ".sf2");
+  std::ofstream(font) << "RIFF, not a soundfont";
+  const fs::path recording = font.string() + ".raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
+  testing::internal::CaptureStderr();
+  {
+    pelaryn::SdlAudio audio(font.string());
+    audio.FinishLoading();
+    EXPECT_NE(audio.SilenceReason(), "");
+  }
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("SDL_AUDIODRIVER");
+  std::istringstream lines(said);
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    count += line.rfind("pelaryn: ", 0) == 0;
+    EXPECT_EQ(line.find("fluidsynth:"), std::string::npos) << line;
+  }
+  EXPECT_GE(count, 2) << said;  // FluidSynth's word, and ours
+  EXPECT_NE(said.find("pelaryn: music: "), std::string::npos) << said;
+  fs::remove(font);
+  fs::remove(recording);
 }
 
 TEST(SdlAudioWithoutSoundFont, SaysSoAndStillPlaysEffects) {

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "../TestGame.h"
+#include "platform/picture/PictureFile.h"
 #include "player/Scroll.h"
 
 namespace pelaryn {
@@ -182,7 +183,8 @@ TEST(Frame, UnreadableBackgroundsLeaveABlackField) {
   }
   for (const std::string& path : {std::string(), dir + "/pelaryn-missing.bmp", text, huge}) {
     Surface out;
-    EXPECT_FALSE(DecodePictureFile(path, out)) << path;
+    std::string why;
+    EXPECT_FALSE(LoadPictureFile(path, out, why)) << path;
     testing::TestGame t(false);
     t.game.OnSettingsLoaded = [&](GameState& s) { s.BackSetting.BackImagePath = path; };
     t.Start();

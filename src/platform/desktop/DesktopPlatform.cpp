@@ -18,6 +18,7 @@
 #include "platform/desktop/SdlAudio.h"
 #include "platform/desktop/SdlJoystick.h"
 #include "platform/desktop/ui/DesktopDialogs.h"
+#include "platform/picture/PictureFile.h"
 #include "render/Pictures.h"
 
 namespace pelaryn {
@@ -96,25 +97,11 @@ int DesktopPlatform::JoyGetPos(JoyInfo& info) {
 }
 
 bool DesktopPlatform::LoadPicture(const std::string& path, Surface& out) {
-  if (path.empty()) return false;
-  QImageReader reader(QString::fromStdString(path));
-  const QSize size = reader.size();
-  // A header that promises an enormous picture is refused before anything is allocated.
-  if (size.isValid() && (size.width() > MaxPictureSide || size.height() > MaxPictureSide)) {
-    return false;
-  }
-  QImage image;
-  if (!reader.read(&image) || image.isNull() || image.width() > MaxPictureSide ||
-      image.height() > MaxPictureSide) {
-    return false;
-  }
-  image = image.convertToFormat(QImage::Format_RGB32);
-  out.Resize(image.width(), image.height());
-  for (int y = 0; y < image.height(); ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(image.constScanLine(y));
-    for (int x = 0; x < image.width(); ++x) out.SetPixel(x, y, row[x]);
-  }
-  return true;
+  if (path.empty()) return false;  // no picture chosen
+  std::string why;
+  if (LoadPictureFile(path, out, why)) return true;
+  warnings_.Warn("the background picture", path, why);
+  return false;
 }
 
 std::string DesktopPlatform::ProgramFolder() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/Platform.h"
+#include "base/RegularFile.h"
 #include "platform/desktop/Clock.h"
 
 namespace pelaryn {
@@ -48,6 +49,7 @@ class DesktopPlatform : public Platform {
   std::unique_ptr<DesktopDialogs> dialogs_;
   std::unique_ptr<FileStore> files_;
   FrameLog frameLog_{std::getenv("PELARYN_FRAMELOG")};
+  FileWarnings warnings_{"pelaryn"};
 };
 
 }  // namespace pelaryn

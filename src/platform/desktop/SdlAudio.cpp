@@ -2,7 +2,10 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
+
+#include <cstdarg>
 
 #include <algorithm>
 #include <chrono>
@@ -15,6 +18,7 @@
 #include <utility>
 
 #include "base/Paths.h"
+#include "base/RegularFile.h"
 
 namespace pelaryn {
 namespace {
@@ -56,10 +60,29 @@ struct Cursor {
   }
 };
 
-std::vector<uint8_t> ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// Far above any piece or effect of ours; a larger file is not worth the memory.
+constexpr std::size_t MaxMidiFileSize = std::size_t{4} << 20;
+constexpr std::size_t MaxWavFileSize = std::size_t{32} << 20;
+// Distinct library messages said before the rest are kept quiet.
+constexpr std::size_t MaxLibraryMessages = 8;
+
+// The effect at `path`, read as a regular file first: SDL would wait for ever on a FIFO.
+ChunkPtr ReadWav(const std::string& path, std::string& why) {
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxWavFileSize, why);
+  if (!bytes || !IsWavEffect(*bytes, why)) return nullptr;
+  ChunkPtr chunk(
+      Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1));
+  if (!chunk) why = std::string("is not a WAV effect: ") + Mix_GetError();
+  return chunk;
 }
+
+void FluidLog(int, const char* message, void* log) {
+  static_cast<SdlAudio::LibraryLog*>(log)->Say(message);
+}
+
+// ALSA speaks for itself when it probes devices that are not there; the reason the game is
+// silent is said once, by us.
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
 
@@ -102,6 +125,55 @@ bool IsMidiFile(const std::vector<uint8_t>& data) {
     }
   }
   return tracks > 0;
+}
+
+bool IsWavEffect(std::string_view bytes, std::string& why) {
+  auto little = [&](std::size_t at, int size) {
+    uint32_t v = 0;
+    for (int i = size - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
+    return v;
+  };
+  if (bytes.size() < 12 || bytes.substr(0, 4) != "RIFF" || bytes.substr(8, 4) != "WAVE") {
+    why = "is not a WAV file";
+    return false;
+  }
+  uint32_t rate = 0, blockAlign = 0;
+  bool format = false;
+  for (std::size_t at = 12; at + 8 <= bytes.size();) {
+    const std::string_view id = bytes.substr(at, 4);
+    const uint64_t size = little(at + 4, 4);
+    at += 8;
+    if (size > bytes.size() - at) {
+      why = "ends inside its " + std::string(id) + " chunk";
+      return false;
+    }
+    if (id == "fmt ") {
+      const uint32_t tag = size >= 16 ? little(at, 2) : 0;
+      const uint32_t channels = size >= 16 ? little(at + 2, 2) : 0;
+      rate = size >= 16 ? little(at + 4, 4) : 0;
+      blockAlign = size >= 16 ? little(at + 12, 2) : 0;
+      const uint32_t bits = size >= 16 ? little(at + 14, 2) : 0;
+      if (tag != 1 || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate < 8000 ||
+          rate > 96000 || blockAlign != channels * bits / 8) {
+        why = "is not 8- or 16-bit PCM, mono or stereo, at 8 to 96 kHz";
+        return false;
+      }
+      format = true;
+    } else if (id == "data") {
+      if (!format) {
+        why = "has its samples before their format";
+        return false;
+      }
+      if (size > uint64_t{rate} * blockAlign * MaxEffectSeconds) {
+        why = "is longer than " + std::to_string(MaxEffectSeconds) + " seconds";
+        return false;
+      }
+      return true;
+    }
+    at += size + (size & 1);
+  }
+  why = "has no samples";
+  return false;
 }
 
 void FreeChunk::operator()(Mix_Chunk* chunk) const {
@@ -195,9 +267,18 @@ void SdlMusicDevice::DropPlayer() {
 }
 
 bool SdlMusicDevice::Open(const std::string& path) {
-  if (noMixer_ || open_) return false;
-  std::vector<uint8_t> piece = ReadFile(path);
-  if (!IsMidiFile(piece)) return false;
+  if (noMixer_ || open_ || path.empty()) return false;
+  std::string why;
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxMidiFileSize, why);
+  if (!bytes) {
+    warnings_.Warn("the music", path, why);
+    return false;
+  }
+  std::vector<uint8_t> piece(bytes->begin(), bytes->end());
+  if (!IsMidiFile(piece)) {
+    warnings_.Warn("the music", path, "is not a Standard MIDI File");
+    return false;
+  }
   const std::lock_guard lock(lock_);
   piece_ = std::move(piece);
   open_ = true;
@@ -247,10 +328,15 @@ SdlSoundPlayer::~SdlSoundPlayer() {
 }
 
 SdlSoundPlayer::Chunks SdlSoundPlayer::ReadAll(const std::string& folder,
-                                               const std::vector<std::string>& files) {
+                                               const std::vector<std::string>& files,
+                                               Problems& problems) {
   Chunks chunks;
   for (const std::string& file : files) {
-    chunks.emplace(file, ChunkPtr(Mix_LoadWAV(ResolveInProgramFolder(folder, file).c_str())));
+    const std::string path = ResolveInProgramFolder(folder, file);
+    std::string why;
+    ChunkPtr chunk = ReadWav(path, why);
+    if (!chunk) problems.emplace_back(path, why);
+    chunks.emplace(file, std::move(chunk));
   }
   return chunks;
 }
@@ -263,6 +349,7 @@ bool SdlSoundPlayer::Started() {
   Start start = start_.get();
   mixerOpen_ = start.mixerOpen;
   chunks_ = std::move(start.chunks);
+  for (const auto& [path, why] : start.problems) warnings_.Warn("the effect", path, why);
   started_ = true;
   return true;
 }
@@ -280,7 +367,9 @@ Mix_Chunk* SdlSoundPlayer::Load(std::string_view file) {
   const auto found = chunks_.find(file);
   if (found != chunks_.end()) return found->second.get();
   const std::string path = ResolveInProgramFolder(folder_, std::string(file));
-  ChunkPtr chunk(Mix_LoadWAV(path.c_str()));
+  std::string why;
+  ChunkPtr chunk = ReadWav(path, why);
+  if (!chunk) warnings_.Warn("the effect", path, why);
   return chunks_.emplace(std::string(file), std::move(chunk)).first->second.get();
 }
 
@@ -289,6 +378,11 @@ Mix_Chunk* SdlSoundPlayer::Load(std::string_view file) {
 SdlAudio::SdlAudio(const std::string& soundFont, const std::string& programFolder,
                    std::vector<std::string> preload)
     : soundFont_(soundFont), programFolder_(programFolder), preload_(std::move(preload)) {
+  snd_lib_error_set_handler(QuietAlsa);
+  for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN}) {
+    fluid_set_log_function(level, FluidLog, &fluidLog_);
+  }
+  for (const int level : {FLUID_INFO, FLUID_DBG}) fluid_set_log_function(level, nullptr, nullptr);
   music_ = std::make_unique<SdlMusicDevice>();
   sound_ = std::make_unique<SdlSoundPlayer>(programFolder_);
   sound_->Expect(started_.get_future());
@@ -323,8 +417,10 @@ std::string SdlAudio::Load() {
   } else {
     music_->NoMixer();
   }
-  started_.set_value({mixerOpen_, mixerOpen_ ? SdlSoundPlayer::ReadAll(programFolder_, preload_)
-                                             : SdlSoundPlayer::Chunks()});
+  SdlSoundPlayer::Problems problems;
+  SdlSoundPlayer::Chunks chunks;
+  if (mixerOpen_) chunks = SdlSoundPlayer::ReadAll(programFolder_, preload_, problems);
+  started_.set_value({mixerOpen_, std::move(chunks), std::move(problems)});
 
   std::error_code error;
   const char* driver = mixerOpen_ ? SDL_GetCurrentAudioDriver() : nullptr;
@@ -346,6 +442,17 @@ SdlAudio::~SdlAudio() {
   music_.reset();
   sound_.reset();
   CloseMixer();
+  // The messages' owner goes; FluidSynth and ALSA speak for themselves again.
+  for (const int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG}) {
+    fluid_set_log_function(level, fluid_default_log_function, nullptr);
+  }
+  snd_lib_error_set_handler(nullptr);
+}
+
+void SdlAudio::LibraryLog::Say(const char* message) {
+  const std::lock_guard lock(lock_);
+  if (said_.size() >= MaxLibraryMessages || !said_.insert(message).second) return;
+  std::fprintf(stderr, "pelaryn: music: %s\n", message);
 }
 
 void SdlAudio::FinishLoading() {

@@ -10,11 +10,13 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/Platform.h"
+#include "base/RegularFile.h"
 
 // The libraries' own types, declared here so that this header pulls in neither.
 struct Mix_Chunk;
@@ -41,6 +43,14 @@ using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
 // True when `bytes` hold a Standard MIDI File: a well-formed header and at least one track whose
 // events can be told apart. A file that stops inside its last event still counts.
 bool IsMidiFile(const std::vector<uint8_t>& bytes);
+
+// The longest effect we read; effects are short cries, not music.
+inline constexpr int MaxEffectSeconds = 10;
+
+// True when `bytes` hold a WAV effect SDL may safely decode: plain PCM, 8 or 16 bits, one or two
+// channels, 8 to 96 kHz, all its samples present and at most MaxEffectSeconds long. Anything
+// else, with the reason in `why`: SDL trusts the header and would stall or claim gigabytes.
+bool IsWavEffect(std::string_view bytes, std::string& why);
 
 // The one music device. A piece is read into memory when it opens (a MIDI file is small) and
 // played by a FluidSynth player on the synthesiser that the mixer's thread renders into the
@@ -78,6 +88,7 @@ class SdlMusicDevice final : public MusicDevice {
   void StartPlayer();
   void DropPlayer();
 
+  FileWarnings warnings_{"pelaryn"};
   std::atomic<bool> noMixer_ = false;
   bool hooked_ = false;
   int rate_ = 44100;
@@ -111,12 +122,16 @@ class SdlSoundPlayer final : public SoundPlayer {
   void Play(std::string_view file, bool interrupt) override;
 
   using Chunks = std::map<std::string, ChunkPtr, std::less<>>;
+  // Each file that could not be read, and why.
+  using Problems = std::vector<std::pair<std::string, std::string>>;
   struct Start {
     bool mixerOpen = false;
     Chunks chunks;
+    Problems problems;
   };
   // Reads `files` from `folder`, on whichever thread calls it.
-  static Chunks ReadAll(const std::string& folder, const std::vector<std::string>& files);
+  static Chunks ReadAll(const std::string& folder, const std::vector<std::string>& files,
+                        Problems& problems);
   // Whether the mixer opened and the effects read ahead, from the helper thread.
   void Expect(std::future<Start> start) { start_ = std::move(start); }
 
@@ -125,6 +140,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   Mix_Chunk* Load(std::string_view file);
 
   std::string folder_;
+  FileWarnings warnings_{"pelaryn"};
   std::future<Start> start_;
   bool started_ = false;
   bool mixerOpen_ = false;
@@ -156,6 +172,16 @@ class SdlAudio {
   // line that says why not.
   const std::string& SilenceReason() const { return silenceReason_; }
 
+  // FluidSynth's messages, said as ours: each once, and only the first few.
+  class LibraryLog {
+   public:
+    void Say(const char* message);
+
+   private:
+    std::mutex lock_;
+    std::set<std::string> said_;
+  };
+
  private:
   bool OpenMixer();
   void CloseMixer();
@@ -163,6 +189,7 @@ class SdlAudio {
   // then the soundfont. Returns why there is no sound, or nothing.
   std::string Load();
 
+  LibraryLog fluidLog_;
   std::string soundFont_;
   std::string programFolder_;
   std::vector<std::string> preload_;

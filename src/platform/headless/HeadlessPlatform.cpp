@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "render/Pictures.h"
+#include "platform/picture/PictureFile.h"
 
 namespace pelaryn {
 
@@ -118,7 +118,11 @@ int HeadlessPlatform::JoyGetPos(JoyInfo& info) {
 }
 
 bool HeadlessPlatform::LoadPicture(const std::string& path, Surface& out) {
-  return DecodePictureFile(path, out);
+  if (path.empty()) return false;  // no picture chosen
+  std::string why;
+  if (LoadPictureFile(path, out, why)) return true;
+  warnings_.Warn("the background picture", path, why);
+  return false;
 }
 
 }  // namespace pelaryn

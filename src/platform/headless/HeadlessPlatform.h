@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/Platform.h"
+#include "base/RegularFile.h"
 #include "platform/headless/Scripts.h"
 
 namespace pelaryn {
@@ -91,7 +92,7 @@ class MemoryFileStore : public FileStore {
 };
 
 // The platform without a window: a virtual clock that only sleeping advances, scripted keys and
-// joystick, pictures read with stb_image, recorded sound and music.
+// joystick, pictures read as the desktop reads them, recorded sound and music.
 class HeadlessPlatform : public Platform {
  public:
   explicit HeadlessPlatform(std::string programFolder, uint32_t clockStart = 0);
@@ -143,6 +144,7 @@ class HeadlessPlatform : public Platform {
   RecordingMusicDevice music_;
   RecordingSoundPlayer sound_;
   RecordingDialogs dialogs_;
+  FileWarnings warnings_{"pelaryn-sim"};
   MemoryFileStore memoryFiles_;
   std::unique_ptr<FileStore> files_;
 };

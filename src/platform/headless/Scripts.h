@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <map>
@@ -12,6 +13,20 @@
 
 namespace pelaryn {
 
+// Frames split into runs of equal value: run i covers the frames from Starts[i] up to the next
+// start. Frames are asked for in order, so the run of the last answer is tried first and a
+// lookup costs constant time however long the script is.
+class FrameRuns {
+ public:
+  // The run holding `frame`; the first run starts at frame 0.
+  std::size_t Find(uint64_t frame) const;
+
+  std::vector<uint64_t> Starts{0};
+
+ private:
+  mutable std::size_t last_ = 0;
+};
+
 // Keys held over ranges of frames: lines "FIRST LAST KEY..." (frames from 1, inclusive), '#'
 // starts a comment. Key names: Left Right Up Down Z X Numpad2 Numpad4 Numpad6 Numpad8.
 class KeyScript {
@@ -19,15 +34,20 @@ class KeyScript {
   // Parses the script; on failure returns nothing and says why in `error`.
   static std::optional<KeyScript> Parse(std::istream& in, std::string& error);
 
+  // A key that no script can name is ignored.
   void Hold(uint64_t first, uint64_t last, int virtualKey);
   bool Down(uint64_t frame, int virtualKey) const;
 
  private:
   struct Span {
     uint64_t First, Last;
-    int Key;
+    int Bit;
   };
+  void Build();
+
   std::vector<Span> spans_;
+  FrameRuns runs_;
+  std::vector<uint16_t> masks_{0};  // the keys held in each run, one bit per script key
 };
 
 // A joystick that is present only in the listed frames: lines "FIRST LAST X Y BUTTONMASK".
@@ -35,6 +55,7 @@ class JoyScript {
  public:
   static std::optional<JoyScript> Parse(std::istream& in, std::string& error);
 
+  // Where spans overlap, the one added first holds.
   void Add(uint64_t first, uint64_t last, const JoyInfo& info);
   // The reading of `frame`, or nothing when no device is present then.
   std::optional<JoyInfo> At(uint64_t frame) const;
@@ -44,7 +65,12 @@ class JoyScript {
     uint64_t First, Last;
     JoyInfo Info;
   };
+  void Build();
+
+  static constexpr std::size_t Absent = SIZE_MAX;
   std::vector<Span> spans_;
+  FrameRuns runs_;
+  std::vector<std::size_t> readings_{Absent};  // the span that holds each run
 };
 
 // Menu commands by frame: lines "FRAME COMMAND...", run in order during the yield of that game

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/RegularFile.h"
 #include "game/Game.h"
 #include "persist/DiskFileStore.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -19,15 +20,20 @@
 namespace pelaryn {
 namespace {
 
+// A million-line key script is some 20 MB.
+constexpr std::size_t MaxScriptSize = 64u << 20;
+
 bool ParseNumber(std::string_view text, uint64_t& out) {
   const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
   return ec == std::errc() && end == text.data() + text.size();
 }
 
-// "1,5,10-20": single frames and inclusive ranges.
-bool ParseFrameList(const std::string& text, std::set<uint64_t>& frames) {
+// "1,5,10-20": single frames and inclusive ranges, together at most MaxListedFrames frames, so
+// that a list can neither run for ever nor fill the memory.
+bool ParseFrameList(const std::string& text, std::set<uint64_t>& frames, std::string& why) {
   std::stringstream in(text);
   std::string item;
+  uint64_t listed = 0;
   while (std::getline(in, item, ',')) {
     const auto dash = item.find('-');
     uint64_t first = 0, last = 0;
@@ -35,11 +41,20 @@ bool ParseFrameList(const std::string& text, std::set<uint64_t>& frames) {
       if (!ParseNumber(item, first)) return false;
       last = first;
     } else if (!ParseNumber(std::string_view(item).substr(0, dash), first) ||
-               !ParseNumber(std::string_view(item).substr(dash + 1), last) || last < first ||
-               last - first > 100000) {
+               !ParseNumber(std::string_view(item).substr(dash + 1), last) || last < first) {
       return false;
     }
-    for (uint64_t f = first; f <= last; ++f) frames.insert(f);
+    // Counted before anything is inserted; last - first cannot wrap since last >= first.
+    if (last - first >= MaxListedFrames - listed) {
+      why = "lists more than " + std::to_string(MaxListedFrames) + " frames";
+      return false;
+    }
+    listed += last - first + 1;
+    // Stepping up to `last` inclusive would wrap at the largest number and never end.
+    for (uint64_t f = first;; ++f) {
+      frames.insert(f);
+      if (f == last) break;
+    }
   }
   return !frames.empty();
 }
@@ -88,12 +103,13 @@ bool WritePng(const std::string& path, const Surface& field) {
 
 template <typename Script>
 bool LoadScript(const std::string& path, std::optional<Script>& script, std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
-    error = "cannot read " + path;
+  std::string why;
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxScriptSize, why);
+  if (!bytes) {
+    error = "cannot read " + path + ": " + why;
     return false;
   }
-  std::string why;
+  std::istringstream in(*bytes);
   script = Script::Parse(in, why);
   if (!script) error = path + ": " + why;
   return script.has_value();
@@ -112,6 +128,11 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
       error = "missing value after " + arg;
       return std::nullopt;
     }
+    if (args[i + 1].empty()) {
+      error = arg + " takes a value, not an empty one";
+      return std::nullopt;
+    }
+    std::string why;
     if (arg == "--frames") {
       if (!ParseNumber(value(), options.Frames)) {
         error = "--frames takes a whole number";
@@ -128,16 +149,12 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
         return std::nullopt;
       }
     } else if (arg == "--png-title") {
-      if (!ParseFrameList(value(), options.PngTitleFrames)) {
-        error = "--png-title takes a list like 1,10,100-120";
+      if (!ParseFrameList(value(), options.PngTitleFrames, why)) {
+        error = why.empty() ? "--png-title takes a list like 1,10,100-120" : "--png-title " + why;
         return std::nullopt;
       }
     } else if (arg == "--dir") {
       options.Dir = value();
-      if (options.Dir.empty()) {
-        error = "--dir takes a folder";
-        return std::nullopt;
-      }
     } else if (arg == "--name") {
       options.Name = value();
     } else if (arg == "--keys") {
@@ -159,8 +176,8 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
     } else if (arg == "--png") {
       options.PngDir = value();
     } else if (arg == "--png-frames") {
-      if (!ParseFrameList(value(), options.PngFrames)) {
-        error = "--png-frames takes a list like 1,10,100-120";
+      if (!ParseFrameList(value(), options.PngFrames, why)) {
+        error = why.empty() ? "--png-frames takes a list like 1,10,100-120" : "--png-frames " + why;
         return std::nullopt;
       }
     } else if (arg == "--menu") {
@@ -195,6 +212,22 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
     GameState probe;
     for (const auto& [name, value] : options.Settings) {
       if (!ApplySetting(probe, name, value, error)) return std::nullopt;
+    }
+  }
+  for (const auto& [name, folder] : {std::pair{"--png", &options.PngDir},
+                                     {"--dir", &options.Dir},
+                                     {"--program-folder", &options.ProgramFolder}}) {
+    std::error_code ec;
+    if (!folder->empty() && !std::filesystem::is_directory(*folder, ec)) {
+      error = std::string(name) + ": " + *folder + " is not a folder";
+      return std::nullopt;
+    }
+  }
+  for (const std::string* output : {&options.DumpFile, &options.TraceFile, &options.HashFile}) {
+    std::string why;
+    if (!output->empty() && !IsWritableOutput(*output, why)) {
+      error = "cannot write " + *output + ": " + why;
+      return std::nullopt;
     }
   }
   std::optional<KeyScript> keys;
@@ -349,14 +382,16 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   if (hashes.is_open()) {
     hashes << "final " << result.Frames << ' '
            << Hex(Fingerprint(result.FinalJson.data(), result.FinalJson.size())) << '\n';
-    if (!hashes.flush()) {
-      error = "cannot write " + options.HashFile;
+  }
+  // Closing writes what is still buffered, so only a closed stream can say it was all written.
+  for (auto [name, stream] :
+       {std::pair{&options.TraceFile, &trace}, {&options.HashFile, &hashes}}) {
+    if (!stream->is_open()) continue;
+    stream->close();
+    if (!*stream) {
+      error = "cannot write " + *name;
       return std::nullopt;
     }
-  }
-  if (trace.is_open() && !trace.flush()) {
-    error = "cannot write " + options.TraceFile;
-    return std::nullopt;
   }
   if (!pictureError.empty()) {
     error = pictureError;
@@ -366,6 +401,7 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   if (!options.DumpFile.empty()) {
     std::ofstream dump(options.DumpFile, std::ios::binary);
     dump << result.FinalJson << '\n';
+    dump.close();
     if (!dump) {
       error = "cannot write " + options.DumpFile;
       return std::nullopt;

@@ -10,6 +10,9 @@
 
 namespace pelaryn {
 
+// The most frames --png-frames or --png-title may list, ranges counted frame by frame.
+inline constexpr uint64_t MaxListedFrames = 100000;
+
 struct SimOptions {
   uint64_t Frames = 1000;
   std::string KeysFile;
@@ -43,12 +46,14 @@ struct SimResult {
   std::string FinalJson;
 };
 
-// Parses the runner's command line; nothing, with the reason in `error`, when it is wrong.
+// Parses the runner's command line; nothing, with the reason in `error`, when it is wrong. Every
+// value must be non-empty.
 std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args,
                                             std::string& error);
 
 // Plays one game headless as fast as the machine allows: the real core, scripted input, a
-// virtual clock. Nothing, with the reason in `error`, when an input file cannot be used.
+// virtual clock. Nothing, with the reason in `error`, when an input file is not a readable
+// regular file, a folder is not one, an output cannot be created or was not wholly written.
 std::optional<SimResult> RunSim(const SimOptions& options, std::string& error);
 
 }  // namespace pelaryn

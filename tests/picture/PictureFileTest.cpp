@@ -1,0 +1,206 @@
+// The pictures a player names, as both front ends read them: what is a picture is read, and
+// hostile files (a picture format we do not take under a .bmp name, headers that promise
+// gigabytes, data that ends early, FIFOs and folders) are refused at once and leave `out` alone.
+
+#include "platform/picture/PictureFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "platform/headless/SimRunner.h"
+#include "render/Surface.h"
+
+namespace pelaryn {
+namespace {
+
+namespace fs = std::filesystem;
+
+using Bytes = std::vector<unsigned char>;
+
+struct Scratch {
+  fs::path path = fs::temp_directory_path() / "pelaryn-picture-test";
+  Scratch() {
+    fs::remove_all(path);
+    fs::create_directories(path);
+  }
+  ~Scratch() { fs::remove_all(path); }
+  std::string Write(const std::string& name, const Bytes& bytes) const {
+    std::ofstream(path / name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return (path / name).string();
+  }
+};
+
+void Put16(Bytes& b, std::size_t at, uint32_t v) {
+  for (int i = 0; i < 2; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+void Put32(Bytes& b, std::size_t at, uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+// An uncompressed 24-bit BMP of `w` x `h` whose pixels are all `bgr`, or only its header when
+// `withData` is false.
+Bytes Bitmap(uint32_t w, uint32_t h, bool withData = true, unsigned char blue = 0,
+             unsigned char green = 0, unsigned char red = 0) {
+  Bytes b(54, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  Put32(b, 10, 54);
+  Put32(b, 14, 40);
+  Put32(b, 18, w);
+  Put32(b, 22, h);
+  b[26] = 1;
+  b[28] = 24;
+  const uint32_t row = (w * 3 + 3) / 4 * 4;
+  if (withData) {
+    for (uint32_t y = 0; y < h; ++y) {
+      for (uint32_t x = 0; x < row; ++x) {
+        const uint32_t c = x % 3;
+        b.push_back(x >= w * 3 ? 0 : c == 0 ? blue : c == 1 ? green : red);
+      }
+    }
+  }
+  Put32(b, 2, static_cast<uint32_t>(b.size()));
+  Put32(b, 34, row * h);
+  return b;
+}
+
+// A 4 x 2 picture, 8 bits per pixel, run-length encoded: the top row blue, the bottom row red;
+// `runs` cut to its first bytes.
+Bytes Rle8Bitmap(std::size_t runs = 10) {
+  Bytes b(14 + 40 + 2 * 4, 0);
+  b[0] = 'B';
+  b[1] = 'M';
+  Put32(b, 10, 14 + 40 + 8);
+  Put32(b, 14, 40);
+  Put32(b, 18, 4);
+  Put32(b, 22, 2);
+  b[26] = 1;
+  b[28] = 8;
+  Put32(b, 30, 1);                                               // BI_RLE8
+  Put32(b, 46, 2);                                               // two palette entries
+  const unsigned char palette[] = {255, 0, 0, 0, 0, 0, 255, 0};  // blue, red (as B, G, R, 0)
+  std::copy(std::begin(palette), std::end(palette), b.begin() + 54);
+  const unsigned char data[] = {4, 1, 0, 0, 4, 0, 0, 0, 0, 1};  // bottom row first
+  b.insert(b.end(), data, data + std::min(runs, sizeof data));
+  Put32(b, 2, static_cast<uint32_t>(b.size()));
+  Put32(b, 34, sizeof data);
+  return b;
+}
+
+// A GIF whose screen and one image claim `side` x `side` pixels, with the data of a 1 x 1
+// picture.
+Bytes Gif(uint32_t side) {
+  Bytes b = {'G', 'I',  'F', '8', '9', 'a', 0, 0, 0, 0, 0x80, 0, 0, 255,  0, 0, 0,   0,
+             0,   0x2C, 0,   0,   0,   0,   0, 0, 0, 0, 0,    2, 2, 0x44, 1, 0, 0x3B};
+  Put16(b, 6, side);
+  Put16(b, 8, side);
+  Put16(b, 24, side);
+  Put16(b, 26, side);
+  return b;
+}
+
+}  // namespace
+
+TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
+  Scratch scratch;
+  Surface out;
+  std::string why;
+  ASSERT_TRUE(LoadPictureFile(scratch.Write("blue.bmp", Bitmap(3, 2, true, 255, 0, 0)), out, why))
+      << why;
+  EXPECT_EQ(out.Width(), 3);
+  EXPECT_EQ(out.Height(), 2);
+  EXPECT_EQ(out.Pixel(2, 1), Rgb(0, 0, 255));
+  ASSERT_TRUE(LoadPictureFile(scratch.Write("rle.bmp", Rle8Bitmap()), out, why)) << why;
+  EXPECT_EQ(out.Pixel(3, 0), Rgb(0, 0, 255));
+  EXPECT_EQ(out.Pixel(0, 1), Rgb(255, 0, 0));
+  ASSERT_TRUE(LoadPictureFile(scratch.Write("dot.gif", Gif(1)), out, why)) << why;
+  EXPECT_EQ(out.Width(), 1);
+  EXPECT_EQ(out.Pixel(0, 0), Rgb(255, 0, 0));
+
+  // The name says nothing: a PNG called .bmp is read as the PNG it is.
+  QImage green(40, 30, QImage::Format_RGB32);
+  green.fill(QColor(0, 200, 0));
+  const std::string png = (scratch.path / "green.bmp").string();
+  ASSERT_TRUE(green.save(QString::fromStdString(png), "PNG"));
+  ASSERT_TRUE(LoadPictureFile(png, out, why)) << why;
+  EXPECT_EQ(out.Width(), 40);
+  EXPECT_EQ(out.Pixel(5, 5), Rgb(0, 200, 0));
+  const std::string jpeg = (scratch.path / "green.jpg").string();
+  ASSERT_TRUE(green.save(QString::fromStdString(jpeg), "JPG"));
+  ASSERT_TRUE(LoadPictureFile(jpeg, out, why)) << why;
+  EXPECT_EQ(out.Height(), 30);
+}
+
+TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
+  Scratch scratch;
+  const std::string fifo = (scratch.path / "fifo.bmp").string();
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  fs::create_directories(scratch.path / "folder.bmp");
+  const std::string pgm("P5\n1 3\n65535\n\xff\x00\x12\x34\x56\x78", 19);
+  ASSERT_EQ(pgm.size(), 19u);
+  Bytes cut = Bitmap(64, 64);
+  cut.resize(cut.size() - 64 * 3);  // the top row is missing
+  // Headers at the limit and just past it: only the second is refused for its size.
+  const uint32_t side = 1u << 10;
+  static_assert(MaxPicturePixels % side == 0);
+  const auto rows = static_cast<uint32_t>(MaxPicturePixels / side);
+  const struct {
+    std::string path;
+    const char* reason;
+  } hostile[] = {
+      {"", "no file"},
+      {(scratch.path / "missing.bmp").string(), "No such file"},
+      {fifo, "not a regular file"},
+      {(scratch.path / "folder.bmp").string(), "not a regular file"},
+      {"/dev/zero", "not a regular file"},
+      {scratch.Write("pgm16.bmp", Bytes(pgm.begin(), pgm.end())), "not a BMP"},
+      {scratch.Write("text.bmp", {'n', 'o', 'p', 'e'}), "not a BMP"},
+      {scratch.Write("empty.bmp", {}), "not a BMP"},
+      {scratch.Write("huge.bmp", Bitmap(16384, 16384, false)), "larger than"},
+      {scratch.Write("toomany.bmp", Bitmap(side, rows + 1, false)), "larger than"},
+      {scratch.Write("atlimit.bmp", Bitmap(side, rows, false)), "decoded"},
+      {scratch.Write("huge.gif", Gif(16384)), "larger than"},
+      {scratch.Write("cut.bmp", cut), "decoded"},
+      {scratch.Write("cutrle.bmp", Rle8Bitmap(3)), "decoded"},
+      {scratch.Write("nodata.bmp", Bitmap(300, 400, false)), "decoded"},
+  };
+  for (const auto& file : hostile) {
+    Surface out(7, 7, Rgb(1, 2, 3));
+    std::string why;
+    EXPECT_FALSE(LoadPictureFile(file.path, out, why)) << file.path;
+    EXPECT_NE(why.find(file.reason), std::string::npos) << file.path << ": " << why;
+    EXPECT_EQ(out.Width(), 7) << file.path;
+    EXPECT_EQ(out.Pixel(0, 0), Rgb(1, 2, 3)) << file.path;
+  }
+
+  // A file larger than any allowed picture needs is not even read.
+  const std::string big = (scratch.path / "big.bmp").string();
+  fs::resize_file(scratch.Write("big.bmp", Bitmap(2, 2)), MaxPictureFileSize + 1);
+  Surface out;
+  std::string why;
+  EXPECT_FALSE(LoadPictureFile(big, out, why));
+  EXPECT_NE(why.find("larger than"), std::string::npos) << why;
+}
+
+// The headless game with a FIFO as its background: it must neither wait for a writer nor take
+// the FIFO for a picture, and the field stays black.
+TEST(PictureFile, AFifoAsTheBackgroundLeavesTheSimRunning) {
+  Scratch scratch;
+  ASSERT_EQ(::mkfifo((scratch.path / "back.bmp").c_str(), 0600), 0);
+  SimOptions options;
+  options.ProgramFolder = scratch.path.string();
+  options.Frames = 3;
+  std::string error;
+  const auto result = RunSim(options, error);
+  ASSERT_TRUE(result) << error;
+  EXPECT_EQ(result->Frames, 3u);
+}
+
+}  // namespace pelaryn
