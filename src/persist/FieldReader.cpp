@@ -1,7 +1,5 @@
 #include "persist/FieldReader.h"
 
-#include <cctype>
-
 namespace pelaryn {
 namespace {
 
