@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "platform/desktop/SdlAudio.h"
+#include "platform/sound/WavCheck.h"
 
 namespace {
 
@@ -610,38 +611,6 @@ TEST(WavFile, OnlyShortPlainPcmEffectsAreRead) {
     EXPECT_FALSE(pelaryn::IsWavEffect(bytes, why)) << bytes.size();
     EXPECT_FALSE(why.empty());
   }
-}
-
-TEST(MidiFile, OnlyAWellFormedStandardMidiFileOpens) {
-  const fs::path path =
-      fs::temp_directory_path() / ("pelaryn-midi-" + std::to_string(::getpid()) + ".mid");
-  WriteTestMidi(path, 480, 960);
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> good{std::istreambuf_iterator<char>(in),
-                                  std::istreambuf_iterator<char>()};
-  fs::remove(path);
-  EXPECT_TRUE(pelaryn::IsMidiFile(good));
-  for (const char* piece : {"title.mid", "1.mid", "2.mid", "boss1.mid", "boss2.mid"}) {
-    std::ifstream file(kSoundDir / piece, std::ios::binary);
-    EXPECT_TRUE(pelaryn::IsMidiFile(
-        {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()}))
-        << piece;
-  }
-
-  auto broken = [&](auto change) {
-    std::vector<uint8_t> bytes = good;
-    change(bytes);
-    return pelaryn::IsMidiFile(bytes);
-  };
-  EXPECT_FALSE(broken([](auto& b) { b.clear(); }));
-  EXPECT_FALSE(broken([](auto& b) { b[0] = 'X'; }));               // not MThd
-  EXPECT_FALSE(broken([](auto& b) { b.resize(12); }));             // header cut short
-  EXPECT_FALSE(broken([](auto& b) { b[12] = 0, b[13] = 0; }));     // no ticks per quarter
-  EXPECT_FALSE(broken([](auto& b) { b[12] = 0xE7, b[13] = 0; }));  // SMPTE, no ticks
-  EXPECT_FALSE(broken([](auto& b) { b[21] = static_cast<uint8_t>(b[21] + 1); }));  // track too long
-  EXPECT_FALSE(broken([](auto& b) { b[15] = 'X'; }));                              // no MTrk at all
-  EXPECT_FALSE(broken([](auto& b) { b[23] = 0x10; }));             // data before status
-  EXPECT_TRUE(broken([](auto& b) { b[12] = 0xE7, b[13] = 40; }));  // SMPTE timing is fine
 }
 
 // Without a usable sound device the game still runs, silently, and says why once.

@@ -19,46 +19,13 @@
 
 #include "base/Paths.h"
 #include "base/RegularFile.h"
+#include "platform/sound/MidiCheck.h"
+#include "platform/sound/WavCheck.h"
 
 namespace pelaryn {
 namespace {
 
 constexpr int kEffectChannel = 0;
-
-// Reads big-endian numbers from a byte range; reading past its end yields zeros and marks the
-// cursor broken instead of leaving the range.
-struct Cursor {
-  const uint8_t* at;
-  const uint8_t* end;
-  bool broken = false;
-
-  size_t Left() const { return static_cast<size_t>(end - at); }
-  uint8_t Byte() {
-    if (at == end) {
-      broken = true;
-      return 0;
-    }
-    return *at++;
-  }
-  uint32_t Big(int bytes) {
-    uint32_t value = 0;
-    for (int i = 0; i < bytes; ++i) value = value << 8 | Byte();
-    return value;
-  }
-  uint32_t Variable() {
-    uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) {
-      const uint8_t byte = Byte();
-      value = value << 7 | (byte & 0x7F);
-      if ((byte & 0x80) == 0) break;
-    }
-    return value;
-  }
-  void Skip(size_t bytes) {
-    if (bytes > Left()) broken = true;
-    at += std::min(bytes, Left());
-  }
-};
 
 // Far above any piece or effect of ours; a larger file is not worth the memory.
 constexpr std::size_t MaxMidiFileSize = std::size_t{4} << 20;
@@ -76,6 +43,12 @@ ChunkPtr ReadWav(const std::string& path, std::string& why) {
   return chunk;
 }
 
+int64_t NowMicros() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
 void FluidLog(int, const char* message, void* log) {
   static_cast<SdlAudio::LibraryLog*>(log)->Say(message);
 }
@@ -85,96 +58,6 @@ void FluidLog(int, const char* message, void* log) {
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 }  // namespace
-
-bool IsMidiFile(const std::vector<uint8_t>& data) {
-  Cursor file{data.data(), data.data() + data.size()};
-  if (file.Big(4) != 0x4D546864 /* MThd */) return false;
-  const uint32_t headerLength = file.Big(4);
-  file.Big(2);  // format
-  const uint32_t trackCount = file.Big(2);
-  const uint32_t division = file.Big(2);
-  file.Skip(headerLength < 6 ? 0 : headerLength - 6);
-  if (file.broken || headerLength < 6 || division == 0) return false;
-  if ((division & 0x8000) != 0 && (division & 0xFF) == 0) return false;  // no ticks per frame
-
-  int tracks = 0;
-  for (uint32_t i = 0; i < trackCount && file.Left() >= 8; ++i) {
-    const uint32_t tag = file.Big(4);
-    const uint32_t length = file.Big(4);
-    if (length > file.Left()) return false;
-    Cursor track{file.at, file.at + length};
-    file.Skip(length);
-    if (tag != 0x4D54726B /* MTrk */) continue;
-    ++tracks;
-    uint8_t status = 0;
-    while (track.Left() > 0 && !track.broken) {
-      track.Variable();  // delta time
-      if (track.Left() > 0 && (*track.at & 0x80) != 0) status = track.Byte();
-      if (status == 0xFF) {
-        const uint8_t type = track.Byte();
-        if (type == 0x2F) break;  // end of track
-        track.Skip(track.Variable());
-      } else if (status == 0xF0 || status == 0xF7) {
-        track.Skip(track.Variable());
-      } else if (status != 0) {
-        const uint8_t kind = status & 0xF0;
-        track.Skip(kind == 0xC0 || kind == 0xD0 ? 1 : 2);
-      } else {
-        return false;  // data before any status byte
-      }
-    }
-  }
-  return tracks > 0;
-}
-
-bool IsWavEffect(std::string_view bytes, std::string& why) {
-  auto little = [&](std::size_t at, int size) {
-    uint32_t v = 0;
-    for (int i = size - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(bytes[at + i]);
-    return v;
-  };
-  if (bytes.size() < 12 || bytes.substr(0, 4) != "RIFF" || bytes.substr(8, 4) != "WAVE") {
-    why = "is not a WAV file";
-    return false;
-  }
-  uint32_t rate = 0, blockAlign = 0;
-  bool format = false;
-  for (std::size_t at = 12; at + 8 <= bytes.size();) {
-    const std::string_view id = bytes.substr(at, 4);
-    const uint64_t size = little(at + 4, 4);
-    at += 8;
-    if (size > bytes.size() - at) {
-      why = "ends inside its " + std::string(id) + " chunk";
-      return false;
-    }
-    if (id == "fmt ") {
-      const uint32_t tag = size >= 16 ? little(at, 2) : 0;
-      const uint32_t channels = size >= 16 ? little(at + 2, 2) : 0;
-      rate = size >= 16 ? little(at + 4, 4) : 0;
-      blockAlign = size >= 16 ? little(at + 12, 2) : 0;
-      const uint32_t bits = size >= 16 ? little(at + 14, 2) : 0;
-      if (tag != 1 || channels < 1 || channels > 2 || (bits != 8 && bits != 16) || rate < 8000 ||
-          rate > 96000 || blockAlign != channels * bits / 8) {
-        why = "is not 8- or 16-bit PCM, mono or stereo, at 8 to 96 kHz";
-        return false;
-      }
-      format = true;
-    } else if (id == "data") {
-      if (!format) {
-        why = "has its samples before their format";
-        return false;
-      }
-      if (size > uint64_t{rate} * blockAlign * MaxEffectSeconds) {
-        why = "is longer than " + std::to_string(MaxEffectSeconds) + " seconds";
-        return false;
-      }
-      return true;
-    }
-    at += size + (size & 1);
-  }
-  why = "has no samples";
-  return false;
-}
 
 void FreeChunk::operator()(Mix_Chunk* chunk) const {
   Mix_FreeChunk(chunk);
@@ -275,14 +158,15 @@ bool SdlMusicDevice::Open(const std::string& path) {
     return false;
   }
   std::vector<uint8_t> piece(bytes->begin(), bytes->end());
-  if (!IsMidiFile(piece)) {
-    warnings_.Warn("the music", path, "is not a Standard MIDI File");
+  if (!IsPlayableMidi(piece, why)) {
+    warnings_.Warn("the music", path, why);
     return false;
   }
   const std::lock_guard lock(lock_);
   piece_ = std::move(piece);
   open_ = true;
   playing_ = false;
+  restarts_.Started(NowMicros());
   StartPlayer();
   return true;
 }
@@ -295,6 +179,9 @@ void SdlMusicDevice::Play() {
 
 void SdlMusicDevice::PlayFromStart() {
   if (!open_) return;
+  const int64_t now = NowMicros();
+  if (ended_.load(std::memory_order_relaxed) && !restarts_.MayRestart(now)) return;
+  restarts_.Started(now);
   const std::lock_guard lock(lock_);
   StartPlayer();
   playing_ = true;

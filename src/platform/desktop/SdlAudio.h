@@ -17,6 +17,7 @@
 
 #include "base/Platform.h"
 #include "base/RegularFile.h"
+#include "platform/sound/RestartGate.h"
 
 // The libraries' own types, declared here so that this header pulls in neither.
 struct Mix_Chunk;
@@ -40,18 +41,6 @@ struct FreeChunk {
 };
 using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
 
-// True when `bytes` hold a Standard MIDI File: a well-formed header and at least one track whose
-// events can be told apart. A file that stops inside its last event still counts.
-bool IsMidiFile(const std::vector<uint8_t>& bytes);
-
-// The longest effect we read; effects are short cries, not music.
-inline constexpr int MaxEffectSeconds = 10;
-
-// True when `bytes` hold a WAV effect SDL may safely decode: plain PCM, 8 or 16 bits, one or two
-// channels, 8 to 96 kHz, all its samples present and at most MaxEffectSeconds long. Anything
-// else, with the reason in `why`: SDL trusts the header and would stall or claim gigabytes.
-bool IsWavEffect(std::string_view bytes, std::string& why);
-
 // The one music device. A piece is read into memory when it opens (a MIDI file is small) and
 // played by a FluidSynth player on the synthesiser that the mixer's thread renders into the
 // music stream, so no call here waits for anything slower than one mix buffer. The mixer and the
@@ -60,6 +49,7 @@ bool IsWavEffect(std::string_view bytes, std::string& why);
 //
 // A piece counts as ended once its player has passed the last tick of the file, not when the
 // synthesiser has let its last notes ring out (seconds later), so a piece loops without a gap.
+// A piece is checked before the player sees it, and starts again at most once a second.
 class SdlMusicDevice final : public MusicDevice {
  public:
   SdlMusicDevice() = default;
@@ -103,6 +93,7 @@ class SdlMusicDevice final : public MusicDevice {
   bool open_ = false;
   bool playing_ = false;  // started or resumed, and not stopped since
   std::vector<uint8_t> piece_;
+  RestartGate restarts_;  // the game's thread only
 
   // Set by the mixer's thread once the player has passed the end of the piece.
   std::atomic<bool> ended_ = false;
