@@ -64,7 +64,9 @@ void DrawComboGauge(GameContext& g) {
   // Hits that do not kill can push the timer past a full gauge; it then keeps the last colour.
   const int timer = g.s.ComboTimer;
   const int colour = std::min(timer / 4, Cell::GaugeColours - 1);
-  for (int i = 0; i <= timer; ++i) GaugeColumn(g, 4 * i, 40, colour);
+  // Columns past the field's edge would draw nothing.
+  const int last = std::min(timer, (g.PicMain.Width() - 1) / 4);
+  for (int i = 0; i <= last; ++i) GaugeColumn(g, 4 * i, 40, colour);
 }
 
 void DrawBossLifeGauge(GameContext& g) {
@@ -74,8 +76,32 @@ void DrawBossLifeGauge(GameContext& g) {
   const double step = 150.0 / full;
   const int colour = std::clamp(static_cast<int>(Round(150.0 * s.Boss.Life() / full) / 16), 0,
                                 Cell::GaugeColours - 1);
-  for (int i = 0; i <= s.Boss.Life(); ++i) {
-    GaugeColumn(g, static_cast<int>(Round(300 - step * i)), 388, colour);
+  auto columnX = [step](int i) { return static_cast<int>(Round(300 - step * i)); };
+  // At a high level thousands of columns land on each place. A column drawn on itself toggles
+  // the see-through bits of its mask again, so a run of k alike draws as one draw when k is odd
+  // and as two when it is even: the same picture for a few hundred draws a frame.
+  const int last = s.Boss.Life();
+  const int columnWidth = Cell::GaugeColumn(colour).W;
+  for (int i = 0; i <= last;) {
+    const int x = columnX(i);
+    if (x + columnWidth <= 0) break;  // the places only move left
+    // The first column at another place; columnX never grows with i.
+    int low = i + 1;
+    int high = last + 1;
+    while (low < high) {
+      const int middle = low + (high - low) / 2;
+      if (columnX(middle) == x) {
+        low = middle + 1;
+      } else {
+        high = middle;
+      }
+    }
+    const int run = low - i;
+    if (x < g.PicMain.Width()) {
+      GaugeColumn(g, x, 388, colour);
+      if (run % 2 == 0) GaugeColumn(g, x, 388, colour);
+    }
+    i = low;
   }
 }
 

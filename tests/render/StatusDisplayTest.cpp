@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
 #include "../TestGame.h"
+#include "base/Arith.h"
 
 namespace pelaryn {
 
@@ -113,6 +117,66 @@ TEST(StatusDisplay, GaugesHaveOneColumnPerStep) {
   dying.s.Boss.Life() = 0;
   DrawBossLifeGauge(dying.g);
   EXPECT_TRUE(dying.Untouched(0, 0, 300, 400));
+}
+
+bool SamePixels(const Surface& a, const Surface& b) {
+  for (int y = 0; y < a.Height(); ++y) {
+    if (!std::equal(a.Row(y), a.Row(y) + a.Width(), b.Row(y))) return false;
+  }
+  return true;
+}
+
+// Every column drawn, one after another: how the gauges are meant to look.
+void EveryGaugeColumn(Surface& field, const SpriteSheet& sheet, const GameState& s) {
+  const int full = s.Level * 10 + 50;
+  const double step = 150.0 / full;
+  const int colour = std::clamp(static_cast<int>(Round(150.0 * s.Boss.Life() / full) / 16), 0, 9);
+  for (int i = 0; i <= s.Boss.Life(); ++i) {
+    DrawSprite(field, sheet, static_cast<int>(Round(300 - step * i)), 388, 4, 12, 80 + 4 * colour,
+               0);
+  }
+  const int comboColour = std::min(s.ComboTimer / 4, 9);
+  for (int i = 0; i <= s.ComboTimer; ++i) {
+    DrawSprite(field, sheet, 4 * i, 40, 4, 12, 80 + 4 * comboColour, 0);
+  }
+}
+
+TEST(StatusDisplay, GaugesDrawEachPlaceOnceYetLookAsIfEveryColumnWereDrawn) {
+  Scene scene;
+  // Our gauge cells hide what is under them; a mask with see-through bits makes a column drawn
+  // on itself toggle them, so how often each place is drawn shows.
+  SpriteSheet seeThrough = scene.pictures.Sheet;
+  for (int y = 0; y < 12; ++y) {
+    for (int x = 80; x < 120; ++x)
+      seeThrough.Mask.SetPixel(x, y, Rgb((x * 5) & 0xFF, 0x0F, y * 20));
+  }
+  for (const SpriteSheet* sheet : {&scene.pictures.Sheet, &seeThrough}) {
+    for (const auto& [level, life, timer] : {std::tuple{0, 50, 39},
+                                             {0, 3, 2},
+                                             {0, 101, 3},  // past a full gauge, to the edge
+                                             {0, 240, 70},
+                                             {7, 119, 75},
+                                             {300, 3049, 100},
+                                             {300, 1000, 1000},
+                                             {3276, 32767, 32767},
+                                             {32767, 32767, 0}}) {
+      GameState s;
+      s.Level = static_cast<int16_t>(level);
+      s.Boss.Life() = static_cast<int16_t>(life);
+      s.ComboTimer = static_cast<int16_t>(timer);
+      Surface expected(300, 400);
+      for (int y = 0; y < 400; ++y) {
+        for (int x = 0; x < 300; ++x)
+          expected.SetPixel(x, y, Rgb(x & 0xFF, y & 0xFF, (x ^ y) & 0xFF));
+      }
+      Surface drawn = expected;
+      EveryGaugeColumn(expected, *sheet, s);
+      GameContext g{{s, scene.random, scene.platform}, drawn, *sheet};
+      DrawBossLifeGauge(g);
+      DrawComboGauge(g);
+      EXPECT_TRUE(SamePixels(drawn, expected)) << level << " " << life << " " << timer;
+    }
+  }
 }
 
 TEST(StatusDisplay, TheComboPopupFollowsTheShip) {
