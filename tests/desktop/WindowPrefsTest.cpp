@@ -129,6 +129,9 @@ TEST_F(WindowPrefsTest, F11TogglesFullScreenAndTheWindowRemembersItsSizeAndState
     MainWindow window;
     window.ShowAsPreferred(path);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_FALSE(window.isFullScreen());
+    window.ApplyPreferredFullScreen();
+    QTest::qWait(0);
     EXPECT_TRUE(window.isFullScreen());
     EXPECT_EQ(window.size(), screen);
     // The game's own keys still reach the play field.

@@ -47,6 +47,7 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
                                     QEventLoop::WaitForMoreEvents);
   }
   wake.stop();
+  window.ApplyPreferredFullScreen();
   const int code = game.Run();
   window.SavePreferences();
   return code;

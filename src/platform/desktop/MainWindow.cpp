@@ -65,11 +65,13 @@ void MainWindow::ShowAsPreferred(const QString& path) {
   const QSize available = display ? display->availableGeometry().size() : size();
   const WindowPrefs prefs = ReadWindowPrefs(path, minimumSizeHint(), available);
   if (!prefs.Size.isEmpty()) resize(prefs.Size);
-  if (prefs.FullScreen) {
-    showFullScreen();
-  } else {
-    show();
-  }
+  preferFullScreen_ = prefs.FullScreen;
+  show();
+}
+
+void MainWindow::ApplyPreferredFullScreen() {
+  if (preferFullScreen_) showFullScreen();
+  preferFullScreen_ = false;
 }
 
 void MainWindow::SavePreferences() {

@@ -27,8 +27,11 @@ class MainWindow : public QMainWindow {
   // Makes check marks and enabled states match the game's menu model.
   void SyncMenu();
 
-  // Reads the preferences at `path` (empty: none are kept) and shows the window as they say.
+  // Reads the preferences at `path` (empty: none are kept) and shows the window at their size.
   void ShowAsPreferred(const QString& path);
+  // Full screen, if the preferences ask for it, once the window is on screen: some window
+  // managers ignore a full screen asked for before the window is mapped.
+  void ApplyPreferredFullScreen();
   // Writes the preferences back; says once on stderr when they could not be written.
   void SavePreferences();
   void ToggleFullScreen();
@@ -43,6 +46,7 @@ class MainWindow : public QMainWindow {
   std::array<QAction*, MenuItemCount> actions_{};
   QString prefsPath_;
   bool prefsWarned_ = false;
+  bool preferFullScreen_ = false;
 };
 
 }  // namespace pelaryn
