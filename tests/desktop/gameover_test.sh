@@ -9,7 +9,9 @@ game=$work/game
 mkdir -p "$game"
 cp "$exe" "$game"/
 cp -r "$(dirname "$exe")"/{back.bmp,sound} "$game"/
+# The window's preferences go to a scratch folder, never the player's own.
 export SDL_AUDIODRIVER=dummy PELARYN_EXE=$game/$(basename "$exe") PELARYN_WORK=$work
+export XDG_CONFIG_HOME=$work/config
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail

@@ -14,7 +14,8 @@ game=$work/game
 mkdir -p "$game"
 cp -r "$exe" "$(dirname "$exe")"/{back.bmp,sound,pelaryn.html} "$game"/
 exe=$game/$(basename "$exe")
-export SDL_AUDIODRIVER=dummy PELARYN_EXE=$exe PELARYN_WORK=$work
+# The window's preferences go to a scratch folder, never the player's own.
+export SDL_AUDIODRIVER=dummy PELARYN_EXE=$exe PELARYN_WORK=$work XDG_CONFIG_HOME=$work/config
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail

@@ -10,6 +10,7 @@
 #include "platform/desktop/DesktopPlatform.h"
 #include "platform/desktop/MainWindow.h"
 #include "platform/desktop/PlayField.h"
+#include "platform/desktop/WindowPrefs.h"
 #include "render/Pictures.h"
 
 namespace pelaryn {
@@ -31,7 +32,7 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   Game game(platform, pictures);
   if (prepare) prepare(game);
   window.Attach(game);
-  window.show();
+  window.ShowAsPreferred(WindowPrefsPath());
   window.activateWindow();
   window.Field().setFocus();
   // A picture painted before the window system has put the window on screen waits for the next
@@ -46,7 +47,10 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
                                     QEventLoop::WaitForMoreEvents);
   }
   wake.stop();
-  return game.Run();
+  window.ApplyPreferredFullScreen();
+  const int code = game.Run();
+  window.SavePreferences();
+  return code;
 }
 
 }  // namespace pelaryn

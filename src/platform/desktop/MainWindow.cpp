@@ -4,9 +4,12 @@
 #include <QCloseEvent>
 #include <QIcon>
 #include <QMenuBar>
+#include <QScreen>
+#include <cstdio>
 
 #include "game/Game.h"
 #include "platform/desktop/PlayField.h"
+#include "platform/desktop/WindowPrefs.h"
 
 namespace pelaryn {
 
@@ -46,7 +49,47 @@ MainWindow::MainWindow() {
     });
     actions_[index] = action;
   }
+  // Not in the game's menu table: full screen is the window's business, not the game's. On the
+  // window itself, so that the key works with the menu bar closed or hidden.
+  auto* fullScreen = new QAction(this);
+  fullScreen->setShortcut(QKeySequence(Qt::Key_F11));
+  fullScreen->setShortcutContext(Qt::WindowShortcut);
+  connect(fullScreen, &QAction::triggered, this, &MainWindow::ToggleFullScreen);
+  addAction(fullScreen);
   adjustSize();
+}
+
+void MainWindow::ShowAsPreferred(const QString& path) {
+  prefsPath_ = path;
+  const QScreen* display = screen();
+  const QSize available = display ? display->availableGeometry().size() : size();
+  const WindowPrefs prefs = ReadWindowPrefs(path, minimumSizeHint(), available);
+  if (!prefs.Size.isEmpty()) resize(prefs.Size);
+  preferFullScreen_ = prefs.FullScreen;
+  show();
+}
+
+void MainWindow::ApplyPreferredFullScreen() {
+  if (preferFullScreen_) showFullScreen();
+  preferFullScreen_ = false;
+}
+
+void MainWindow::SavePreferences() {
+  if (prefsPath_.isEmpty()) return;
+  if (WriteWindowPrefs(prefsPath_, {normalGeometry().size(), isFullScreen()})) return;
+  if (prefsWarned_) return;
+  prefsWarned_ = true;
+  std::fprintf(stderr, "pelaryn: the window's size could not be saved in %s\n",
+               prefsPath_.toLocal8Bit().constData());
+}
+
+void MainWindow::ToggleFullScreen() {
+  if (isFullScreen()) {
+    showNormal();
+  } else {
+    showFullScreen();
+  }
+  SavePreferences();
 }
 
 void MainWindow::SyncMenu() {

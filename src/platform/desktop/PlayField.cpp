@@ -2,8 +2,6 @@
 
 #include <QKeyEvent>
 #include <QPainter>
-#include <algorithm>
-#include <cmath>
 
 #include "base/Platform.h"
 #include "render/GameContext.h"
@@ -70,17 +68,13 @@ void PlayField::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::black);
   if (!field_ || field_->Empty()) return;
-  // Whole-number enlargements keep every game pixel the same size; below 2x the window's own
-  // ratio is used so that the field always fills the space it has.
-  const double fit = std::min(width() / static_cast<double>(field_->Width()),
-                              height() / static_cast<double>(field_->Height()));
-  const double scale = fit >= 2.0 ? std::floor(fit) : fit;
-  const int w = static_cast<int>(std::lround(field_->Width() * scale));
-  const int h = static_cast<int>(std::lround(field_->Height() * scale));
-  const QImage image(reinterpret_cast<const uchar*>(field_->Data()), field_->Width(),
-                     field_->Height(), field_->Width() * 4, QImage::Format_RGB32);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawImage(QRect((width() - w) / 2, (height() - h) / 2, w, h), image);
+  const auto* pixels = reinterpret_cast<const uchar*>(field_->Data());
+  if (view_.constBits() != pixels || view_.width() != field_->Width() ||
+      view_.height() != field_->Height()) {
+    view_ = QImage(pixels, field_->Width(), field_->Height(), field_->Width() * 4,
+                   QImage::Format_RGB32);
+  }
+  scaler_.Draw(painter, view_, rect());
 }
 
 void PlayField::keyPressEvent(QKeyEvent* event) {

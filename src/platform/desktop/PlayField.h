@@ -1,14 +1,17 @@
 #pragma once
 
+#include <QImage>
 #include <QWidget>
 #include <array>
+
+#include "platform/desktop/SharpScale.h"
 
 namespace pelaryn {
 
 class Surface;
 
-// Shows the play-field surface, enlarged by nearest neighbour with its aspect kept, and keeps the
-// table of held keys that the game polls.
+// Shows the play-field surface, enlarged sharply with its aspect kept, and keeps the table of
+// held keys that the game polls.
 class PlayField : public QWidget {
   Q_OBJECT
 
@@ -29,6 +32,9 @@ class PlayField : public QWidget {
 
  private:
   const Surface* field_ = nullptr;
+  // The surface's pixels seen as an image, rebuilt only when the game hands over another one.
+  QImage view_;
+  SharpScaler scaler_;
   std::array<bool, 256> down_{};
   // The key each physical key pressed, so that its release clears the same one even when
   // NumLock or a modifier changed in between.
