@@ -149,7 +149,8 @@ class Platform {
   // passes full paths (it resolves relative ones against the program folder itself).
   virtual bool LoadPicture(const std::string& path, Surface& out) = 0;
 
-  // The folder that holds the program, without a trailing separator.
+  // The folder that holds the game's own files (back.bmp, sound/, the manual), without a trailing
+  // separator: the program's own folder, or the data folder of an installed game.
   virtual std::string ProgramFolder() = 0;
 
   virtual MusicDevice& Music() = 0;

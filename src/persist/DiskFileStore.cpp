@@ -49,6 +49,8 @@ bool DiskFileStore::UsingFallback() const {
 }
 
 std::optional<std::string> DiskFileStore::Read(std::string_view name) {
+  // No folder is not the working directory.
+  if (folder_.empty() && !UsingFallback()) return std::nullopt;
   std::string path = (fs::path(folder_) / name).string();
   if (UsingFallback()) {
     std::string inFallback = (fs::path(fallback_) / name).string();
@@ -82,13 +84,18 @@ bool DiskFileStore::Write(std::string_view name, std::string_view bytes, std::st
   if (fallback_.empty()) return false;
   // The program's folder refused the file: from now on both files live in the player's folder.
   folderRefused_ = true;
-  std::error_code ec;
-  fs::create_directories(fallback_, ec);
   return WriteIn(fallback_, name, bytes, error);
 }
 
 bool DiskFileStore::WriteIn(const std::string& folder, std::string_view name,
                             std::string_view bytes, std::string& error) {
+  if (folder.empty()) {
+    error = std::string(name) + ": no folder to keep it in (neither XDG_DATA_HOME nor HOME is set)";
+    return false;
+  }
+  // The player's folder appears with the first save; private, as the XDG rules ask of it.
+  std::error_code ec;
+  if (fs::create_directories(folder, ec)) fs::permissions(folder, fs::perms::owner_all, ec);
   const std::string path = (fs::path(folder) / name).string();
   std::string pattern = path + ".XXXXXX";
   std::vector<char> temp(pattern.begin(), pattern.end());

@@ -6,9 +6,10 @@
 
 namespace pelaryn {
 
-// The files in a folder on disk. With a fallback folder, the files go there instead whenever the
-// main folder cannot be written (an installed game), and are read from there too when they
-// exist there.
+// The files in a folder on disk, made with the first save when it does not exist yet. With a
+// fallback folder, the files go there instead whenever the main folder cannot be written, and
+// are read from there too when they exist there. An empty folder name holds nothing: every save
+// fails and says so.
 class DiskFileStore : public FileStore {
  public:
   explicit DiskFileStore(std::string folder, std::string fallback = {});

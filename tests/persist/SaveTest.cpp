@@ -89,6 +89,37 @@ TEST(Save, AFolderThatRefusesTheFilesHandsThemToThePlayersFolder) {
   EXPECT_EQ(beside.Read("missing"), std::nullopt);
 }
 
+TEST(Save, ThePlayersFolderAppearsWithTheFirstSaveAndNoFolderSavesNothing) {
+  ScratchFolder scratch;
+  const fs::path mine = scratch.path / "home" / ".local" / "share" / "pelaryn";
+  {
+    DiskFileStore store(mine.string());
+    EXPECT_EQ(store.Read("pelaryn.cfg"), std::nullopt);
+    std::string error;
+    ASSERT_TRUE(store.Write("pelaryn.cfg", "settings", error)) << error;
+    EXPECT_EQ(fs::status(mine).permissions() & fs::perms::all, fs::perms::owner_all);
+    EXPECT_TRUE(store.Write("pelaryn.sco", "ranking", error)) << error;
+  }
+  DiskFileStore again(mine.string());
+  EXPECT_EQ(again.Read("pelaryn.cfg"), "settings");
+  EXPECT_EQ(again.Read("pelaryn.sco"), "ranking");
+
+  // Without a folder the working directory is not a stand-in, for reading or for writing.
+  const fs::path before = fs::current_path();
+  fs::current_path(scratch.path);
+  std::ofstream("pelaryn.cfg") << "not ours";
+  DiskFileStore nowhere("");
+  std::string error;
+  const bool saved = nowhere.Write("pelaryn.sco", "ranking", error);
+  const auto read = nowhere.Read("pelaryn.cfg");
+  const bool strayFile = fs::exists("pelaryn.sco");
+  fs::current_path(before);
+  EXPECT_FALSE(saved);
+  EXPECT_NE(error.find("pelaryn.sco"), std::string::npos) << error;
+  EXPECT_EQ(read, std::nullopt);
+  EXPECT_FALSE(strayFile);
+}
+
 TEST(Save, AFailedSaveIsToldOnceAndTheGameKeepsItsState) {
   ScratchFolder scratch;
   std::ofstream(scratch.path / "file") << "x";

@@ -23,8 +23,20 @@
 
 namespace pelaryn {
 
+namespace {
+
+ProgramLayout FindDesktopLayout() {
+  // The folder of the program's real file, whatever link or working directory started it. The
+  // build names where its installation puts the data, as seen from the installed program.
+  return FindProgramLayout(QCoreApplication::applicationDirPath().toStdString(),
+                           PELARYN_DATA_FROM_PROGRAM, UserDataFolder());
+}
+
+}  // namespace
+
 DesktopPlatform::DesktopPlatform(MainWindow& window, const Pictures& pictures)
     : window_(window),
+      layout_(FindDesktopLayout()),
       joystick_(std::make_unique<SdlJoystick>()),
       audio_(std::make_unique<SdlAudio>(
           std::string(kDefaultSoundFont), ProgramFolder(),
@@ -32,7 +44,7 @@ DesktopPlatform::DesktopPlatform(MainWindow& window, const Pictures& pictures)
                                    std::string(sound::GetItem), std::string(sound::BombShot),
                                    std::string(sound::BossHit), std::string(sound::Explode)})),
       dialogs_(std::make_unique<DesktopDialogs>(window, pictures, ProgramFolder())),
-      files_(std::make_unique<DiskFileStore>(ProgramFolder(), UserDataFolder())) {
+      files_(std::make_unique<DiskFileStore>(layout_.SaveFolder, layout_.SaveFallback)) {
 #ifdef __linux__
   // The kernel may otherwise let the frame wait overrun its deadline by 50 µs to save a wake-up
   // elsewhere; the frame wait is the one sleep of this thread that must end on time.
@@ -105,7 +117,7 @@ bool DesktopPlatform::LoadPicture(const std::string& path, Surface& out) {
 }
 
 std::string DesktopPlatform::ProgramFolder() {
-  return QCoreApplication::applicationDirPath().toStdString();
+  return layout_.DataFolder;
 }
 
 MusicDevice& DesktopPlatform::Music() {

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "base/Platform.h"
+#include "base/ProgramLayout.h"
 #include "base/RegularFile.h"
 #include "platform/desktop/Clock.h"
 
@@ -35,6 +36,7 @@ class DesktopPlatform : public Platform {
   int JoyGetDevCaps(JoyCapsRecord& caps) override;
   int JoyGetPos(JoyInfo& info) override;
   bool LoadPicture(const std::string& path, Surface& out) override;
+  // Beside the program, or the installed data folder (see FindProgramLayout).
   std::string ProgramFolder() override;
   MusicDevice& Music() override;
   SoundPlayer& Sound() override;
@@ -43,6 +45,7 @@ class DesktopPlatform : public Platform {
 
  private:
   MainWindow& window_;
+  const ProgramLayout layout_;
   const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
   std::unique_ptr<SdlJoystick> joystick_;
   std::unique_ptr<SdlAudio> audio_;
