@@ -5,7 +5,9 @@
 
 #include "game/Game.h"
 #include "platform/headless/HeadlessPlatform.h"
+#include "render/GameContext.h"
 #include "render/Pictures.h"
+#include "render/StatusDisplay.h"
 
 namespace pelaryn {
 namespace {
@@ -22,14 +24,41 @@ void BM_WholeFrame(benchmark::State& state) {
   keys.Hold(1, UINT64_MAX, vk::Z);
   platform.SetKeys(std::move(keys));
   platform.SetFrameSource([&] { return game.CurrentFrame(); });
+  game.OnTitleStart = [&] { game.MenuCommand(MenuId::Start); };  // straight past the title
   game.FormLoad();
   game.EnterMainLoop();
+  // The lives are held where they are (a game over would leave the loop for the title), at three
+  // or at a number that fills the field with hearts; the level from the easiest to the hardest.
+  const auto life = static_cast<int16_t>(state.range(0));
+  game.State().Level = static_cast<int16_t>(state.range(1));
   for (auto _ : state) {
+    game.State().Life = life;
     game.RunFrame();
     benchmark::DoNotOptimize(game.State().Score);
   }
 }
-BENCHMARK(BM_WholeFrame);
+BENCHMARK(BM_WholeFrame)->Args({3, 0})->Args({30000, 0})->Args({3, 32767});
+
+// The boss's life gauge at the hardest level, full: a column for each point of life.
+void BM_BossLifeGauge(benchmark::State& state) {
+  Pictures pictures;
+  if (!LoadEmbeddedPictures(pictures)) {
+    state.SkipWithError("pictures");
+    return;
+  }
+  HeadlessPlatform platform(PELARYN_RUNTIME_DIR);
+  GameState s;
+  Random random;
+  Surface field(300, 400);
+  GameContext g{{s, random, platform}, field, pictures.Sheet};
+  s.Level = 32767;
+  s.Boss.Life() = 32767;
+  for (auto _ : state) {
+    DrawBossLifeGauge(g);
+    benchmark::DoNotOptimize(field.Row(388)[150]);
+  }
+}
+BENCHMARK(BM_BossLifeGauge);
 
 }  // namespace
 }  // namespace pelaryn

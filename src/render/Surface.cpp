@@ -2,6 +2,14 @@
 
 #include <algorithm>
 
+// The raster loops are most of a frame's work. Where the processor has AVX2 they run eight
+// pixels at a time; one binary still runs on every x86-64.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define PELARYN_WIDE_LOOPS __attribute__((target_clones("avx2", "default")))
+#else
+#define PELARYN_WIDE_LOOPS
+#endif
+
 namespace pelaryn {
 namespace {
 
@@ -23,7 +31,11 @@ void CopyRows(Surface& dst, int x, int y, int w, int h, const Surface& src, int 
   for (int j = top; j < bottom; ++j) {
     uint32_t* d = dst.Row(y + j) + (x + left);
     const uint32_t* s = src.Row(sy + j) + (sx + left);
-    for (int i = 0; i < right - left; ++i) d[i] = Combine<Op>(s[i], d[i]);
+    if constexpr (Op == RasterOp::Copy) {
+      std::copy_n(s, right - left, d);
+    } else {
+      for (int i = 0; i < right - left; ++i) d[i] = Combine<Op>(s[i], d[i]);
+    }
   }
 }
 
@@ -63,6 +75,7 @@ void Surface::Fill(uint32_t colour) {
   std::fill(pixels_.begin(), pixels_.end(), colour | OpaqueBits);
 }
 
+PELARYN_WIDE_LOOPS
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             RasterOp op) {
   if (w <= 0 || h <= 0) return;
@@ -78,6 +91,7 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
   }
 }
 
+PELARYN_WIDE_LOOPS
 void MaskedBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask, const Surface& image,
                int sx, int sy) {
   if (w <= 0 || h <= 0) return;
