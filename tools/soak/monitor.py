@@ -86,14 +86,20 @@ def Run(command: list[str], env: dict, stderr_path: str, interval: float) -> Out
     samples = []
     with open(stderr_path, "w+b") as err:
         process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=err, env=env)
-        while True:
-            try:
-                process.wait(timeout=interval)
-                break
-            except subprocess.TimeoutExpired:
-                rss = ReadRss(process.pid)
-                if rss is not None:
-                    samples.append(Sample(time.monotonic() - start, rss))
+        try:
+            while True:
+                try:
+                    process.wait(timeout=interval)
+                    break
+                except subprocess.TimeoutExpired:
+                    rss = ReadRss(process.pid)
+                    if rss is not None:
+                        samples.append(Sample(time.monotonic() - start, rss))
+        except BaseException:
+            # Interrupted: the run is abandoned, never left playing on its own.
+            process.kill()
+            process.wait()
+            raise
         seconds = time.monotonic() - start
         stdout = process.stdout.read().decode(errors="replace")
         err.seek(0)

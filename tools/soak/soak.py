@@ -7,6 +7,7 @@ import json
 import os
 import random
 import shutil
+import signal
 import sys
 import time
 
@@ -44,6 +45,7 @@ class Soak:
         self.folder = os.path.abspath(os.path.join(args.work, f"seed-{args.seed}"))
         self.files = os.path.join(self.folder, "files")
         self.findings: list[str] = []
+        self.last_dump: dict | None = None
         self.names: set[str] = {""}
         self.totals = {"frames": 0, "game overs": 0, "name entries": 0, "runs": 0, "seconds": 0.0}
         self.rss = {"start": [], "peak": [], "end": []}
@@ -157,7 +159,7 @@ class Soak:
               f"peak {Mib(outcome.Peak())} end {Mib(outcome.End())}", flush=True)
         return frames
 
-    def CheckStartUp(self) -> None:
+    def CheckStartUp(self, compare_settings: bool) -> None:
         """The next start-up reads both files back as the last run left them."""
         where = "start-up after the soak"
         run_dir = os.path.join(self.folder, "start-up")
@@ -172,7 +174,9 @@ class Soak:
         self.CheckRanking(where, dump)
         if dump["HiScore"] != dump["Ranking"][0]["Score"]:
             self.Find(where, f"high score {dump['HiScore']} is not the ranking's first row")
-        if hasattr(self, "last_dump") and StoredSettings(dump) != StoredSettings(self.last_dump):
+        # A run cut short may have saved settings of its own after the last dump.
+        last = self.last_dump
+        if compare_settings and last and StoredSettings(dump) != StoredSettings(last):
             self.Find(where, "the settings read back differ from those saved by the last run")
 
     def Play(self) -> int:
@@ -184,16 +188,26 @@ class Soak:
         print(f"scratch folder {self.folder}", flush=True)
         planner = inputs.Planner(args.seed)
         wall = time.monotonic()
-        while self.totals["frames"] < args.frames:
-            index = self.totals["runs"] = self.totals["runs"] + 1
-            plan = planner.Plan(min(args.run_frames, args.frames - self.totals["frames"]))
-            frames = self.PlayRun(index, plan)
-            if frames == 0:
-                break
-            self.totals["frames"] += frames
-        self.CheckStartUp()
+        interrupted = False
+        try:
+            while self.totals["frames"] < args.frames:
+                plan = planner.Plan(min(args.run_frames, args.frames - self.totals["frames"]))
+                frames = self.PlayRun(self.totals["runs"] + 1, plan)
+                self.totals["runs"] += 1
+                if frames == 0:
+                    break
+                self.totals["frames"] += frames
+        except KeyboardInterrupt:
+            # The runs played so far still count, and the files their saves left must still read.
+            interrupted = True
+            print("interrupted: the run in progress is dropped", flush=True)
+        self.CheckStartUp(compare_settings=not interrupted)
         wall = time.monotonic() - wall
         self.Summary(wall)
+        if interrupted:
+            print(f"INTERRUPTED after {self.totals['frames']} of {args.frames} frames; "
+                  f"scratch folder kept in {self.folder}")
+            return 130
         if self.findings:
             print(f"FAILED: {len(self.findings)} findings; scripts, dumps and stderr kept in "
                   f"{self.folder}")
@@ -238,5 +252,10 @@ def Arguments(argv: list[str]):
     return args
 
 
+def Interrupt(signum, frame):
+    raise KeyboardInterrupt
+
+
 if __name__ == "__main__":
+    signal.signal(signal.SIGTERM, Interrupt)
     sys.exit(Soak(Arguments(sys.argv[1:])).Play())
