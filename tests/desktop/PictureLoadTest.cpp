@@ -7,6 +7,7 @@
 #include <fstream>
 #include <vector>
 
+#include "../ScratchPath.h"
 #include "platform/desktop/DesktopPlatform.h"
 #include "platform/desktop/MainWindow.h"
 #include "render/Pictures.h"
@@ -16,11 +17,12 @@ namespace pelaryn {
 namespace {
 
 std::string Write(const std::string& name, const std::vector<unsigned char>& bytes) {
-  const auto path = std::filesystem::temp_directory_path() / ("pelaryn-desktop-" + name);
+  static const testing::ScratchFolder folder("desktop");
+  const std::string path = folder.File(name);
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(bytes.data()),
              static_cast<std::streamsize>(bytes.size()));
-  return path.string();
+  return path;
 }
 
 class DesktopPictures : public ::testing::Test {

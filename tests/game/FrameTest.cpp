@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../ScratchPath.h"
 #include "../TestGame.h"
 #include "platform/picture/PictureFile.h"
 #include "player/Scroll.h"
@@ -165,7 +166,8 @@ TEST(Frame, AFinishedGameStartsTheNextFromScratchWithoutNesting) {
 }
 
 TEST(Frame, UnreadableBackgroundsLeaveABlackField) {
-  const std::string dir = std::filesystem::temp_directory_path().string();
+  const testing::ScratchFolder scratch("frame");
+  const std::string dir = scratch.Path().string();
   const std::string text = dir + "/pelaryn-not-a-picture.bmp";
   std::ofstream(text) << "this is not a picture";
   // A BMP header that promises 100000 x 100000 pixels.

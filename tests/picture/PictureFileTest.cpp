@@ -12,6 +12,7 @@
 #include <fstream>
 #include <vector>
 
+#include "../ScratchPath.h"
 #include "platform/headless/SimRunner.h"
 #include "render/Surface.h"
 
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<unsigned char>;
 
 struct Scratch {
-  fs::path path = fs::temp_directory_path() / "pelaryn-picture-test";
+  fs::path path = testing::ScratchPath("picture-test");
   Scratch() {
     fs::remove_all(path);
     fs::create_directories(path);

@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 
+#include "../ScratchPath.h"
 #include "platform/headless/Scripts.h"
 #include "platform/headless/SimRunner.h"
 
@@ -22,8 +23,7 @@ namespace fs = std::filesystem;
 
 struct ScratchFolder {
   fs::path path;
-  explicit ScratchFolder(const std::string& name)
-      : path(fs::temp_directory_path() / ("pelaryn-simargs-" + name)) {
+  explicit ScratchFolder(const std::string& name) : path(testing::ScratchPath("simargs-" + name)) {
     fs::remove_all(path);
     fs::create_directories(path);
   }

@@ -9,15 +9,18 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
+#include "../ScratchPath.h"
 #include "platform/headless/Scripts.h"
 
 namespace pelaryn {
 namespace {
 
 std::string TempFile(const std::string& name, const std::string& text = "") {
-  const auto path = std::filesystem::temp_directory_path() / ("pelaryn-simtest-" + name);
+  // Kept until the process ends, since a run reads its scripts after they are named.
+  static const testing::ScratchFolder folder("simtest");
+  const std::string path = folder.File(name);
   if (!text.empty()) std::ofstream(path) << text;
-  return path.string();
+  return path;
 }
 
 SimResult RunOk(SimOptions options) {
@@ -110,9 +113,9 @@ TEST(Sim, SettingsApplyWhereStartUpReadsThemAndPicturesAreWritten) {
   options.Frames = 3;
   options.Settings = {
       {"AutoShot", "true"}, {"InitialDifficulty", "4"}, {"BackSetting.BackImagePath", ""}};
-  options.PngDir = std::filesystem::temp_directory_path().string();
+  const testing::ScratchFolder png("simtest-png");
+  options.PngDir = png.Path().string();
   options.PngFrames = {2};
-  std::filesystem::remove(options.PngDir + "/frame-2.png");
   const SimResult r = RunOk(options);
   const auto dump = nlohmann::json::parse(r.FinalJson);
   EXPECT_EQ(dump["Menu"]["mnuAutoshot"]["Checked"], true);
