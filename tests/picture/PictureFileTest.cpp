@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <filesystem>
 #include <fstream>
@@ -106,6 +107,19 @@ Bytes Gif(uint32_t side) {
   return b;
 }
 
+// A 40 x 30 JPEG of a busy pattern as Qt writes it: several hundred bytes of scan data.
+Bytes Jpeg() {
+  QImage pattern(40, 30, QImage::Format_RGB32);
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 40; ++x) pattern.setPixel(x, y, qRgb(x * 6, y * 8, (x * y * 37) % 256));
+  }
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  pattern.save(&buffer, "JPG");
+  return Bytes(data.begin(), data.end());
+}
+
 }  // namespace
 
 TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
@@ -136,6 +150,11 @@ TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
   ASSERT_TRUE(green.save(QString::fromStdString(jpeg), "JPG"));
   ASSERT_TRUE(LoadPictureFile(jpeg, out, why)) << why;
   EXPECT_EQ(out.Height(), 30);
+
+  // What follows the first picture of a GIF is not needed, not even the trailer.
+  Bytes noTrailer = Gif(1);
+  noTrailer.pop_back();
+  EXPECT_TRUE(LoadPictureFile(scratch.Write("notrailer.gif", noTrailer), out, why)) << why;
 }
 
 TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
@@ -145,6 +164,15 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   fs::create_directories(scratch.path / "folder.bmp");
   const std::string pgm("P5\n1 3\n65535\n\xff\x00\x12\x34\x56\x78", 19);
   ASSERT_EQ(pgm.size(), 19u);
+  // JPEG and GIF decoders finish a file cut short on their own, in grey or in the background.
+  Bytes cutJpeg = Jpeg();
+  cutJpeg.resize(cutJpeg.size() - 100);
+  // A thumbnail inside a marker segment has an end of its own that must not count.
+  Bytes thumbnail = {0xFF, 0xE1, 0x00, 0x08, 0xFF, 0xD8, 0xFF, 0xDA, 0xFF, 0xD9};
+  thumbnail.insert(thumbnail.begin(), cutJpeg.begin(), cutJpeg.begin() + 2);
+  thumbnail.insert(thumbnail.end(), cutJpeg.begin() + 2, cutJpeg.end());
+  Bytes cutGif = Gif(1);
+  cutGif.resize(32);  // inside the picture's data
   Bytes cut = Bitmap(64, 64);
   cut.resize(cut.size() - 64 * 3);  // the top row is missing
   // Headers at the limit and just past it: only the second is refused for its size.
@@ -170,6 +198,9 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
       {scratch.Write("cut.bmp", cut), "decoded"},
       {scratch.Write("cutrle.bmp", Rle8Bitmap(3)), "decoded"},
       {scratch.Write("nodata.bmp", Bitmap(300, 400, false)), "decoded"},
+      {scratch.Write("cut.jpg", cutJpeg), "ends early"},
+      {scratch.Write("thumbnail.jpg", thumbnail), "ends early"},
+      {scratch.Write("cut.gif", cutGif), "ends early"},
   };
   for (const auto& file : hostile) {
     Surface out(7, 7, Rgb(1, 2, 3));

@@ -1,0 +1,134 @@
+#include "platform/picture/PictureData.h"
+
+#include <cstdint>
+
+#include "platform/picture/PictureFile.h"
+
+namespace pelaryn {
+namespace {
+
+uint32_t Little(const std::string& b, std::size_t at, int bytes) {
+  uint32_t v = 0;
+  for (int i = bytes - 1; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(b[at + i]);
+  return v;
+}
+
+// Whether an uncompressed BMP holds every row its header promises. Qt reads a bitmap cut short
+// as if it were whole and leaves the missing rows as whatever the memory held.
+bool BitmapDataComplete(const std::string& b) {
+  if (b.size() < 26) return false;
+  const uint64_t offset = Little(b, 10, 4);
+  const uint32_t header = Little(b, 14, 4);
+  uint64_t width = 0, height = 0, bits = 0, compression = 0;
+  if (header == 12) {  // the oldest header: 16-bit sides, never compressed
+    width = Little(b, 18, 2);
+    height = Little(b, 20, 2);
+    bits = Little(b, 24, 2);
+  } else {
+    if (b.size() < 34) return false;
+    width = Little(b, 18, 4);
+    const auto signedHeight = static_cast<int32_t>(Little(b, 22, 4));  // negative: top down
+    height = signedHeight < 0 ? 0 - static_cast<int64_t>(signedHeight) : signedHeight;
+    bits = Little(b, 28, 2);
+    compression = Little(b, 30, 4);
+  }
+  constexpr uint32_t Rgb = 0, Rle8 = 1, Rle4 = 2, Bitfields = 3, AlphaBitfields = 6;
+  if (compression == Rle8 || compression == Rle4) {
+    // Qt leaves what the runs do not reach black: the runs must reach their end-of-bitmap mark.
+    for (uint64_t at = offset; at + 1 < b.size();) {
+      const auto count = static_cast<unsigned char>(b[at]);
+      const auto code = static_cast<unsigned char>(b[at + 1]);
+      at += 2;
+      if (count > 0 || code == 0) continue;  // a run, or the end of a row
+      if (code == 1) return true;
+      if (code == 2) {
+        at += 2;  // a jump
+      } else {
+        const uint64_t bytes = compression == Rle8 ? code : (code + 1u) / 2;
+        at += (bytes + 1) / 2 * 2;  // literal pixels, padded to a whole word
+      }
+    }
+    return false;
+  }
+  if (compression != Rgb && compression != Bitfields && compression != AlphaBitfields) {
+    return true;  // JPEG or PNG inside a bitmap: their own decoders see where the data ends
+  }
+  if (bits == 0 || bits > 32 || width * height > static_cast<uint64_t>(MaxPicturePixels)) {
+    return false;
+  }
+  const uint64_t rowBytes = (width * bits + 31) / 32 * 4;
+  return offset + rowBytes * height <= b.size();
+}
+
+unsigned Byte(const std::string& b, std::size_t at) {
+  return static_cast<unsigned char>(b[at]);
+}
+
+// Whether a JPEG reaches its end-of-image marker. The marker segments are stepped over by their
+// lengths, so a thumbnail inside one cannot stand in for the picture; inside the scans, stuffed
+// bytes and restart markers are data. libjpeg finishes a file cut short in grey, with a warning.
+bool JpegDataComplete(const std::string& b) {
+  for (std::size_t at = 2; at + 1 < b.size();) {
+    if (Byte(b, at) != 0xFF) {
+      ++at;  // scan data, or stray bytes that libjpeg skips too
+      continue;
+    }
+    const unsigned marker = Byte(b, at + 1);
+    if (marker == 0xD9) return true;
+    if (marker == 0xFF) {
+      ++at;  // a fill byte before a marker
+    } else if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
+      at += 2;  // no length: a stuffed byte, TEM, a restart marker
+    } else {
+      if (at + 3 >= b.size()) return false;
+      const std::size_t length = Byte(b, at + 2) << 8 | Byte(b, at + 3);
+      if (length < 2) return false;
+      at += 2 + length;
+    }
+  }
+  return false;
+}
+
+// Whether a GIF's first picture, the one Qt reads, is whole: every block before it and the data
+// blocks of the picture itself end inside the file. Qt draws a picture cut short as far as its
+// data goes.
+bool GifDataComplete(const std::string& b) {
+  if (b.size() < 13) return false;
+  std::size_t at = 13;
+  if (Byte(b, 10) & 0x80) at += std::size_t{3} << ((Byte(b, 10) & 7) + 1);  // the colour table
+  auto skipDataBlocks = [&] {
+    while (at < b.size()) {
+      const unsigned length = Byte(b, at++);
+      if (length == 0) return true;
+      at += length;
+    }
+    return false;
+  };
+  while (at < b.size()) {
+    if (Byte(b, at) == 0x21) {  // an extension: its label, then its data blocks
+      at += 2;
+      if (!skipDataBlocks()) return false;
+    } else if (Byte(b, at) == 0x2C) {  // the picture: descriptor, colour table, code size, data
+      if (at + 10 > b.size()) return false;
+      const unsigned flags = Byte(b, at + 9);
+      at += 10;
+      if (flags & 0x80) at += std::size_t{3} << ((flags & 7) + 1);
+      at += 1;
+      return skipDataBlocks();
+    } else {
+      return false;  // the trailer, or anything else, before any picture
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+bool PictureDataComplete(const std::string& format, const std::string& bytes) {
+  if (format == "bmp") return BitmapDataComplete(bytes);
+  if (format == "jpeg") return JpegDataComplete(bytes);
+  if (format == "gif") return GifDataComplete(bytes);
+  return true;
+}
+
+}  // namespace pelaryn
