@@ -77,6 +77,7 @@ TEST(GameFiles, ADoubleQuoteInATextNeverCutsItsField) {
   s.Ranking[0].Name = "a\"b";
   s.Ranking[1].Name = "\"x\", y ";  // a comma, a blank and a leading quote: bare cannot hold it
   s.Ranking[2].Name = "\"";
+  s.Ranking[3].Name = "b\" ";  // bare, the blank would be trimmed
   const std::string settings = SettingsFileText(s);
   const std::string ranking = RankingFileText(s);
   EXPECT_NE(settings.find("\r\n/home/u/say \"hi\".bmp,0,3,"), std::string::npos) << settings;
@@ -92,6 +93,7 @@ TEST(GameFiles, ADoubleQuoteInATextNeverCutsItsField) {
   EXPECT_EQ(back.Ranking[1].Name, "”x”, y ");
   EXPECT_EQ(back.Ranking[1].Score, 90);
   EXPECT_EQ(back.Ranking[2].Name, "”");
+  EXPECT_EQ(back.Ranking[3].Name, "b” ");
   EXPECT_EQ(RankingFileText(back).substr(0, 6), "a\"b,10");
 }
 
