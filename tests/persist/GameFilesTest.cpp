@@ -120,6 +120,15 @@ TEST(GameFiles, JapaneseIsCodePage932AndWhatItCannotHoldIsUtf8WithAMark) {
   EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF"
                            "x\xC0y"),
             "x\xEF\xBF\xBDy");
+  // After a mark, one U+FFFD for each byte of what is not UTF-8: beyond U+10FFFF, a five-byte
+  // form, a surrogate, an overlong form, a sequence cut off by the end.
+  const std::string bad =
+      "\xF4\x90\x80\x80|\xF8\x88\x80\x80\x80|\xED\xA0\x80|\xE0\x80\xAF|\xF0\x9F\x9A";
+  std::string replaced;
+  for (char c : bad) replaced += c == '|' ? "|" : "\xEF\xBF\xBD";
+  EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" + bad), replaced);
+  EXPECT_EQ(SanitizeUtf8("\xF4\x8F\xBF\xBF\xEF\xBF\xBE\xF0\x9F\x9A\x80"),
+            "\xF4\x8F\xBF\xBF\xEF\xBF\xBE\xF0\x9F\x9A\x80");  // the last code point, U+FFFE, 🚀
 }
 
 TEST(GameFiles, FieldsFlowAcrossLinesWithTheReadingsDecidedForTheFormat) {
