@@ -1,6 +1,8 @@
 #include "platform/picture/PictureData.h"
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "platform/picture/PictureFile.h"
 
@@ -89,17 +91,58 @@ bool JpegDataComplete(const std::string& b) {
   return false;
 }
 
+// How many pixels a GIF picture's LZW codes give before their end code or the end of the data.
+// A code stands for an entry of the table; every code after the first adds an entry one pixel
+// longer than the entry of the code before it, and the codes widen as the table fills.
+uint64_t LzwPixels(const std::string& data, unsigned minCodeSize, uint64_t wanted) {
+  const unsigned clear = 1u << minCodeSize;
+  const unsigned end = clear + 1;
+  constexpr unsigned TableSize = 4096;
+  std::vector<uint32_t> length(TableSize, 1);  // pixels of each entry; the roots are one
+  unsigned next = clear + 2, codeSize = minCodeSize + 1;
+  std::optional<unsigned> previous;
+  uint64_t pixels = 0;
+  uint32_t bits = 0;
+  unsigned bitCount = 0;
+  for (const char byte : data) {
+    bits |= uint32_t{static_cast<unsigned char>(byte)} << bitCount;
+    bitCount += 8;
+    while (bitCount >= codeSize && pixels < wanted) {
+      const unsigned code = bits & ((1u << codeSize) - 1);
+      bits >>= codeSize;
+      bitCount -= codeSize;
+      if (code == clear) {
+        next = clear + 2;
+        codeSize = minCodeSize + 1;
+        previous.reset();
+        continue;
+      }
+      if (code == end || code > next || (code == next && !previous)) return pixels;
+      if (previous && next < TableSize) {
+        length[next] = length[*previous] + 1;
+        if (++next == 1u << codeSize && codeSize < 12) ++codeSize;
+      }
+      pixels += length[code];
+      previous = code;
+    }
+  }
+  return pixels;
+}
+
 // Whether a GIF's first picture, the one Qt reads, is whole: every block before it and the data
-// blocks of the picture itself end inside the file. Qt draws a picture cut short as far as its
-// data goes.
+// blocks of the picture itself end inside the file, and its codes give every pixel. Qt draws a
+// picture cut short as far as its data goes.
 bool GifDataComplete(const std::string& b) {
   if (b.size() < 13) return false;
   std::size_t at = 13;
   if (Byte(b, 10) & 0x80) at += std::size_t{3} << ((Byte(b, 10) & 7) + 1);  // the colour table
-  auto skipDataBlocks = [&] {
+  std::string data;
+  auto readDataBlocks = [&] {
+    data.clear();
     while (at < b.size()) {
       const unsigned length = Byte(b, at++);
       if (length == 0) return true;
+      data.append(b, at, length);
       at += length;
     }
     return false;
@@ -107,14 +150,18 @@ bool GifDataComplete(const std::string& b) {
   while (at < b.size()) {
     if (Byte(b, at) == 0x21) {  // an extension: its label, then its data blocks
       at += 2;
-      if (!skipDataBlocks()) return false;
+      if (!readDataBlocks()) return false;
     } else if (Byte(b, at) == 0x2C) {  // the picture: descriptor, colour table, code size, data
-      if (at + 10 > b.size()) return false;
+      if (at + 11 > b.size()) return false;
+      const uint64_t pixels = uint64_t{Byte(b, at + 5) | Byte(b, at + 6) << 8} *
+                              (Byte(b, at + 7) | Byte(b, at + 8) << 8);
       const unsigned flags = Byte(b, at + 9);
       at += 10;
       if (flags & 0x80) at += std::size_t{3} << ((flags & 7) + 1);
-      at += 1;
-      return skipDataBlocks();
+      if (at >= b.size()) return false;
+      const unsigned minCodeSize = Byte(b, at++);
+      if (minCodeSize < 1 || minCodeSize > 11) return false;
+      return readDataBlocks() && LzwPixels(data, minCodeSize, pixels) >= pixels;
     } else {
       return false;  // the trailer, or anything else, before any picture
     }
