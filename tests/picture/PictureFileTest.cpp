@@ -131,6 +131,10 @@ TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
   EXPECT_EQ(out.Width(), 3);
   EXPECT_EQ(out.Height(), 2);
   EXPECT_EQ(out.Pixel(2, 1), Rgb(0, 0, 255));
+  Bytes backwards = Bitmap(3, 2, true, 0, 255, 0);
+  Put32(backwards, 10, 20);  // data offset into the headers: the data follows them
+  ASSERT_TRUE(LoadPictureFile(scratch.Write("backwards.bmp", backwards), out, why)) << why;
+  EXPECT_EQ(out.Pixel(0, 0), Rgb(0, 255, 0));
   ASSERT_TRUE(LoadPictureFile(scratch.Write("rle.bmp", Rle8Bitmap()), out, why)) << why;
   EXPECT_EQ(out.Pixel(3, 0), Rgb(0, 0, 255));
   EXPECT_EQ(out.Pixel(0, 1), Rgb(255, 0, 0));
@@ -203,7 +207,11 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   thumbnail.insert(thumbnail.begin(), cutJpeg.begin(), cutJpeg.begin() + 2);
   thumbnail.insert(thumbnail.end(), cutJpeg.begin() + 2, cutJpeg.end());
   Bytes cutGif = Gif(1);
-  cutGif.resize(32);    // inside the picture's data
+  cutGif.resize(32);  // inside the picture's data
+  // A data offset into the headers: Qt reads on after them, where a row is missing.
+  Bytes backwards = Bitmap(8, 8);
+  backwards.resize(backwards.size() - 8 * 3);
+  Put32(backwards, 10, 0);
   Bytes tall = Gif(1);  // 1 x 2, with the codes of one pixel
   Put16(tall, 8, 2);
   Put16(tall, 26, 2);
@@ -237,6 +245,7 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
       {scratch.Write("cut.gif", cutGif), "ends early"},
       {scratch.Write("fewcodes.gif", Gif(2)), "ends early"},  // codes for one pixel of four
       {scratch.Write("tall.gif", tall), "ends early"},
+      {scratch.Write("backwards.bmp", backwards), "ends early"},
   };
   for (const auto& file : hostile) {
     Surface out(7, 7, Rgb(1, 2, 3));

@@ -1,5 +1,6 @@
 #include "platform/picture/PictureData.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -27,7 +28,7 @@ bool BitmapDataComplete(const std::string& b) {
     height = Little(b, 20, 2);
     bits = Little(b, 24, 2);
   } else {
-    if (b.size() < 34) return false;
+    if (b.size() < 54) return false;
     width = Little(b, 18, 4);
     const auto signedHeight = static_cast<int32_t>(Little(b, 22, 4));  // negative: top down
     height = signedHeight < 0 ? 0 - static_cast<int64_t>(signedHeight) : signedHeight;
@@ -35,9 +36,19 @@ bool BitmapDataComplete(const std::string& b) {
     compression = Little(b, 30, 4);
   }
   constexpr uint32_t Rgb = 0, Rle8 = 1, Rle4 = 2, Bitfields = 3, AlphaBitfields = 6;
+  // Qt only ever seeks forward to the data: an offset that points back into the headers or the
+  // colour table means the data starts right after them.
+  uint64_t headers = 14 + uint64_t{header};
+  if (header == 40 && compression == Bitfields) headers += 12;
+  if (header == 40 && compression == AlphaBitfields) headers += 16;
+  if (bits <= 8) {
+    const uint64_t used = header == 12 ? 0 : Little(b, 46, 4);
+    headers += (used != 0 ? used : uint64_t{1} << bits) * (header == 12 ? 3 : 4);
+  }
+  const uint64_t start = std::max(offset, headers);
   if (compression == Rle8 || compression == Rle4) {
     // Qt leaves what the runs do not reach black: the runs must reach their end-of-bitmap mark.
-    for (uint64_t at = offset; at + 1 < b.size();) {
+    for (uint64_t at = start; at + 1 < b.size();) {
       const auto count = static_cast<unsigned char>(b[at]);
       const auto code = static_cast<unsigned char>(b[at + 1]);
       at += 2;
@@ -59,7 +70,7 @@ bool BitmapDataComplete(const std::string& b) {
     return false;
   }
   const uint64_t rowBytes = (width * bits + 31) / 32 * 4;
-  return offset + rowBytes * height <= b.size();
+  return start + rowBytes * height <= b.size();
 }
 
 unsigned Byte(const std::string& b, std::size_t at) {
