@@ -27,7 +27,7 @@ constexpr int Keys[] = {vk::Left, vk::Right,   vk::Up,      vk::Down,    vk::Z,
 // its neighbours, where runs begin and end.
 std::vector<uint64_t> Probes(const std::string& text) {
   std::set<uint64_t> frames{0, 1, 2, UINT64_MAX - 1, UINT64_MAX};
-  for (std::size_t i = 0; i < text.size() && frames.size() < 200;) {
+  for (std::size_t i = 0; i < text.size() && frames.size() < 64;) {
     if (text[i] < '0' || text[i] > '9') {
       ++i;
       continue;
