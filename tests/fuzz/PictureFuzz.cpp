@@ -3,6 +3,7 @@
 // so a picture whose data ends early (which a decoder would finish from whatever its memory
 // held, or from the junk) shows. A refusal says why and leaves the surface alone.
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -16,13 +17,8 @@ namespace pelaryn {
 namespace {
 
 bool SamePixels(const Surface& a, const Surface& b) {
-  if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-  for (int y = 0; y < a.Height(); ++y) {
-    for (int x = 0; x < a.Width(); ++x) {
-      if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
-    }
-  }
-  return true;
+  return a.Width() == b.Width() && a.Height() == b.Height() &&
+         std::equal(a.Data(), a.Data() + std::size_t{1} * a.Width() * a.Height(), b.Data());
 }
 
 }  // namespace

@@ -155,6 +155,14 @@ TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
   ASSERT_TRUE(LoadPictureFile(jpeg, out, why)) << why;
   EXPECT_EQ(out.Height(), 30);
 
+  // The largest picture there may be, in one bit a pixel so that it is small to write.
+  QImage largest(4096, 4096, QImage::Format_Mono);
+  largest.fill(1);
+  const std::string largestPng = (scratch.path / "largest.png").string();
+  ASSERT_TRUE(largest.save(QString::fromStdString(largestPng), "PNG"));
+  ASSERT_TRUE(LoadPictureFile(largestPng, out, why)) << why;
+  EXPECT_EQ(int64_t{out.Width()} * out.Height(), MaxPicturePixels);
+
   // What follows the first picture of a GIF is not needed, not even the trailer.
   Bytes noTrailer = Gif(1);
   noTrailer.pop_back();
