@@ -116,6 +116,7 @@ uint64_t LzwPixels(const std::string& data, unsigned minCodeSize, uint64_t wante
   uint32_t bits = 0;
   unsigned bitCount = 0;
   for (const char byte : data) {
+    if (pixels >= wanted) break;  // the rest is never read
     bits |= uint32_t{static_cast<unsigned char>(byte)} << bitCount;
     bitCount += 8;
     while (bitCount >= codeSize && pixels < wanted) {
