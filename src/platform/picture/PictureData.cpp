@@ -176,7 +176,8 @@ bool GifDataComplete(const std::string& b) {
       if (at >= b.size()) return false;
       const unsigned minCodeSize = Byte(b, at++);
       if (minCodeSize < 1 || minCodeSize > 11) return false;
-      return readDataBlocks() && LzwPixels(data, minCodeSize, pixels) >= pixels;
+      // A picture of no pixels leaves Qt reading on for one that has some.
+      return pixels > 0 && readDataBlocks() && LzwPixels(data, minCodeSize, pixels) >= pixels;
     } else {
       return false;  // the trailer, or anything else, before any picture
     }
