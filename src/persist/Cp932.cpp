@@ -60,6 +60,35 @@ std::string DecodeWithReplacement(const char* from, std::string_view bytes) {
   return out;
 }
 
+// The length of the well-formed UTF-8 sequence that `bytes` starts with, or 0: no overlong form,
+// no surrogate, nothing beyond U+10FFFF. glibc's UTF-8 decoder lets code points beyond U+10FFFF
+// and five-byte forms through, so UTF-8 is checked here rather than by iconv.
+std::size_t Utf8SequenceLength(std::string_view bytes) {
+  const auto at = [&](std::size_t i) { return static_cast<unsigned char>(bytes[i]); };
+  const unsigned lead = at(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned low = 0x80, high = 0xBF;  // where the second byte may lie
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;   // overlong below
+    if (lead == 0xED) high = 0x9F;  // surrogates above
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;   // overlong below
+    if (lead == 0xF4) high = 0x8F;  // beyond U+10FFFF above
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length || at(1) < low || at(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (at(i) < 0x80 || at(i) > 0xBF) return 0;
+  }
+  return length;
+}
+
 }  // namespace
 
 std::optional<std::string> EncodeCp932(std::string_view utf8) {
@@ -74,7 +103,19 @@ std::string DecodeCp932(std::string_view bytes) {
 }
 
 std::string SanitizeUtf8(std::string_view bytes) {
-  return DecodeWithReplacement("UTF-8", bytes);
+  std::string out;
+  out.reserve(bytes.size());
+  while (!bytes.empty()) {
+    const std::size_t length = Utf8SequenceLength(bytes);
+    if (length == 0) {
+      out += ReplacementCharacter;
+      bytes.remove_prefix(1);
+    } else {
+      out += bytes.substr(0, length);
+      bytes.remove_prefix(length);
+    }
+  }
+  return out;
 }
 
 }  // namespace pelaryn

@@ -16,9 +16,31 @@ void AppendBool(std::string& line, bool value) {
   line += value ? "#TRUE#" : "#FALSE#";
 }
 
+// Whether a text reads back whole as a bare field: nothing in it ends the field, and nothing at
+// its ends is trimmed or opens a quoted field.
+bool ReadsBackBare(std::string_view value) {
+  auto trimmed = [](char c) { return c == ' ' || c == '\t'; };
+  return !value.empty() && value.find_first_of(",\n") == std::string_view::npos &&
+         !trimmed(value.front()) && !trimmed(value.back()) && value.front() != '"';
+}
+
+// Texts are quoted, but the format has no escape for a double quote inside quotes: it would end
+// the field there and lose the rest. A text holding one is written bare when it reads back whole
+// that way (any text read from a file does); otherwise its double quotes become the full-width
+// ” that reads the same, as in a typed ranking name.
 void AppendText(std::string& line, std::string_view value) {
+  if (value.find('"') != std::string_view::npos && ReadsBackBare(value)) {
+    line += value;
+    return;
+  }
   line += '"';
-  line += value;
+  for (char c : value) {
+    if (c == '"') {
+      line += "”";
+    } else {
+      line += c;
+    }
+  }
   line += '"';
 }
 

@@ -11,6 +11,8 @@ inline constexpr std::string_view SettingsFileName = "pelaryn.cfg";
 inline constexpr std::string_view RankingFileName = "pelaryn.sco";
 
 // The settings file's eight lines and the ranking file's ten, as UTF-8 text with CR LF line ends.
+// Texts are quoted; one holding a double quote is written bare when it reads back whole so, and
+// with its double quotes as the full-width ” otherwise.
 std::string SettingsFileText(const GameState& s);
 std::string RankingFileText(const GameState& s);
 

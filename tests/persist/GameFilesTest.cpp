@@ -70,6 +70,33 @@ TEST(GameFiles, WhatIsWrittenReadsBackUnchanged) {
   EXPECT_EQ(back.BackSetting.ScrollYoko, -20);
 }
 
+TEST(GameFiles, ADoubleQuoteInATextNeverCutsItsField) {
+  // Quotes cannot hold a double quote, so such a text goes bare when it reads back whole.
+  GameState s = Defaults("/g");
+  s.BackSetting.BackImagePath = "/home/u/say \"hi\".bmp";
+  s.Ranking[0].Name = "a\"b";
+  s.Ranking[1].Name = "\"x\", y ";  // a comma, a blank and a leading quote: bare cannot hold it
+  s.Ranking[2].Name = "\"";
+  s.Ranking[3].Name = "b\" ";  // bare, the blank would be trimmed
+  const std::string settings = SettingsFileText(s);
+  const std::string ranking = RankingFileText(s);
+  EXPECT_NE(settings.find("\r\n/home/u/say \"hi\".bmp,0,3,"), std::string::npos) << settings;
+  EXPECT_TRUE(ranking.starts_with("a\"b,100,0,0\r\n\"”x”, y \",90,0,0\r\n\"”\",80,0,0\r\n"))
+      << ranking;
+
+  GameState back = Defaults("/elsewhere");
+  ReadSettingsText(settings, back);
+  ReadRankingText(ranking, back);
+  EXPECT_EQ(back.BackSetting.BackImagePath, s.BackSetting.BackImagePath);
+  EXPECT_EQ(back.BackSetting.ScrollTate, 3);  // the fields after it stay in their places
+  EXPECT_EQ(back.Ranking[0].Name, "a\"b");
+  EXPECT_EQ(back.Ranking[1].Name, "”x”, y ");
+  EXPECT_EQ(back.Ranking[1].Score, 90);
+  EXPECT_EQ(back.Ranking[2].Name, "”");
+  EXPECT_EQ(back.Ranking[3].Name, "b” ");
+  EXPECT_EQ(RankingFileText(back).substr(0, 6), "a\"b,10");
+}
+
 TEST(GameFiles, JapaneseIsCodePage932AndWhatItCannotHoldIsUtf8WithAMark) {
   // ヴ is 83 94, ェ 83 46, ル 83 8B: the page's bytes, not UTF-8's.
   EXPECT_EQ(EncodeFileText("\"ヴェル\",100,0,0\r\n"), "\"\x83\x94\x83\x46\x83\x8B\",100,0,0\r\n");
@@ -93,6 +120,15 @@ TEST(GameFiles, JapaneseIsCodePage932AndWhatItCannotHoldIsUtf8WithAMark) {
   EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF"
                            "x\xC0y"),
             "x\xEF\xBF\xBDy");
+  // After a mark, one U+FFFD for each byte of what is not UTF-8: beyond U+10FFFF, a five-byte
+  // form, a surrogate, an overlong form, a sequence cut off by the end.
+  const std::string bad =
+      "\xF4\x90\x80\x80|\xF8\x88\x80\x80\x80|\xED\xA0\x80|\xE0\x80\xAF|\xF0\x9F\x9A";
+  std::string replaced;
+  for (char c : bad) replaced += c == '|' ? "|" : "\xEF\xBF\xBD";
+  EXPECT_EQ(DecodeFileText("\xEF\xBB\xBF" + bad), replaced);
+  EXPECT_EQ(SanitizeUtf8("\xF4\x8F\xBF\xBF\xEF\xBF\xBE\xF0\x9F\x9A\x80"),
+            "\xF4\x8F\xBF\xBF\xEF\xBF\xBE\xF0\x9F\x9A\x80");  // the last code point, U+FFFE, 🚀
 }
 
 TEST(GameFiles, FieldsFlowAcrossLinesWithTheReadingsDecidedForTheFormat) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QBuffer>
 #include <QImage>
 #include <filesystem>
 #include <fstream>
@@ -107,6 +108,19 @@ Bytes Gif(uint32_t side) {
   return b;
 }
 
+// A 40 x 30 JPEG of a busy pattern as Qt writes it: several hundred bytes of scan data.
+Bytes Jpeg() {
+  QImage pattern(40, 30, QImage::Format_RGB32);
+  for (int y = 0; y < 30; ++y) {
+    for (int x = 0; x < 40; ++x) pattern.setPixel(x, y, qRgb(x * 6, y * 8, (x * y * 37) % 256));
+  }
+  QByteArray data;
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::WriteOnly);
+  pattern.save(&buffer, "JPG");
+  return Bytes(data.begin(), data.end());
+}
+
 }  // namespace
 
 TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
@@ -118,6 +132,10 @@ TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
   EXPECT_EQ(out.Width(), 3);
   EXPECT_EQ(out.Height(), 2);
   EXPECT_EQ(out.Pixel(2, 1), Rgb(0, 0, 255));
+  Bytes backwards = Bitmap(3, 2, true, 0, 255, 0);
+  Put32(backwards, 10, 20);  // data offset into the headers: the data follows them
+  ASSERT_TRUE(LoadPictureFile(scratch.Write("backwards.bmp", backwards), out, why)) << why;
+  EXPECT_EQ(out.Pixel(0, 0), Rgb(0, 255, 0));
   ASSERT_TRUE(LoadPictureFile(scratch.Write("rle.bmp", Rle8Bitmap()), out, why)) << why;
   EXPECT_EQ(out.Pixel(3, 0), Rgb(0, 0, 255));
   EXPECT_EQ(out.Pixel(0, 1), Rgb(255, 0, 0));
@@ -137,6 +155,50 @@ TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
   ASSERT_TRUE(green.save(QString::fromStdString(jpeg), "JPG"));
   ASSERT_TRUE(LoadPictureFile(jpeg, out, why)) << why;
   EXPECT_EQ(out.Height(), 30);
+
+  // The largest picture there may be, in one bit a pixel so that it is small to write.
+  QImage largest(4096, 4096, QImage::Format_Mono);
+  largest.fill(1);
+  const std::string largestPng = (scratch.path / "largest.png").string();
+  ASSERT_TRUE(largest.save(QString::fromStdString(largestPng), "PNG"));
+  ASSERT_TRUE(LoadPictureFile(largestPng, out, why)) << why;
+  EXPECT_EQ(int64_t{out.Width()} * out.Height(), MaxPicturePixels);
+
+  // What follows the first picture of a GIF is not needed, not even the trailer.
+  Bytes noTrailer = Gif(1);
+  noTrailer.pop_back();
+  EXPECT_TRUE(LoadPictureFile(scratch.Write("notrailer.gif", noTrailer), out, why)) << why;
+}
+
+// Pictures of the fuzz seeds stored without loss in several formats must give the pixels of
+// their reference. The GIFs' LZW codes grow, widen and fill their table: what the completeness
+// check counts must be what Qt decodes.
+TEST(PictureFile, EveryLosslessFormatOfOnePictureGivesItsPixels) {
+  const fs::path seeds = PELARYN_PICTURE_SEEDS;
+  const struct {
+    const char* reference;
+    std::vector<const char*> others;
+  } sets[] = {
+      {"rgb24.bmp", {"os2.bmp", "v5-32.bmp", "plain.gif", "interlaced.gif", "plain.png"}},
+      {"pattern.png", {"pattern.gif", "pattern-interlaced.gif"}},
+      {"noise.png", {"noise.gif"}},
+  };
+  for (const auto& set : sets) {
+    Surface reference;
+    std::string why;
+    ASSERT_TRUE(LoadPictureFile((seeds / set.reference).string(), reference, why)) << why;
+    for (const char* name : set.others) {
+      Surface out;
+      ASSERT_TRUE(LoadPictureFile((seeds / name).string(), out, why)) << name << ": " << why;
+      ASSERT_EQ(out.Width(), reference.Width()) << name;
+      ASSERT_EQ(out.Height(), reference.Height()) << name;
+      for (int y = 0; y < out.Height(); ++y) {
+        for (int x = 0; x < out.Width(); ++x) {
+          ASSERT_EQ(out.Pixel(x, y), reference.Pixel(x, y)) << name << " at " << x << ", " << y;
+        }
+      }
+    }
+  }
 }
 
 TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
@@ -146,6 +208,22 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   fs::create_directories(scratch.path / "folder.bmp");
   const std::string pgm("P5\n1 3\n65535\n\xff\x00\x12\x34\x56\x78", 19);
   ASSERT_EQ(pgm.size(), 19u);
+  // JPEG and GIF decoders finish a file cut short on their own, in grey or in the background.
+  Bytes cutJpeg = Jpeg();
+  cutJpeg.resize(cutJpeg.size() - 100);
+  // A thumbnail inside a marker segment has an end of its own that must not count.
+  Bytes thumbnail = {0xFF, 0xE1, 0x00, 0x08, 0xFF, 0xD8, 0xFF, 0xDA, 0xFF, 0xD9};
+  thumbnail.insert(thumbnail.begin(), cutJpeg.begin(), cutJpeg.begin() + 2);
+  thumbnail.insert(thumbnail.end(), cutJpeg.begin() + 2, cutJpeg.end());
+  Bytes cutGif = Gif(1);
+  cutGif.resize(32);  // inside the picture's data
+  // A data offset into the headers: Qt reads on after them, where a row is missing.
+  Bytes backwards = Bitmap(8, 8);
+  backwards.resize(backwards.size() - 8 * 3);
+  Put32(backwards, 10, 0);
+  Bytes tall = Gif(1);  // 1 x 2, with the codes of one pixel
+  Put16(tall, 8, 2);
+  Put16(tall, 26, 2);
   Bytes cut = Bitmap(64, 64);
   cut.resize(cut.size() - 64 * 3);  // the top row is missing
   // Headers at the limit and just past it: only the second is refused for its size.
@@ -171,6 +249,12 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
       {scratch.Write("cut.bmp", cut), "decoded"},
       {scratch.Write("cutrle.bmp", Rle8Bitmap(3)), "decoded"},
       {scratch.Write("nodata.bmp", Bitmap(300, 400, false)), "decoded"},
+      {scratch.Write("cut.jpg", cutJpeg), "ends early"},
+      {scratch.Write("thumbnail.jpg", thumbnail), "ends early"},
+      {scratch.Write("cut.gif", cutGif), "ends early"},
+      {scratch.Write("fewcodes.gif", Gif(2)), "ends early"},  // codes for one pixel of four
+      {scratch.Write("tall.gif", tall), "ends early"},
+      {scratch.Write("backwards.bmp", backwards), "ends early"},
   };
   for (const auto& file : hostile) {
     Surface out(7, 7, Rgb(1, 2, 3));

@@ -22,4 +22,7 @@ inline constexpr std::size_t MaxPictureFileSize = std::size_t{80} << 20;
 // large or its data ends early.
 bool LoadPictureFile(const std::string& path, Surface& out, std::string& why);
 
+// The same for a file's bytes already in memory.
+bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why);
+
 }  // namespace pelaryn

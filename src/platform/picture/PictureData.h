@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+namespace pelaryn {
+
+// Whether a picture's bytes hold all of its data, for the formats whose decoders finish a file
+// cut short without failing: they draw the part they have and leave the rest grey, black or as
+// their memory held. `format` is Qt's name for the format ("bmp", "jpeg", "gif", "png"); the
+// others end in an error of their own.
+bool PictureDataComplete(const std::string& format, const std::string& bytes);
+
+}  // namespace pelaryn
