@@ -230,6 +230,13 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   const uint32_t side = 1u << 10;
   static_assert(MaxPicturePixels % side == 0);
   const auto rows = static_cast<uint32_t>(MaxPicturePixels / side);
+  // A literal run longer than its row: Qt takes the row's four pixels and reads the rest as
+  // runs, so the end-of-bitmap mark is, to Qt, a jump's distances, and Qt reads on for the
+  // second row. Counted by the runs' own lengths, the data ends properly.
+  Bytes overlong = Rle8Bitmap(0);
+  const unsigned char overlongData[] = {0, 11, 1, 1, 1, 1, 8, 1, 8, 1, 8, 1, 0, 2, 0, 1};
+  overlong.insert(overlong.end(), std::begin(overlongData), std::end(overlongData));
+  Put32(overlong, 2, static_cast<uint32_t>(overlong.size()));
   const struct {
     std::string path;
     const char* reason;
@@ -255,6 +262,7 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
       {scratch.Write("fewcodes.gif", Gif(2)), "ends early"},  // codes for one pixel of four
       {scratch.Write("tall.gif", tall), "ends early"},
       {scratch.Write("backwards.bmp", backwards), "ends early"},
+      {scratch.Write("overlong.bmp", overlong), "ends early"},
   };
   for (const auto& file : hostile) {
     Surface out(7, 7, Rgb(1, 2, 3));

@@ -17,7 +17,16 @@ bool LoadPictureFile(const std::string& path, Surface& out, std::string& why) {
 }
 
 bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) {
-  QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  // A bitmap is read from a copy with a margin after its end, so that where Qt stopped reading
+  // shows whether it wanted more than the file holds: run-length data whose runs Qt cuts at the
+  // row's end goes on past where the runs' own lengths say it ends. Qt's bitmap reader takes
+  // only the bytes it uses, so its position afterwards is the end of what it used.
+  const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+  constexpr qsizetype Margin = 64;
+  QByteArray data =
+      bitmap
+          ? QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())) + QByteArray(Margin, 0)
+          : QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
@@ -45,6 +54,10 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) 
   QImage image;
   if (!reader.read(&image) || image.isNull() || image.size() != size) {
     why = "cannot be decoded: " + reader.errorString().toStdString();
+    return false;
+  }
+  if (bitmap && buffer.pos() > static_cast<qint64>(bytes.size())) {
+    why = "cannot be decoded: its data ends early";
     return false;
   }
   image = image.convertToFormat(QImage::Format_RGB32);
