@@ -144,11 +144,13 @@ uint64_t LzwPixels(const std::string& data, unsigned minCodeSize, uint64_t wante
   return pixels;
 }
 
-// Whether a GIF's first picture, the one Qt reads, is whole: every block before it and the data
-// blocks of the picture itself end inside the file, and its codes give every pixel. Qt draws a
-// picture cut short as far as its data goes.
-bool GifDataComplete(const std::string& b) {
-  if (b.size() < 13) return false;
+}  // namespace
+
+// Where a GIF's first picture, the one Qt reads, ends when it is whole: every block before it
+// and the data blocks of the picture itself end inside the file, and its codes give every pixel.
+// Qt draws a picture cut short as far as its data goes.
+std::size_t GifPictureEnd(const std::string& b) {
+  if (b.size() < 13 || b.compare(0, 4, "GIF8") != 0) return 0;
   std::size_t at = 13;
   if (Byte(b, 10) & 0x80) at += std::size_t{3} << ((Byte(b, 10) & 7) + 1);  // the colour table
   std::string data;
@@ -165,32 +167,32 @@ bool GifDataComplete(const std::string& b) {
   while (at < b.size()) {
     if (Byte(b, at) == 0x21) {  // an extension: its label, then its data blocks
       at += 2;
-      if (!readDataBlocks()) return false;
+      if (!readDataBlocks()) return 0;
     } else if (Byte(b, at) == 0x2C) {  // the picture: descriptor, colour table, code size, data
-      if (at + 11 > b.size()) return false;
+      if (at + 11 > b.size()) return 0;
       const uint64_t pixels = uint64_t{Byte(b, at + 5) | Byte(b, at + 6) << 8} *
                               (Byte(b, at + 7) | Byte(b, at + 8) << 8);
       const unsigned flags = Byte(b, at + 9);
       at += 10;
       if (flags & 0x80) at += std::size_t{3} << ((flags & 7) + 1);
-      if (at >= b.size()) return false;
+      if (at >= b.size()) return 0;
       const unsigned minCodeSize = Byte(b, at++);
-      if (minCodeSize < 1 || minCodeSize > 11) return false;
+      if (minCodeSize < 1 || minCodeSize > 11) return 0;
       // A picture of no pixels leaves Qt reading on for one that has some.
-      return pixels > 0 && readDataBlocks() && LzwPixels(data, minCodeSize, pixels) >= pixels;
+      const bool whole =
+          pixels > 0 && readDataBlocks() && LzwPixels(data, minCodeSize, pixels) >= pixels;
+      return whole ? at : 0;
     } else {
-      return false;  // the trailer, or anything else, before any picture
+      return 0;  // the trailer, or anything else, before any picture
     }
   }
-  return false;
+  return 0;
 }
-
-}  // namespace
 
 bool PictureDataComplete(const std::string& format, const std::string& bytes) {
   if (format == "bmp") return BitmapDataComplete(bytes);
   if (format == "jpeg") return JpegDataComplete(bytes);
-  if (format == "gif") return GifDataComplete(bytes);
+  if (format == "gif") return GifPictureEnd(bytes) > 0;
   return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace pelaryn {
@@ -9,5 +10,9 @@ namespace pelaryn {
 // their memory held. `format` is Qt's name for the format ("bmp", "jpeg", "gif", "png"); the
 // others end in an error of their own.
 bool PictureDataComplete(const std::string& format, const std::string& bytes);
+
+// Where the first picture of a GIF ends (just after its last data block) when it is whole, else
+// 0. Qt goes on to parse what follows a picture, so what it is given is cut there.
+std::size_t GifPictureEnd(const std::string& bytes);
 
 }  // namespace pelaryn

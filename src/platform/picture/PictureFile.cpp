@@ -21,12 +21,19 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) 
   // shows whether it wanted more than the file holds: run-length data whose runs Qt cuts at the
   // row's end goes on past where the runs' own lengths say it ends. Qt's bitmap reader takes
   // only the bytes it uses, so its position afterwards is the end of what it used.
+  // A GIF is given to Qt only up to the end of its first picture, with a trailer: Qt parses on
+  // after the picture, and what follows could spoil one that is whole.
   const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
+  const std::size_t gifEnd = GifPictureEnd(bytes);
   constexpr qsizetype Margin = 64;
-  QByteArray data =
-      bitmap
-          ? QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())) + QByteArray(Margin, 0)
-          : QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QByteArray data;
+  if (bitmap) {
+    data = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())) + QByteArray(Margin, 0);
+  } else if (gifEnd > 0) {
+    data = QByteArray(bytes.data(), static_cast<qsizetype>(gifEnd)) + ';';
+  } else {
+    data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  }
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
