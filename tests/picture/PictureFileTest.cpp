@@ -143,6 +143,16 @@ TEST(PictureFile, ReadsBitmapsGifPngAndJpegByTheirContents) {
   EXPECT_EQ(out.Width(), 1);
   EXPECT_EQ(out.Pixel(0, 0), Rgb(255, 0, 0));
 
+  // Run-length data that ends at once skips every pixel: they are colour 0, never what memory
+  // held.
+  Bytes skipped = Rle8Bitmap(0);
+  skipped.insert(skipped.end(), {0, 1});
+  Put32(skipped, 2, static_cast<uint32_t>(skipped.size()));
+  ASSERT_TRUE(LoadPictureFile(scratch.Write("skipped.bmp", skipped), out, why)) << why;
+  for (int y = 0; y < 2; ++y) {
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(out.Pixel(x, y), Rgb(0, 0, 255)) << x << "," << y;
+  }
+
   // The name says nothing: a PNG called .bmp is read as the PNG it is.
   QImage green(40, 30, QImage::Format_RGB32);
   green.fill(QColor(0, 200, 0));

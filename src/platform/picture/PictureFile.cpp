@@ -16,6 +16,20 @@ bool LoadPictureFile(const std::string& path, Surface& out, std::string& why) {
   return bytes && LoadPictureBytes(*bytes, out, why);
 }
 
+namespace {
+
+// Whether a bitmap holds 4 or 8 bits a pixel, which Qt reads into an image of indexed colours.
+bool IndexedBitmap(const std::string& b) {
+  if (b.size() < 30) return false;
+  const auto little16 = [&](std::size_t at) {
+    return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8;
+  };
+  const int bits = little16(14) == 12 ? little16(24) : little16(28);
+  return bits == 4 || bits == 8;
+}
+
+}  // namespace
+
 bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) {
   // A bitmap is read from a copy with a margin after its end, so that where Qt stopped reading
   // shows whether it wanted more than the file holds: run-length data whose runs Qt cuts at the
@@ -59,6 +73,13 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) 
     return false;
   }
   QImage image;
+  if (bitmap && IndexedBitmap(bytes)) {
+    // Run-length data may skip pixels (a jump, a row or the picture ended early), and Qt leaves
+    // them as its fresh memory held. Qt reads into an image of the right size and kind that it
+    // is given, so the skipped pixels are colour 0, as bitmaps mean them to be.
+    image = QImage(size, QImage::Format_Indexed8);
+    image.fill(0);
+  }
   if (!reader.read(&image) || image.isNull() || image.size() != size) {
     why = "cannot be decoded: " + reader.errorString().toStdString();
     return false;
