@@ -80,30 +80,36 @@ unsigned Byte(const std::string& b, std::size_t at) {
   return static_cast<unsigned char>(b[at]);
 }
 
-// Whether a JPEG reaches its end-of-image marker. The marker segments are stepped over by their
-// lengths, so a thumbnail inside one cannot stand in for the picture; inside the scans, stuffed
-// bytes and restart markers are data. libjpeg finishes a file cut short in grey, with a warning.
-bool JpegDataComplete(const std::string& b) {
+}  // namespace
+
+// Where a JPEG's end-of-image marker ends, or 0 without one. The marker segments are stepped
+// over by their lengths, so a thumbnail inside one cannot stand in for the picture; inside the
+// scans, stuffed bytes and restart markers are data. libjpeg finishes a file cut short in grey,
+// with a warning.
+std::size_t JpegPictureEnd(const std::string& b) {
+  if (b.size() < 2 || Byte(b, 0) != 0xFF || Byte(b, 1) != 0xD8) return 0;
   for (std::size_t at = 2; at + 1 < b.size();) {
     if (Byte(b, at) != 0xFF) {
       ++at;  // scan data, or stray bytes that libjpeg skips too
       continue;
     }
     const unsigned marker = Byte(b, at + 1);
-    if (marker == 0xD9) return true;
+    if (marker == 0xD9) return at + 2;
     if (marker == 0xFF) {
       ++at;  // a fill byte before a marker
     } else if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
       at += 2;  // no length: a stuffed byte, TEM, a restart marker
     } else {
-      if (at + 3 >= b.size()) return false;
+      if (at + 3 >= b.size()) return 0;
       const std::size_t length = Byte(b, at + 2) << 8 | Byte(b, at + 3);
-      if (length < 2) return false;
+      if (length < 2) return 0;
       at += 2 + length;
     }
   }
-  return false;
+  return 0;
 }
+
+namespace {
 
 // How many pixels a GIF picture's LZW codes give before their end code or the end of the data.
 // A code stands for an entry of the table; every code after the first adds an entry one pixel
@@ -191,7 +197,7 @@ std::size_t GifPictureEnd(const std::string& b) {
 
 bool PictureDataComplete(const std::string& format, const std::string& bytes) {
   if (format == "bmp") return BitmapDataComplete(bytes);
-  if (format == "jpeg") return JpegDataComplete(bytes);
+  if (format == "jpeg") return JpegPictureEnd(bytes) > 0;
   if (format == "gif") return GifPictureEnd(bytes) > 0;
   return true;
 }

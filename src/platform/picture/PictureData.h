@@ -15,4 +15,9 @@ bool PictureDataComplete(const std::string& format, const std::string& bytes);
 // 0. Qt goes on to parse what follows a picture, so what it is given is cut there.
 std::size_t GifPictureEnd(const std::string& bytes);
 
+// Where a JPEG's end-of-image marker ends, else 0. libjpeg may read on past the marker when
+// more bytes are at hand, and decodes damaged data differently then, so what it is given is cut
+// there.
+std::size_t JpegPictureEnd(const std::string& bytes);
+
 }  // namespace pelaryn

@@ -36,15 +36,20 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) 
   // row's end goes on past where the runs' own lengths say it ends. Qt's bitmap reader takes
   // only the bytes it uses, so its position afterwards is the end of what it used.
   // A GIF is given to Qt only up to the end of its first picture, with a trailer: Qt parses on
-  // after the picture, and what follows could spoil one that is whole.
+  // after the picture, and what follows could spoil one that is whole. A JPEG is given only up
+  // to its end marker: libjpeg takes a faster path when more bytes are at hand, and on damaged
+  // data that path reads past the marker and draws other pixels.
   const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
   const std::size_t gifEnd = GifPictureEnd(bytes);
+  const std::size_t jpegEnd = JpegPictureEnd(bytes);
   constexpr qsizetype Margin = 64;
   QByteArray data;
   if (bitmap) {
     data = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())) + QByteArray(Margin, 0);
   } else if (gifEnd > 0) {
     data = QByteArray(bytes.data(), static_cast<qsizetype>(gifEnd)) + ';';
+  } else if (jpegEnd > 0) {
+    data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(jpegEnd));
   } else {
     data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
   }
