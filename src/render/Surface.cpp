@@ -21,13 +21,21 @@ inline uint32_t Combine(uint32_t s, uint32_t d) {
   if constexpr (Op == RasterOp::Paint) return s | d;
 }
 
+// The part of a w x h block copied from (sx, sy) of `src` to (x, y) of `dst` that lies inside
+// both, as offsets into the block: clipped against both surfaces at once, the start shifted where
+// either side begins outside.
+struct Clip {
+  int left, top, right, bottom;
+};
+Clip ClipBoth(const Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
+  return {std::max({0, -x, -sx}), std::max({0, -y, -sy}),
+          std::min({w, dst.Width() - x, src.Width() - sx}),
+          std::min({h, dst.Height() - y, src.Height() - sy})};
+}
+
 template <RasterOp Op>
 void CopyRows(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
-  // Clip against both surfaces at once: shift the start where either side begins outside.
-  const int left = std::max({0, -x, -sx});
-  const int top = std::max({0, -y, -sy});
-  const int right = std::min({w, dst.Width() - x, src.Width() - sx});
-  const int bottom = std::min({h, dst.Height() - y, src.Height() - sy});
+  const auto [left, top, right, bottom] = ClipBoth(dst, x, y, w, h, src, sx, sy);
   for (int j = top; j < bottom; ++j) {
     uint32_t* d = dst.Row(y + j) + (x + left);
     const uint32_t* s = src.Row(sy + j) + (sx + left);
@@ -100,10 +108,7 @@ void MaskedBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask, co
     BitBlt(dst, x, y, w, h, image, sx, sy, RasterOp::Invert);
     return;
   }
-  const int left = std::max({0, -x, -sx});
-  const int top = std::max({0, -y, -sy});
-  const int right = std::min({w, dst.Width() - x, mask.Width() - sx});
-  const int bottom = std::min({h, dst.Height() - y, mask.Height() - sy});
+  const auto [left, top, right, bottom] = ClipBoth(dst, x, y, w, h, mask, sx, sy);
   for (int j = top; j < bottom; ++j) {
     uint32_t* d = dst.Row(y + j) + (x + left);
     const uint32_t* m = mask.Row(sy + j) + (sx + left);

@@ -5,15 +5,7 @@
 # again gives the window back at its size; both are remembered in the preferences file, and the
 # next start comes up full screen as it was left.
 set -euo pipefail
-exe=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-game=$work/game
-mkdir -p "$game"
-cp -r "$exe" "$(dirname "$exe")"/{back.bmp,sound} "$game"/
-# The window's preferences go to a scratch folder, never the player's own.
-export SDL_AUDIODRIVER=dummy PELARYN_EXE=$game/$(basename "$exe") PELARYN_WORK=$work
-export XDG_CONFIG_HOME=$work/config
+source "$(dirname "$0")/scratch_game.sh" "$1"
 prefs=$XDG_CONFIG_HOME/pelaryn/window.conf
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '

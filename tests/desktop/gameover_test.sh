@@ -2,16 +2,7 @@
 # Walks the end of a game in the real window: the result box, the name typed into the name box,
 # the ranking window with the new row, and both files saved beside the program.
 set -euo pipefail
-exe=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-game=$work/game
-mkdir -p "$game"
-cp "$exe" "$game"/
-cp -r "$(dirname "$exe")"/{back.bmp,sound} "$game"/
-# The window's preferences go to a scratch folder, never the player's own.
-export SDL_AUDIODRIVER=dummy PELARYN_EXE=$game/$(basename "$exe") PELARYN_WORK=$work
-export XDG_CONFIG_HOME=$work/config
+source "$(dirname "$0")/scratch_game.sh" "$1"
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail

@@ -5,17 +5,7 @@
 # standing still behind it until it closes; F3 freezes the field at almost no CPU and F3 again
 # resumes; F4 goes back to the title; F1 opens the manual; F9 ends the game with exit code 0.
 set -euo pipefail
-exe=$1
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-# A copy of the program with its files, so that the settings and ranking it saves land beside
-# the copy and no run sees what an earlier one saved.
-game=$work/game
-mkdir -p "$game"
-cp -r "$exe" "$(dirname "$exe")"/{back.bmp,sound,pelaryn.html} "$game"/
-exe=$game/$(basename "$exe")
-# The window's preferences go to a scratch folder, never the player's own.
-export SDL_AUDIODRIVER=dummy PELARYN_EXE=$exe PELARYN_WORK=$work XDG_CONFIG_HOME=$work/config
+source "$(dirname "$0")/scratch_game.sh" "$1"
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail
