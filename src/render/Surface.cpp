@@ -1,6 +1,7 @@
 #include "render/Surface.h"
 
 #include <algorithm>
+#include <cstddef>
 
 // The raster loops are most of a frame's work. Where the processor has AVX2 they run eight
 // pixels at a time; one binary still runs on every x86-64.
@@ -27,10 +28,11 @@ inline uint32_t Combine(uint32_t s, uint32_t d) {
 struct Clip {
   int left, top, right, bottom;
 };
-Clip ClipBoth(const Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy) {
-  return {std::max({0, -x, -sx}), std::max({0, -y, -sy}),
-          std::min({w, dst.Width() - x, src.Width() - sx}),
-          std::min({h, dst.Height() - y, src.Height() - sy})};
+inline Clip ClipBoth(const Surface& dst, int x, int y, int w, int h, const Surface& src, int sx,
+                     int sy) {
+  return {std::max(0, std::max(-x, -sx)), std::max(0, std::max(-y, -sy)),
+          std::min(w, std::min(dst.Width() - x, src.Width() - sx)),
+          std::min(h, std::min(dst.Height() - y, src.Height() - sy))};
 }
 
 template <RasterOp Op>
@@ -43,6 +45,31 @@ void CopyRows(Surface& dst, int x, int y, int w, int h, const Surface& src, int 
       std::copy_n(s, right - left, d);
     } else {
       for (int i = 0; i < right - left; ++i) d[i] = Combine<Op>(s[i], d[i]);
+    }
+  }
+}
+
+// The erase of the mask followed by the invert of the image; the erase's opaque bits need not be
+// set, as the invert sets them again.
+inline uint32_t MaskPixel(uint32_t m, uint32_t c, uint32_t d) {
+  return ((m & ~d) ^ c) | OpaqueBits;
+}
+
+// Sprites are mostly rows of 8 to 32 pixels, so the cost per row matters as much as the cost per
+// pixel. A sprite sheet is never the picture it is drawn on; saying so (`Apart`) spares the
+// compiler an overlap check on every row, which otherwise sent short rows down a pixel-by-pixel
+// path.
+template <bool Apart>
+inline void MaskRows(uint32_t* d, std::ptrdiff_t dStride, const uint32_t* m, const uint32_t* c,
+                     std::ptrdiff_t sStride, int w, int h) {
+  for (int j = 0; j < h; ++j, d += dStride, m += sStride, c += sStride) {
+    if constexpr (Apart) {
+      uint32_t* __restrict dr = d;
+      const uint32_t* __restrict mr = m;
+      const uint32_t* __restrict cr = c;
+      for (int i = 0; i < w; ++i) dr[i] = MaskPixel(mr[i], cr[i], dr[i]);
+    } else {
+      for (int i = 0; i < w; ++i) d[i] = MaskPixel(m[i], c[i], d[i]);
     }
   }
 }
@@ -109,13 +136,14 @@ void MaskedBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask, co
     return;
   }
   const auto [left, top, right, bottom] = ClipBoth(dst, x, y, w, h, mask, sx, sy);
-  for (int j = top; j < bottom; ++j) {
-    uint32_t* d = dst.Row(y + j) + (x + left);
-    const uint32_t* m = mask.Row(sy + j) + (sx + left);
-    const uint32_t* c = image.Row(sy + j) + (sx + left);
-    for (int i = 0; i < right - left; ++i) {
-      d[i] = Combine<RasterOp::Invert>(c[i], Combine<RasterOp::Erase>(m[i], d[i]));
-    }
+  if (left >= right || top >= bottom) return;
+  uint32_t* d = dst.Row(y + top) + (x + left);
+  const uint32_t* m = mask.Row(sy + top) + (sx + left);
+  const uint32_t* c = image.Row(sy + top) + (sx + left);
+  if (&dst == &mask || &dst == &image) {
+    MaskRows<false>(d, dst.Width(), m, c, mask.Width(), right - left, bottom - top);
+  } else {
+    MaskRows<true>(d, dst.Width(), m, c, mask.Width(), right - left, bottom - top);
   }
 }
 
