@@ -38,6 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   Check(!out.Empty(), "a loaded picture has pixels");
   Check(int64_t{out.Width()} * out.Height() <= MaxPicturePixels,
         "a loaded picture is within the size limit");
+  Check(out.Width() <= MaxPictureFileSide && out.Height() <= MaxPictureFileSide,
+        "a loaded picture's sides are within their limit");
   Surface padded = before;
   std::string whyPadded;
   Check(LoadPictureBytes(bytes + std::string(4096, '\x5A'), padded, whyPadded),

@@ -234,10 +234,13 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   Bytes tall = Gif(1);  // 1 x 2, with the codes of one pixel
   Put16(tall, 8, 2);
   Put16(tall, 26, 2);
+  Bytes longGif = Gif(1);
+  Put16(longGif, 6, MaxPictureFileSide + 1);
+  Put16(longGif, 24, MaxPictureFileSide + 1);
   Bytes cut = Bitmap(64, 64);
   cut.resize(cut.size() - 64 * 3);  // the top row is missing
   // Headers at the limit and just past it: only the second is refused for its size.
-  const uint32_t side = 1u << 10;
+  const uint32_t side = 1u << 11;
   static_assert(MaxPicturePixels % side == 0);
   const auto rows = static_cast<uint32_t>(MaxPicturePixels / side);
   // A literal run longer than its row: Qt takes the row's four pixels and reads the rest as
@@ -263,6 +266,10 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
       {scratch.Write("toomany.bmp", Bitmap(side, rows + 1, false)), "larger than"},
       {scratch.Write("atlimit.bmp", Bitmap(side, rows, false)), "decoded"},
       {scratch.Write("huge.gif", Gif(16384)), "larger than"},
+      // Few pixels, but widened to the field's height it would take gigabytes.
+      {scratch.Write("long.bmp", Bitmap(MaxPictureFileSide + 1, 2, false)), "side longer"},
+      {scratch.Write("long.gif", longGif), "side longer"},
+      {scratch.Write("high.bmp", Bitmap(2, MaxPictureFileSide + 1, false)), "side longer"},
       {scratch.Write("cut.bmp", cut), "decoded"},
       {scratch.Write("cutrle.bmp", Rle8Bitmap(3)), "decoded"},
       {scratch.Write("nodata.bmp", Bitmap(300, 400, false)), "decoded"},

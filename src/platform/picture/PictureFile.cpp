@@ -69,6 +69,10 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) 
     why = "has no readable picture size";
     return false;
   }
+  if (size.width() > MaxPictureFileSide || size.height() > MaxPictureFileSide) {
+    why = "has a side longer than " + std::to_string(MaxPictureFileSide) + " pixels";
+    return false;
+  }
   if (int64_t{size.width()} * size.height() > MaxPicturePixels) {
     why = "is larger than " + std::to_string(MaxPicturePixels) + " pixels";
     return false;
