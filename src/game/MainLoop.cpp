@@ -30,8 +30,7 @@ bool Game::RunFrame() {
   GameState& s = state_;
   ++currentFrame_;
 
-  // 1. Frame start.
-  const uint32_t frameStart = platform_.MicroTime();
+  // 1. Frame start: the frame's period is counted from when it is shown (19.).
   // 2. Music keep-alive.
   if (s.BossActive ? s.BossBgm[s.Boss.Kind & 1].Enabled : s.Bgm[s.BgmIndex & 1].Enabled) {
     KeepMusicLooping(platform_);
@@ -66,9 +65,12 @@ bool Game::RunFrame() {
   if (s.ComboPopupTimer > 0) ComboPopup(ctx_);
   if (s.Score > s.HiScore) s.HiScore = s.Score;
   DrawStatus(ctx_);
-  // 19.–21. Present, wait out the frame, yield.
+  // 19.–21. Present, wait out the frame, yield. Counted from the showing rather than from the
+  // frame's first step, the period parts any two shown frames by at least its length, however
+  // the work of drawing them varies; a frame still lasts at least the period.
+  const uint32_t shown = platform_.MicroTime();
   platform_.Present(picMain_);
-  WaitFrameEnd(platform_, frameStart, s.FramePeriod);
+  WaitFrameEnd(platform_, shown, s.FramePeriod);
   platform_.ProcessEvents();
   return request_ == Request::None;
 }

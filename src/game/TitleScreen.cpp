@@ -20,15 +20,15 @@ void Game::RunTitleScreen() {
     ++titleFrame_;
     platform_.ProcessEvents();
     if (request_ != Request::None) break;
-    const uint32_t frameStart = platform_.MicroTime();
     if (animated) {
       DrawAnimatedTitleFrame(ctx_, pictures, scene);
     } else {
       DrawStillTitleFrame(ctx_, pictures, scene);
     }
+    const uint32_t shown = platform_.MicroTime();  // counted as in the main loop
     platform_.Present(picMain_);
     if (state_.TitleBgm.Enabled) KeepMusicLooping(platform_);
-    WaitFrameEnd(platform_, frameStart, state_.FramePeriod);
+    WaitFrameEnd(platform_, shown, state_.FramePeriod);
   }
   inTitle_ = false;
 }

@@ -63,7 +63,7 @@ TEST(Pacing, AFrameLastsAtLeastOnePeriodAndASlowFrameIsNotMadeUp) {
   EXPECT_EQ(t.platform.TimeGetTime() - before, 45u);
 }
 
-TEST(Pacing, AFrameIsMeasuredOnTheFineClockFromItsOwnStartAndWaitedOutInOneWait) {
+TEST(Pacing, AFrameIsMeasuredOnTheFineClockAndWaitedOutInOneWait) {
   // Half a millisecond into a millisecond, and close to the wrap of the microsecond counter.
   for (const uint32_t begin : {1'000'500u, 0xFFFF'FFFFu - 30'000u}) {
     SCOPED_TRACE(begin);
@@ -93,6 +93,44 @@ TEST(Pacing, AFrameIsMeasuredOnTheFineClockFromItsOwnStartAndWaitedOutInOneWait)
       EXPECT_EQ(platform.now_ - before, std::max(draw, 45'000u));
       EXPECT_EQ(platform.waits - waits, 1);
     }
+  }
+}
+
+// Work before a frame is shown (here, time passing while the keys are read) varies from frame to
+// frame; the frames shown must still come at least a period apart, and each one period after
+// the last was shown plus its own work.
+TEST(Pacing, ShownFramesComeAtLeastOnePeriodApartHoweverTheirWorkVaries) {
+  class WorkingPlatform : public FineClockPlatform {
+   public:
+    using FineClockPlatform::FineClockPlatform;
+    bool KeyDown(int virtualKey) override {
+      now_ += workPerKey;
+      return FineClockPlatform::KeyDown(virtualKey);
+    }
+    uint32_t workPerKey = 0;
+  };
+  Pictures pictures;
+  WorkingPlatform platform(2'000'000);
+  Game game(platform, testing::LoadedPictures(pictures));
+  std::vector<uint32_t> shown;
+  platform.OnPresent = [&](const Surface&) { shown.push_back(platform.now_); };
+  game.OnTitleStart = [&] { game.MenuCommand(MenuId::Start); };
+  game.FormLoad();
+  game.EnterMainLoop();
+  std::vector<uint32_t> work;
+  for (const uint32_t perKey : {300u, 0u, 500u, 20u, 0u}) {
+    platform.workPerKey = perKey;
+    const uint32_t before = platform.now_;
+    const std::size_t presents = shown.size();
+    ASSERT_TRUE(game.RunFrame());
+    ASSERT_EQ(shown.size(), presents + 1);
+    work.push_back(shown.back() - before);
+    EXPECT_GE(platform.now_ - before, 45'000u);
+  }
+  ASSERT_GT(work[0], work[1]);  // the keys are read, so the work did vary
+  for (std::size_t i = shown.size() - 4; i < shown.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(shown[i] - shown[i - 1], 45'000u + work[i - (shown.size() - 5)]);
   }
 }
 

@@ -120,7 +120,10 @@ void SdlMusicDevice::Render(void* self, uint8_t* stream, int bytes) {
   fluid_synth_write_s16(device->synth_, bytes / (2 * channels), out, 0, channels, out,
                         channels > 1 ? 1 : 0, channels);
   if (device->ended_.load(std::memory_order_relaxed)) return;
-  const int total = fluid_player_get_total_ticks(device->player_);
+  if (device->totalTicks_ <= 0) {
+    device->totalTicks_ = fluid_player_get_total_ticks(device->player_);
+  }
+  const int total = device->totalTicks_;
   if (fluid_player_get_status(device->player_) != FLUID_PLAYER_PLAYING ||
       (total > 0 && fluid_player_get_current_tick(device->player_) >= total)) {
     device->ended_.store(true, std::memory_order_relaxed);
@@ -130,6 +133,7 @@ void SdlMusicDevice::Render(void* self, uint8_t* stream, int bytes) {
 void SdlMusicDevice::StartPlayer() {
   DropPlayer();
   ended_ = false;
+  totalTicks_ = 0;
   if (synth_ == nullptr) return;  // the soundfont's loader starts it
   // A fresh start: no notes, controllers or echoes left over from what played before.
   fluid_synth_system_reset(synth_);

@@ -93,6 +93,9 @@ class SdlMusicDevice final : public MusicDevice {
   bool open_ = false;
   bool playing_ = false;  // started or resumed, and not stopped since
   std::vector<uint8_t> piece_;
+  // The open piece's length in ticks, once its player has read it: FluidSynth counts it by
+  // walking every event, too slow to ask for at every mix buffer.
+  int totalTicks_ = 0;
   RestartGate restarts_;  // the game's thread only
 
   // Set by the mixer's thread once the player has passed the end of the piece.
