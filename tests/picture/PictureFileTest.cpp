@@ -297,6 +297,18 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   std::string why;
   EXPECT_FALSE(LoadPictureFile(big, out, why));
   EXPECT_NE(why.find("larger than"), std::string::npos) << why;
+
+  // A smaller limit, as the fuzzer sets it, holds exactly; a larger one is the usual limit.
+  const Bytes twoByTwo = Bitmap(2, 2);
+  const std::string bytes(twoByTwo.begin(), twoByTwo.end());
+  EXPECT_FALSE(LoadPictureBytes(bytes, out, why, 3));
+  EXPECT_NE(why.find("larger than 3 pixels"), std::string::npos) << why;
+  EXPECT_TRUE(LoadPictureBytes(bytes, out, why, 4));
+  EXPECT_EQ(out.Width(), 2);
+  const Bytes tooMany = Bitmap(side, rows + 1, false);
+  EXPECT_FALSE(LoadPictureBytes(std::string(tooMany.begin(), tooMany.end()), out, why,
+                                MaxPicturePixels * 2));
+  EXPECT_NE(why.find("larger than"), std::string::npos) << why;
 }
 
 // The headless game with a FIFO as its background: it must neither wait for a writer nor take

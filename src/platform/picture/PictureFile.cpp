@@ -1,5 +1,7 @@
 #include "platform/picture/PictureFile.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QByteArray>
 #include <QImage>
@@ -30,7 +32,8 @@ bool IndexedBitmap(const std::string& b) {
 
 }  // namespace
 
-bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) {
+bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why, int64_t maxPixels) {
+  maxPixels = std::clamp<int64_t>(maxPixels, 1, MaxPicturePixels);
   // A bitmap is read from a copy with a margin after its end, so that where Qt stopped reading
   // shows whether it wanted more than the file holds: run-length data whose runs Qt cuts at the
   // row's end goes on past where the runs' own lengths say it ends. Qt's bitmap reader takes
@@ -58,7 +61,7 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) 
   QImageReader reader(&buffer);
   reader.setDecideFormatFromContent(true);
   // In megabytes; a picture of the largest size, converted to 32 bits a pixel, fits just.
-  reader.setAllocationLimit(static_cast<int>(MaxPicturePixels * 4 >> 20) + 1);
+  reader.setAllocationLimit(static_cast<int>(maxPixels * 4 >> 20) + 1);
   const QByteArray format = reader.format();
   if (format != "bmp" && format != "jpeg" && format != "gif" && format != "png") {
     why = "is not a BMP, JPEG, GIF or PNG picture";
@@ -73,8 +76,8 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why) 
     why = "has a side longer than " + std::to_string(MaxPictureFileSide) + " pixels";
     return false;
   }
-  if (int64_t{size.width()} * size.height() > MaxPicturePixels) {
-    why = "is larger than " + std::to_string(MaxPicturePixels) + " pixels";
+  if (int64_t{size.width()} * size.height() > maxPixels) {
+    why = "is larger than " + std::to_string(maxPixels) + " pixels";
     return false;
   }
   if (!PictureDataComplete(format.toStdString(), bytes)) {

@@ -26,7 +26,9 @@ inline constexpr std::size_t MaxPictureFileSize = std::size_t{80} << 20;
 // large or its data ends early.
 bool LoadPictureFile(const std::string& path, Surface& out, std::string& why);
 
-// The same for a file's bytes already in memory.
-bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why);
+// The same for a file's bytes already in memory; a smaller pixel limit lets the fuzzer spend its
+// time on the decoders rather than on filling memory.
+bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why,
+                      int64_t maxPixels = MaxPicturePixels);
 
 }  // namespace pelaryn
