@@ -109,7 +109,7 @@ Bytes Gif(uint32_t side) {
 }
 
 // A 40 x 30 JPEG of a busy pattern as Qt writes it: several hundred bytes of scan data.
-Bytes Jpeg() {
+Bytes Encoded(const char* format) {
   QImage pattern(40, 30, QImage::Format_RGB32);
   for (int y = 0; y < 30; ++y) {
     for (int x = 0; x < 40; ++x) pattern.setPixel(x, y, qRgb(x * 6, y * 8, (x * y * 37) % 256));
@@ -117,8 +117,12 @@ Bytes Jpeg() {
   QByteArray data;
   QBuffer buffer(&data);
   buffer.open(QIODevice::WriteOnly);
-  pattern.save(&buffer, "JPG");
+  pattern.save(&buffer, format);
   return Bytes(data.begin(), data.end());
+}
+
+Bytes Jpeg() {
+  return Encoded("JPG");
 }
 
 }  // namespace
@@ -237,6 +241,12 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   Bytes longGif = Gif(1);
   Put16(longGif, 6, MaxPictureFileSide + 1);
   Put16(longGif, 24, MaxPictureFileSide + 1);
+  // A text chunk before the end claiming 2 GB: libpng would set the 2 GB aside first.
+  Bytes greedyPng = Encoded("PNG");
+  const Bytes greedyChunk = {0x7F, 0xFF, 0xFF, 0xFF, 't', 'E', 'X', 't', 'a', '=', 'b'};
+  greedyPng.insert(greedyPng.end() - 12, greedyChunk.begin(), greedyChunk.end());
+  Bytes cutPng = Encoded("PNG");
+  cutPng.resize(cutPng.size() - 12);  // no end chunk
   Bytes cut = Bitmap(64, 64);
   cut.resize(cut.size() - 64 * 3);  // the top row is missing
   // Headers at the limit and just past it: only the second is refused for its size.
@@ -280,6 +290,8 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
       {scratch.Write("tall.gif", tall), "ends early"},
       {scratch.Write("backwards.bmp", backwards), "ends early"},
       {scratch.Write("overlong.bmp", overlong), "ends early"},
+      {scratch.Write("greedy.png", greedyPng), "ends early"},
+      {scratch.Write("cut.png", cutPng), "ends early"},
   };
   for (const auto& file : hostile) {
     Surface out(7, 7, Rgb(1, 2, 3));

@@ -195,8 +195,27 @@ std::size_t GifPictureEnd(const std::string& b) {
   return 0;
 }
 
+// Where a PNG's end chunk ends, when it and every chunk before it lie inside the file. libpng
+// sets aside the memory a chunk claims before it reads the chunk, so one claiming 2 GB in a file
+// of a few bytes would take 2 GB.
+std::size_t PngPictureEnd(const std::string& b) {
+  static constexpr char Signature[] = "\x89PNG\r\n\x1A\n";
+  if (b.compare(0, 8, Signature, 8) != 0) return 0;
+  std::size_t at = 8;
+  while (b.size() - at >= 12) {
+    const uint64_t length = uint64_t{Byte(b, at)} << 24 | Byte(b, at + 1) << 16 |
+                            Byte(b, at + 2) << 8 | Byte(b, at + 3);
+    if (length > b.size() - at - 12) return 0;
+    const bool end = b.compare(at + 4, 4, "IEND") == 0;
+    at += 12 + length;
+    if (end) return at;
+  }
+  return 0;
+}
+
 bool PictureDataComplete(const std::string& format, const std::string& bytes) {
   if (format == "bmp") return BitmapDataComplete(bytes);
+  if (format == "png") return PngPictureEnd(bytes) > 0;
   if (format == "jpeg") return JpegPictureEnd(bytes) > 0;
   if (format == "gif") return GifPictureEnd(bytes) > 0;
   return true;

@@ -20,4 +20,8 @@ std::size_t GifPictureEnd(const std::string& bytes);
 // there.
 std::size_t JpegPictureEnd(const std::string& bytes);
 
+// Where a PNG's end chunk ends when every chunk up to it lies inside the file, else 0. What Qt
+// is given is cut there too, as for a JPEG.
+std::size_t PngPictureEnd(const std::string& bytes);
+
 }  // namespace pelaryn

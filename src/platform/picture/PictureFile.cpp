@@ -41,10 +41,12 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why, 
   // A GIF is given to Qt only up to the end of its first picture, with a trailer: Qt parses on
   // after the picture, and what follows could spoil one that is whole. A JPEG is given only up
   // to its end marker: libjpeg takes a faster path when more bytes are at hand, and on damaged
-  // data that path reads past the marker and draws other pixels.
+  // data that path reads past the marker and draws other pixels. A PNG is given up to its end
+  // chunk.
   const bool bitmap = bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M';
   const std::size_t gifEnd = GifPictureEnd(bytes);
   const std::size_t jpegEnd = JpegPictureEnd(bytes);
+  const std::size_t pngEnd = PngPictureEnd(bytes);
   constexpr qsizetype Margin = 64;
   QByteArray data;
   if (bitmap) {
@@ -53,6 +55,8 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why, 
     data = QByteArray(bytes.data(), static_cast<qsizetype>(gifEnd)) + ';';
   } else if (jpegEnd > 0) {
     data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(jpegEnd));
+  } else if (pngEnd > 0) {
+    data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(pngEnd));
   } else {
     data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
   }
