@@ -82,11 +82,12 @@ QImage Varied() {
   return picture;
 }
 
+// The screen starts out red; the scaler fills what the picture leaves free with black.
 QImage Draw(SharpScaler& scaler, const QImage& picture, QSize area) {
   QImage screen(area, QImage::Format_RGB32);
-  screen.fill(Qt::black);
+  screen.fill(Qt::red);
   QPainter painter(&screen);
-  scaler.Draw(painter, picture, QRect(QPoint(0, 0), area));
+  scaler.Draw(painter, picture, QRect(QPoint(0, 0), area), Qt::black);
   return screen;
 }
 
@@ -121,11 +122,11 @@ TEST(SharpScaler, WholeNumberFactorsArePlainNearestNeighbourWithBlackAround) {
   // A display of one and a half device pixels to the point: the plan is made in device
   // pixels, where 400 x 534 points are an exact 2x.
   QImage screen(600, 801, QImage::Format_RGB32);
-  screen.fill(Qt::black);
+  screen.fill(Qt::red);
   screen.setDevicePixelRatio(1.5);
   {
     QPainter painter(&screen);
-    scaler.Draw(painter, picture, QRect(0, 0, 400, 534));
+    scaler.Draw(painter, picture, QRect(0, 0, 400, 534), Qt::black);
   }
   screen.setDevicePixelRatio(1);
   EXPECT_EQ(screen, Draw(picture, {600, 801}));
@@ -156,6 +157,22 @@ QImage Sparse(bool across, int phase) {
 }
 
 const QSize kUneven[] = {{437, 600}, {800, 582}, {736, 1000}, {1280, 782}};
+
+TEST(SharpScaler, NothingUnderThePictureOrItsMarginsShowsThrough) {
+  QImage grey(kPicture, QImage::Format_RGB32);
+  grey.fill(qRgb(128, 128, 128));
+  SharpScaler scaler;
+  for (const QSize area : {QSize(300, 400), QSize(320, 400), QSize(300, 430), QSize(601, 800),
+                           kUneven[0], kUneven[1], kUneven[2], kUneven[3]}) {
+    const QImage screen = Draw(scaler, grey, area);
+    int red = 0;
+    for (int y = 0; y < area.height(); ++y) {
+      for (int x = 0; x < area.width(); ++x)
+        red += qRed(screen.pixel(x, y)) != qGreen(screen.pixel(x, y));
+    }
+    EXPECT_EQ(red, 0) << area.width() << "x" << area.height();
+  }
+}
 
 TEST(SharpScaler, AtOtherFactorsEveryGamePixelKeepsTheSameSizeWherever) {
   SharpScaler scaler;

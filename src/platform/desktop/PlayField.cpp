@@ -66,15 +66,14 @@ void PlayField::ReleaseAllKeys() {
 
 void PlayField::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.fillRect(rect(), Qt::black);
-  if (!field_ || field_->Empty()) return;
+  if (!field_ || field_->Empty()) return painter.fillRect(rect(), Qt::black);
   const auto* pixels = reinterpret_cast<const uchar*>(field_->Data());
   if (view_.constBits() != pixels || view_.width() != field_->Width() ||
       view_.height() != field_->Height()) {
     view_ = QImage(pixels, field_->Width(), field_->Height(), field_->Width() * 4,
                    QImage::Format_RGB32);
   }
-  scaler_.Draw(painter, view_, rect());
+  scaler_.Draw(painter, view_, rect(), Qt::black);
 }
 
 void PlayField::keyPressEvent(QKeyEvent* event) {

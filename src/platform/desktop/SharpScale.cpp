@@ -2,6 +2,7 @@
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QRegion>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -48,15 +49,32 @@ void SharpScaler::Enlarge(const QImage& picture, int factor) {
   }
 }
 
-void SharpScaler::Draw(QPainter& painter, const QImage& picture, const QRect& area) {
-  if (picture.depth() != 32) return;
+void SharpScaler::Draw(QPainter& painter, const QImage& picture, const QRect& area,
+                       const QColor& margins) {
+  if (picture.depth() != 32) {
+    if (margins.isValid()) painter.fillRect(area, margins);
+    return;
+  }
   const qreal ratio = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
   const QSize devicePixels(static_cast<int>(std::lround(area.width() * ratio)),
                            static_cast<int>(std::lround(area.height() * ratio)));
   const ScalePlan plan = PlanScale(devicePixels, picture.size());
-  if (plan.Target.isEmpty()) return;
+  if (plan.Target.isEmpty()) {
+    if (margins.isValid()) painter.fillRect(area, margins);
+    return;
+  }
   const QRectF target(area.x() + plan.Target.x() / ratio, area.y() + plan.Target.y() / ratio,
                       plan.Target.width() / ratio, plan.Target.height() / ratio);
+  if (margins.isValid()) {
+    // Pixels the picture covers only in part are filled too, and the picture blends over them.
+    const int left = static_cast<int>(std::ceil(target.left()));
+    const int top = static_cast<int>(std::ceil(target.top()));
+    const QRect covered(left, top, static_cast<int>(std::floor(target.right())) - left,
+                        static_cast<int>(std::floor(target.bottom())) - top);
+    for (const QRect& part : QRegion(area).subtracted(QRegion(covered))) {
+      painter.fillRect(part, margins);
+    }
+  }
   const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
   painter.setRenderHint(QPainter::SmoothPixmapTransform, plan.Smooth);
   if (plan.Factor == 1) {

@@ -27,8 +27,11 @@ ScalePlan PlanScale(QSize area, QSize picture);
 class SharpScaler {
  public:
   // `picture` is 32-bit RGB; `area` is in the painter's logical coordinates and is planned in
-  // the device's own pixels, so that a scaled display is enlarged as sharply as any other.
-  void Draw(QPainter& painter, const QImage& picture, const QRect& area);
+  // the device's own pixels, so that a scaled display is enlarged as sharply as any other. With
+  // a valid `margins` colour the rest of the area is filled with it; the pixels under the
+  // picture are painted once, not cleared first.
+  void Draw(QPainter& painter, const QImage& picture, const QRect& area,
+            const QColor& margins = QColor());
 
  private:
   void Enlarge(const QImage& picture, int factor);
