@@ -9,8 +9,7 @@ void DrawSprite(Surface& target, const SpriteSheet& sheet, int x, int y, int w, 
 
 void DrawSpriteStretched(Surface& target, const SpriteSheet& sheet, int x, int y, int w, int h,
                          int sx, int sy, int sw, int sh) {
-  StretchBlt(target, x, y, w, h, sheet.Mask, sx, sy, sw, sh, RasterOp::Erase);
-  StretchBlt(target, x, y, w, h, sheet.Chr, sx, sy, sw, sh, RasterOp::Invert);
+  MaskedStretchBlt(target, x, y, w, h, sheet.Mask, sheet.Chr, sx, sy, sw, sh);
 }
 
 }  // namespace pelaryn

@@ -74,22 +74,51 @@ inline void MaskRows(uint32_t* d, std::ptrdiff_t dStride, const uint32_t* m, con
   }
 }
 
-template <RasterOp Op>
+// floor(i * num / den) for i = first, first + 1, ..., one step at a time: a division for every
+// pixel made stretched sprites cost more than all the others together. num, den > 0, first >= 0.
+class ScaleWalk {
+ public:
+  ScaleWalk(int64_t first, int64_t num, int64_t den)
+      : value_(first * num / den),
+        rest_(first * num % den),
+        whole_(num / den),
+        part_(num % den),
+        den_(den) {}
+  int64_t Value() const { return value_; }
+  void Next() {
+    value_ += whole_;
+    rest_ += part_;
+    if (rest_ >= den_) {
+      rest_ -= den_;
+      ++value_;
+    }
+  }
+
+ private:
+  int64_t value_, rest_;
+  const int64_t whole_, part_, den_;
+};
+
+// Destination pixel (x + i, y + j) takes source pixel (sx + floor(i * sw / w), sy + floor(j * sh
+// / h)); `pixel(d, row, column)` combines the source pixel at (column, row) into *d.
+template <typename Pixel>
 void StretchRows(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
-                 int sw, int sh) {
+                 int sw, int sh, Pixel pixel) {
   const int left = std::max(0, -x);
   const int top = std::max(0, -y);
   const int right = std::min(w, dst.Width() - x);
   const int bottom = std::min(h, dst.Height() - y);
-  for (int j = top; j < bottom; ++j) {
-    const int64_t srcY = sy + static_cast<int64_t>(j) * sh / h;
+  if (left >= right) return;
+  ScaleWalk row(top, sh, h);
+  for (int j = top; j < bottom; ++j, row.Next()) {
+    const int64_t srcY = sy + row.Value();
     if (srcY < 0 || srcY >= src.Height()) continue;
-    uint32_t* d = dst.Row(y + j);
-    const uint32_t* s = src.Row(static_cast<int>(srcY));
-    for (int i = left; i < right; ++i) {
-      const int64_t srcX = sx + static_cast<int64_t>(i) * sw / w;
+    uint32_t* d = dst.Row(y + j) + x;
+    ScaleWalk column(left, sw, w);
+    for (int i = left; i < right; ++i, column.Next()) {
+      const int64_t srcX = sx + column.Value();
       if (srcX < 0 || srcX >= src.Width()) continue;
-      d[x + i] = Combine<Op>(s[srcX], d[x + i]);
+      pixel(d + i, static_cast<int>(srcY), static_cast<int>(srcX));
     }
   }
 }
@@ -151,16 +180,35 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
                 int sw, int sh, RasterOp op) {
   if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
   if (w == sw && h == sh) return BitBlt(dst, x, y, w, h, src, sx, sy, op);
+  const auto rows = [&]<RasterOp Op>() {
+    StretchRows(dst, x, y, w, h, src, sx, sy, sw, sh, [&](uint32_t* d, int row, int column) {
+      *d = Combine<Op>(src.Row(row)[column], *d);
+    });
+  };
   switch (op) {
     case RasterOp::Copy:
-      return StretchRows<RasterOp::Copy>(dst, x, y, w, h, src, sx, sy, sw, sh);
+      return rows.template operator()<RasterOp::Copy>();
     case RasterOp::Erase:
-      return StretchRows<RasterOp::Erase>(dst, x, y, w, h, src, sx, sy, sw, sh);
+      return rows.template operator()<RasterOp::Erase>();
     case RasterOp::Invert:
-      return StretchRows<RasterOp::Invert>(dst, x, y, w, h, src, sx, sy, sw, sh);
+      return rows.template operator()<RasterOp::Invert>();
     case RasterOp::Paint:
-      return StretchRows<RasterOp::Paint>(dst, x, y, w, h, src, sx, sy, sw, sh);
+      return rows.template operator()<RasterOp::Paint>();
   }
+}
+
+void MaskedStretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask,
+                      const Surface& image, int sx, int sy, int sw, int sh) {
+  if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
+  if (mask.Width() != image.Width() || mask.Height() != image.Height()) {
+    StretchBlt(dst, x, y, w, h, mask, sx, sy, sw, sh, RasterOp::Erase);
+    StretchBlt(dst, x, y, w, h, image, sx, sy, sw, sh, RasterOp::Invert);
+    return;
+  }
+  if (w == sw && h == sh) return MaskedBlt(dst, x, y, w, h, mask, image, sx, sy);
+  StretchRows(dst, x, y, w, h, mask, sx, sy, sw, sh, [&](uint32_t* d, int row, int column) {
+    *d = MaskPixel(mask.Row(row)[column], image.Row(row)[column], *d);
+  });
 }
 
 }  // namespace pelaryn

@@ -56,4 +56,9 @@ void MaskedBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask, co
 void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
                 int sw, int sh, RasterOp op);
 
+// The masked copy scaled by the same rule: exactly the stretched erase of `mask` followed by the
+// stretched invert of `image`, both surfaces of one size.
+void MaskedStretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask,
+                      const Surface& image, int sx, int sy, int sw, int sh);
+
 }  // namespace pelaryn

@@ -105,4 +105,44 @@ TEST(Surface, TheOnePassMaskedCopyIsTheEraseThenTheInvert) {
   }
 }
 
+// Stretching follows its rule exactly at every size, shrinking or enlarging, clipped on any side
+// or reading past the source; the masked stretch is the stretched erase and then invert.
+TEST(Surface, StretchingFollowsItsRuleAndTheMaskedStretchIsTheEraseThenTheInvert) {
+  Surface mask(23, 17), image(23, 17), base(40, 36);
+  uint32_t seed = 777;
+  const auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
+  for (Surface* s : {&mask, &image, &base}) {
+    for (int y = 0; y < s->Height(); ++y) {
+      for (int x = 0; x < s->Width(); ++x) s->SetPixel(x, y, next());
+    }
+  }
+  for (int round = 0; round < 400; ++round) {
+    const int x = static_cast<int>(next() % 60) - 15, y = static_cast<int>(next() % 56) - 15;
+    const int w = 1 + static_cast<int>(next() % 50), h = 1 + static_cast<int>(next() % 50);
+    const int sx = static_cast<int>(next() % 30) - 5, sy = static_cast<int>(next() % 24) - 5;
+    const int sw = 1 + static_cast<int>(next() % 30), sh = 1 + static_cast<int>(next() % 30);
+    SCOPED_TRACE(::testing::Message() << x << "," << y << " " << w << "x" << h << " from " << sx
+                                      << "," << sy << " " << sw << "x" << sh);
+    Surface stretched = base;
+    StretchBlt(stretched, x, y, w, h, image, sx, sy, sw, sh, RasterOp::Copy);
+    Surface twoPasses = base;
+    StretchBlt(twoPasses, x, y, w, h, mask, sx, sy, sw, sh, RasterOp::Erase);
+    StretchBlt(twoPasses, x, y, w, h, image, sx, sy, sw, sh, RasterOp::Invert);
+    Surface onePass = base;
+    MaskedStretchBlt(onePass, x, y, w, h, mask, image, sx, sy, sw, sh);
+    for (int j = 0; j < base.Height(); ++j) {
+      for (int i = 0; i < base.Width(); ++i) {
+        uint32_t expected = base.Pixel(i, j);
+        const int64_t srcX = sx + int64_t{i - x} * sw / w, srcY = sy + int64_t{j - y} * sh / h;
+        if (i >= x && i < x + w && j >= y && j < y + h && srcX >= 0 && srcX < image.Width() &&
+            srcY >= 0 && srcY < image.Height()) {
+          expected = image.Pixel(static_cast<int>(srcX), static_cast<int>(srcY));
+        }
+        ASSERT_EQ(stretched.Pixel(i, j), expected) << i << "," << j;
+        ASSERT_EQ(onePass.Pixel(i, j), twoPasses.Pixel(i, j)) << i << "," << j;
+      }
+    }
+  }
+}
+
 }  // namespace pelaryn
