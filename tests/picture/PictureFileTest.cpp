@@ -245,6 +245,9 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   Bytes greedyPng = Encoded("PNG");
   const Bytes greedyChunk = {0x7F, 0xFF, 0xFF, 0xFF, 't', 'E', 'X', 't', 'a', '=', 'b'};
   greedyPng.insert(greedyPng.end() - 12, greedyChunk.begin(), greedyChunk.end());
+  // The same just after the header, where Qt meets it while asking for the size.
+  Bytes greedyEarly = Encoded("PNG");
+  greedyEarly.insert(greedyEarly.begin() + 33, greedyChunk.begin(), greedyChunk.end());
   Bytes cutPng = Encoded("PNG");
   cutPng.resize(cutPng.size() - 12);  // no end chunk
   Bytes cut = Bitmap(64, 64);
@@ -291,6 +294,7 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
       {scratch.Write("backwards.bmp", backwards), "ends early"},
       {scratch.Write("overlong.bmp", overlong), "ends early"},
       {scratch.Write("greedy.png", greedyPng), "ends early"},
+      {scratch.Write("greedyearly.png", greedyEarly), "ends early"},
       {scratch.Write("cut.png", cutPng), "ends early"},
   };
   for (const auto& file : hostile) {
