@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <initializer_list>
 
 namespace pelaryn {
 namespace {
@@ -79,15 +80,26 @@ TEST(Surface, StretchingPicksSourcePixelsByTheFloorRule) {
 
 namespace pelaryn {
 
-TEST(Surface, TheOnePassMaskedCopyIsTheEraseThenTheInvert) {
-  Surface mask(20, 12), image(20, 12), base(30, 30);
-  uint32_t seed = 12345;
-  const auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
-  for (Surface* s : {&mask, &image, &base}) {
-    for (int y = 0; y < s->Height(); ++y) {
-      for (int x = 0; x < s->Width(); ++x) s->SetPixel(x, y, next());
+namespace {
+
+// A linear congruential sequence: the same noise on every run.
+struct Noise {
+  uint32_t seed;
+  uint32_t operator()() { return seed = seed * 1664525u + 1013904223u; }
+  void Fill(std::initializer_list<Surface*> surfaces) {
+    for (Surface* s : surfaces) {
+      for (int y = 0; y < s->Height(); ++y) {
+        for (int x = 0; x < s->Width(); ++x) s->SetPixel(x, y, (*this)());
+      }
     }
   }
+};
+
+}  // namespace
+
+TEST(Surface, TheOnePassMaskedCopyIsTheEraseThenTheInvert) {
+  Surface mask(20, 12), image(20, 12), base(30, 30);
+  Noise{12345}.Fill({&mask, &image, &base});
   // Inside, clipped on every side of the target, and reading past the source's edges.
   for (const auto& [x, y, sx, sy] :
        {std::array{3, 4, 0, 0}, {-5, -3, 2, 1}, {25, 22, 0, 0}, {1, 1, 10, 6}, {2, 2, -4, -3}}) {
@@ -109,13 +121,8 @@ TEST(Surface, TheOnePassMaskedCopyIsTheEraseThenTheInvert) {
 // or reading past the source; the masked stretch is the stretched erase and then invert.
 TEST(Surface, StretchingFollowsItsRuleAndTheMaskedStretchIsTheEraseThenTheInvert) {
   Surface mask(23, 17), image(23, 17), base(40, 36);
-  uint32_t seed = 777;
-  const auto next = [&] { return seed = seed * 1664525u + 1013904223u; };
-  for (Surface* s : {&mask, &image, &base}) {
-    for (int y = 0; y < s->Height(); ++y) {
-      for (int x = 0; x < s->Width(); ++x) s->SetPixel(x, y, next());
-    }
-  }
+  Noise next{777};
+  next.Fill({&mask, &image, &base});
   for (int round = 0; round < 400; ++round) {
     const int x = static_cast<int>(next() % 60) - 15, y = static_cast<int>(next() % 56) - 15;
     const int w = 1 + static_cast<int>(next() % 50), h = 1 + static_cast<int>(next() % 50);
