@@ -198,9 +198,12 @@ std::size_t GifPictureEnd(const std::string& b) {
 // Where a PNG's end chunk ends, when it and every chunk before it lie inside the file. libpng
 // sets aside the memory a chunk claims before it reads the chunk, so one claiming 2 GB in a file
 // of a few bytes would take 2 GB.
+bool IsPng(const std::string& b) {
+  return b.compare(0, 8, "\x89PNG\r\n\x1A\n", 8) == 0;
+}
+
 std::size_t PngPictureEnd(const std::string& b) {
-  static constexpr char Signature[] = "\x89PNG\r\n\x1A\n";
-  if (b.compare(0, 8, Signature, 8) != 0) return 0;
+  if (!IsPng(b)) return 0;
   std::size_t at = 8;
   while (b.size() - at >= 12) {
     const uint64_t length = uint64_t{Byte(b, at)} << 24 | Byte(b, at + 1) << 16 |

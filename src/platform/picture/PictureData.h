@@ -20,6 +20,9 @@ std::size_t GifPictureEnd(const std::string& bytes);
 // there.
 std::size_t JpegPictureEnd(const std::string& bytes);
 
+// Whether the bytes begin with the PNG signature, by which Qt takes them for a PNG.
+bool IsPng(const std::string& bytes);
+
 // Where a PNG's end chunk ends when every chunk up to it lies inside the file, else 0. What Qt
 // is given is cut there too, as for a JPEG.
 std::size_t PngPictureEnd(const std::string& bytes);

@@ -49,7 +49,7 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why, 
   const std::size_t pngEnd = PngPictureEnd(bytes);
   // libpng sets aside what a chunk claims as soon as it meets the chunk, even while Qt only asks
   // for the picture's size, so a PNG is checked whole before Qt sees any of it.
-  if (bytes.compare(0, 8, "\x89PNG\r\n\x1A\n", 8) == 0 && pngEnd == 0) {
+  if (IsPng(bytes) && pngEnd == 0) {
     why = "cannot be decoded: its data ends early";
     return false;
   }
