@@ -7,6 +7,7 @@
 #include "base/Menu.h"
 #include "base/Platform.h"
 #include "base/Random.h"
+#include "game/Pacing.h"
 #include "render/GameContext.h"
 #include "render/Pictures.h"
 
@@ -100,6 +101,7 @@ class Game : private SettingsHost {
   Surface picBack_;
   GameContext ctx_;
   Request request_ = Request::None;
+  FramePacer pacer_;
   uint64_t currentFrame_ = 0;
   bool inTitle_ = false;
   uint64_t titleFrame_ = 0;

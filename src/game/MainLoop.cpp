@@ -5,7 +5,6 @@
 #include "enemies/Combo.h"
 #include "enemies/Item.h"
 #include "game/Game.h"
-#include "game/Pacing.h"
 #include "game/Phase.h"
 #include "persist/Ranking.h"
 #include "player/Input.h"
@@ -65,12 +64,12 @@ bool Game::RunFrame() {
   if (s.ComboPopupTimer > 0) ComboPopup(ctx_);
   if (s.Score > s.HiScore) s.HiScore = s.Score;
   DrawStatus(ctx_);
-  // 19.–21. Present, wait out the frame, yield. Counted from the showing rather than from the
-  // frame's first step, the period parts any two shown frames by at least its length, however
-  // the work of drawing them varies; a frame still lasts at least the period.
-  const uint32_t shown = platform_.MicroTime();
+  // 19.–21. Present, wait out the frame, yield. The period is counted from showing to showing,
+  // so that any two shown frames lie at least its length apart however the work of drawing them
+  // varies; a frame still lasts at least the period.
+  pacer_.WaitToShow(platform_, s.FramePeriod);
   platform_.Present(picMain_);
-  WaitFrameEnd(platform_, shown, s.FramePeriod);
+  pacer_.Rest(platform_, s.FramePeriod);
   platform_.ProcessEvents();
   return request_ == Request::None;
 }

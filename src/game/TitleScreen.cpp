@@ -1,6 +1,5 @@
 #include "audio/Music.h"
 #include "game/Game.h"
-#include "game/Pacing.h"
 #include "render/Title.h"
 
 namespace pelaryn {
@@ -25,10 +24,10 @@ void Game::RunTitleScreen() {
     } else {
       DrawStillTitleFrame(ctx_, pictures, scene);
     }
-    const uint32_t shown = platform_.MicroTime();  // counted as in the main loop
+    pacer_.WaitToShow(platform_, state_.FramePeriod);  // paced as in the main loop
     platform_.Present(picMain_);
     if (state_.TitleBgm.Enabled) KeepMusicLooping(platform_);
-    WaitFrameEnd(platform_, shown, state_.FramePeriod);
+    pacer_.Rest(platform_, state_.FramePeriod);
   }
   inTitle_ = false;
 }
