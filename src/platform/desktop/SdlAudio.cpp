@@ -26,6 +26,11 @@ namespace pelaryn {
 namespace {
 
 constexpr int kEffectChannel = 0;
+// Samples per mix: about 23 ms at 44.1 kHz, short enough that an effect starts with its event.
+constexpr int kMixSamples = 1024;
+// Nobody hears the silent driver, so it mixes rarely: its thread wakes five times a second, not
+// forty-three.
+constexpr int kSilentMixSamples = 8192;
 
 // Far above any piece or effect of ours; a larger file is not worth the memory.
 constexpr std::size_t MaxMidiFileSize = std::size_t{4} << 20;
@@ -291,11 +296,11 @@ std::string SdlAudio::Load() {
   // Without this SDL takes over SIGINT and SIGTERM, and the game no longer ends on them.
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   std::string reason;
-  if (!OpenMixer()) {
+  if (!OpenMixer(kMixSamples)) {
     reason = std::string("no sound: ") + SDL_GetError();
     CloseMixer();
     SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-    if (!OpenMixer()) {
+    if (!OpenMixer(kSilentMixSamples)) {
       reason += std::string(" (and the silent driver failed: ") + SDL_GetError() + ")";
       CloseMixer();
     }
@@ -350,10 +355,10 @@ void SdlAudio::FinishLoading() {
   if (loading_.valid()) silenceReason_ = loading_.get();
 }
 
-bool SdlAudio::OpenMixer() {
+bool SdlAudio::OpenMixer(int samples) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
   audioStarted_ = true;
-  if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) != 0) return false;
+  if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, samples) != 0) return false;
   mixerOpen_ = true;
   return true;
 }

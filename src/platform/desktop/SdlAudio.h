@@ -177,7 +177,7 @@ class SdlAudio {
   };
 
  private:
-  bool OpenMixer();
+  bool OpenMixer(int samples);
   void CloseMixer();
   // The helper thread's work: the mixer, the effects (small, and the game may want one soon),
   // then the soundfont. Returns why there is no sound, or nothing.
