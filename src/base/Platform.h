@@ -135,8 +135,9 @@ class Platform {
   virtual void ProcessEvents() = 0;
   // Like ProcessEvents, but blocks until at least one event arrived (the pause wait).
   virtual void WaitEvents() = 0;
-  // Shows the finished play field.
-  virtual void Present(const Surface& field) = 0;
+  // Shows the finished play field; returns the MicroTime() reading at which it was handed to
+  // the window, the moment frames are paced by.
+  virtual uint32_t Present(const Surface& field) = 0;
 
   // True while the key with this virtual-key code is held.
   virtual bool KeyDown(int virtualKey) = 0;

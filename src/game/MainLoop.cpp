@@ -68,7 +68,7 @@ bool Game::RunFrame() {
   // so that any two shown frames lie at least its length apart however the work of drawing them
   // varies; a frame still lasts at least the period.
   pacer_.WaitToShow(platform_, s.FramePeriod);
-  platform_.Present(picMain_);
+  pacer_.Shown(platform_.Present(picMain_));
   pacer_.Rest(platform_, s.FramePeriod);
   platform_.ProcessEvents();
   return request_ == Request::None;

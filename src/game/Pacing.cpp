@@ -25,7 +25,7 @@ void WaitFrame(Platform& platform, int32_t ms) {
 
 void FramePacer::WaitToShow(Platform& platform, int32_t periodMs) {
   const uint32_t period = PeriodMicros(periodMs);
-  uint32_t now = platform.MicroTime();
+  const uint32_t now = platform.MicroTime();
   if (anyShown_ && period > 0) {
     // Both readings are truncated to the microsecond, so only more than the period on the
     // clock is surely the whole period.
@@ -33,13 +33,10 @@ void FramePacer::WaitToShow(Platform& platform, int32_t periodMs) {
     if (elapsed <= period) {
       lead_ -= std::min(lead_, period - elapsed + kMargin);
       platform.WaitUntil(shown_, period);
-      now = platform.MicroTime();
     } else if (const uint32_t late = elapsed - period; late > kMargin && late < kMaxLead) {
       lead_ = std::min(lead_ + (late - kMargin + 7) / 8, kMaxLead);
     }
   }
-  shown_ = now;
-  anyShown_ = true;
 }
 
 void FramePacer::Rest(Platform& platform, int32_t periodMs) {

@@ -24,8 +24,15 @@ void WaitFrame(Platform& platform, int32_t ms);
 class FramePacer {
  public:
   // Call just before a frame is shown: waits out what is left of the period since the last one
-  // was shown (normally nothing), and counts this one as shown now.
+  // was shown (normally nothing).
   void WaitToShow(Platform& platform, int32_t periodMs);
+  // The MicroTime() reading at which the frame was handed to the window. Counting from there
+  // rather than from the pacer's own reading before it keeps the period even when the thread is
+  // held up between the two.
+  void Shown(uint32_t at) {
+    shown_ = at;
+    anyShown_ = true;
+  }
   // Call after showing: sleeps until shortly before the next frame is due.
   void Rest(Platform& platform, int32_t periodMs);
 

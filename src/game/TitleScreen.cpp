@@ -25,7 +25,7 @@ void Game::RunTitleScreen() {
       DrawStillTitleFrame(ctx_, pictures, scene);
     }
     pacer_.WaitToShow(platform_, state_.FramePeriod);  // paced as in the main loop
-    platform_.Present(picMain_);
+    pacer_.Shown(platform_.Present(picMain_));
     if (state_.TitleBgm.Enabled) KeepMusicLooping(platform_);
     pacer_.Rest(platform_, state_.FramePeriod);
   }

@@ -86,14 +86,15 @@ void DesktopPlatform::WaitEvents() {
   QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
-void DesktopPlatform::Present(const Surface& field) {
-  if (!frameLog_.Active()) return window_.Field().Show(field);
+uint32_t DesktopPlatform::Present(const Surface& field) {
   const int64_t handed = MonotonicNanos();
   window_.Field().Show(field);
   // A frame drawn before the window is on screen is not shown.
-  if (window_.windowHandle() != nullptr && window_.windowHandle()->isExposed()) {
+  if (frameLog_.Active() && window_.windowHandle() != nullptr &&
+      window_.windowHandle()->isExposed()) {
     frameLog_.Record(handed, MonotonicNanos());
   }
+  return static_cast<uint32_t>(handed / 1000);  // as MonotonicMicros() reads it
 }
 
 bool DesktopPlatform::KeyDown(int virtualKey) {

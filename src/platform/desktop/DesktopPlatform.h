@@ -31,7 +31,7 @@ class DesktopPlatform : public Platform {
   void WaitUntil(uint32_t start, uint32_t micros) override;
   void ProcessEvents() override;
   void WaitEvents() override;
-  void Present(const Surface& field) override;
+  uint32_t Present(const Surface& field) override;
   bool KeyDown(int virtualKey) override;
   int JoyGetDevCaps(JoyCapsRecord& caps) override;
   int JoyGetPos(JoyInfo& info) override;

@@ -93,8 +93,10 @@ void HeadlessPlatform::ProcessEvents() {
   if (OnYield) OnYield();
 }
 
-void HeadlessPlatform::Present(const Surface& field) {
+uint32_t HeadlessPlatform::Present(const Surface& field) {
+  const uint32_t handed = MicroTime();
   if (OnPresent) OnPresent(field);
+  return handed;
 }
 
 bool HeadlessPlatform::KeyDown(int virtualKey) {

@@ -104,7 +104,7 @@ class HeadlessPlatform : public Platform {
   void WaitEvents() override {
     if (OnWait) OnWait();
   }
-  void Present(const Surface& field) override;
+  uint32_t Present(const Surface& field) override;
   bool KeyDown(int virtualKey) override;
   int JoyGetDevCaps(JoyCapsRecord& caps) override;
   int JoyGetPos(JoyInfo& info) override;
