@@ -250,6 +250,9 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
   greedyEarly.insert(greedyEarly.begin() + 33, greedyChunk.begin(), greedyChunk.end());
   Bytes cutPng = Encoded("PNG");
   cutPng.resize(cutPng.size() - 12);  // no end chunk
+  // A whole bitmap whose info header claims a size Qt would read as the oldest kind.
+  Bytes header64 = Bitmap(8, 8);
+  Put32(header64, 14, 64);
   Bytes cut = Bitmap(64, 64);
   cut.resize(cut.size() - 64 * 3);  // the top row is missing
   // Headers at the limit and just past it: only the second is refused for its size.
@@ -284,6 +287,7 @@ TEST(PictureFile, HostileFilesAreRefusedAndLeaveThePictureAlone) {
       {scratch.Write("long.gif", longGif), "side longer"},
       {scratch.Write("high.bmp", Bitmap(2, MaxPictureFileSide + 1, false)), "side longer"},
       {scratch.Write("cut.bmp", cut), "decoded"},
+      {scratch.Write("header64.bmp", header64), "bitmap header"},
       {scratch.Write("cutrle.bmp", Rle8Bitmap(3)), "decoded"},
       {scratch.Write("nodata.bmp", Bitmap(300, 400, false)), "decoded"},
       {scratch.Write("cut.jpg", cutJpeg), "ends early"},

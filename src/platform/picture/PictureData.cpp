@@ -21,10 +21,8 @@ uint32_t Little(const std::string& b, std::size_t at, int bytes) {
 bool BitmapDataComplete(const std::string& b) {
   if (b.size() < 26) return false;
   const uint64_t offset = Little(b, 10, 4);
-  const uint32_t header = Little(b, 14, 4);
-  // Qt reads a header of a size it does not know as the oldest one, so its sides are not where
-  // this check would look: only the sizes every writer uses are taken.
-  if (header != 12 && header != 40 && header != 108 && header != 124) return false;
+  const uint32_t header = KnownBitmapHeader(b);
+  if (header == 0) return false;
   uint64_t width = 0, height = 0, bits = 0, compression = 0;
   if (header == 12) {  // the oldest header: 16-bit sides, never compressed
     width = Little(b, 18, 2);
@@ -214,6 +212,12 @@ std::size_t PngPictureEnd(const std::string& b) {
     if (end) return at;
   }
   return 0;
+}
+
+uint32_t KnownBitmapHeader(const std::string& bytes) {
+  if (bytes.size() < 18) return 0;
+  const uint32_t header = Little(bytes, 14, 4);
+  return header == 12 || header == 40 || header == 108 || header == 124 ? header : 0;
 }
 
 bool PictureDataComplete(const std::string& format, const std::string& bytes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace pelaryn {
@@ -10,6 +11,11 @@ namespace pelaryn {
 // their memory held. `format` is Qt's name for the format ("bmp", "jpeg", "gif", "png"); the
 // others end in an error of their own.
 bool PictureDataComplete(const std::string& format, const std::string& bytes);
+
+// The size of a BMP's info header when it is one every writer uses (12, 40, 108 or 124 bytes),
+// else 0. Qt reads a header of any other size as the oldest kind, so its sides and data are not
+// where Qt looks for them.
+uint32_t KnownBitmapHeader(const std::string& bytes);
 
 // Where the first picture of a GIF ends (just after its last data block) when it is whole, else
 // 0. Qt goes on to parse what follows a picture, so what it is given is cut there.

@@ -77,6 +77,10 @@ bool LoadPictureBytes(const std::string& bytes, Surface& out, std::string& why, 
     why = "is not a BMP, JPEG, GIF or PNG picture";
     return false;
   }
+  if (format == "bmp" && KnownBitmapHeader(bytes) == 0) {
+    why = "has a bitmap header of a size no program writes";
+    return false;
+  }
   const QSize size = reader.size();
   if (!size.isValid() || size.isEmpty()) {
     why = "has no readable picture size";
