@@ -193,13 +193,12 @@ std::size_t GifPictureEnd(const std::string& b) {
   return 0;
 }
 
-// Where a PNG's end chunk ends, when it and every chunk before it lie inside the file. libpng
-// sets aside the memory a chunk claims before it reads the chunk, so one claiming 2 GB in a file
-// of a few bytes would take 2 GB.
 bool IsPng(const std::string& b) {
   return b.compare(0, 8, "\x89PNG\r\n\x1A\n", 8) == 0;
 }
 
+// libpng sets aside the memory a chunk claims before it reads the chunk, so one claiming 2 GB in
+// a file of a few bytes would take 2 GB: every chunk's length is checked against the file first.
 std::size_t PngPictureEnd(const std::string& b) {
   if (!IsPng(b)) return 0;
   std::size_t at = 8;

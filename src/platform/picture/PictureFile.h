@@ -21,9 +21,8 @@ inline constexpr std::size_t MaxPictureFileSize = std::size_t{80} << 20;
 // Reads a picture the player named (BMP including run-length encoded, JPEG, GIF, PNG, told apart
 // by their contents, never by the name) into an opaque surface. The file must be a regular file
 // of sane size, and the size its header claims (its pixels and each side) is checked before
-// anything is decoded. False,
-// with `out` untouched and the reason in `why`, when the file is not such a picture, is too
-// large or its data ends early.
+// anything is decoded. False, with `out` untouched and the reason in `why`, when the file is not
+// such a picture, is too large or its data ends early.
 bool LoadPictureFile(const std::string& path, Surface& out, std::string& why);
 
 // The same for a file's bytes already in memory; a smaller pixel limit lets the fuzzer spend its
