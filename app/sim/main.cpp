@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,9 @@ constexpr const char* Usage =
     "usage: pelaryn-sim [--frames N] [--keys FILE] [--joy FILE] [--menu FILE]\n"
     "                   [--set NAME=VALUE]...\n"
     "                   [--dump FILE] [--trace FILE] [--png DIR --png-frames LIST]\n"
-    "                   [--hashes FILE] [--program-folder DIR]\n";
+    "                   [--hashes FILE] [--program-folder DIR] [--record FILE]\n"
+    "       pelaryn-sim --replay FILE [--frames N] [--dump FILE] [--trace FILE]\n"
+    "                   [--png DIR --png-frames LIST] [--hashes FILE] [--program-folder DIR]\n";
 
 std::string ExecutableFolder() {
   std::error_code ec;
@@ -36,10 +39,28 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (options->ProgramFolder.empty()) options->ProgramFolder = ExecutableFolder();
-  const auto result = pelaryn::RunSim(*options, error);
+  std::shared_ptr<const pelaryn::Replay> replay;
+  if (!options->ReplayFile.empty()) {
+    auto read = pelaryn::ReadReplayFile(options->ReplayFile, error);
+    if (!read) {
+      std::fprintf(stderr, "pelaryn-sim: %s\n", error.c_str());
+      return 2;
+    }
+    replay = std::make_shared<const pelaryn::Replay>(std::move(*read));
+  }
+  const auto result = pelaryn::RunSim(*options, error, replay);
   if (!result) {
     std::fprintf(stderr, "pelaryn-sim: %s\n", error.c_str());
     return 1;
+  }
+  if (replay) {
+    if (result->DiffersAt) {
+      std::printf("replay differs at frame %u\n", *result->DiffersAt);
+      return 1;
+    }
+    std::printf("replay verified: %llu frames, score %d\n",
+                static_cast<unsigned long long>(result->Frames), result->ReplayScore);
+    return 0;
   }
   std::printf("frames run %llu%s, %.0f frames per second\n",
               static_cast<unsigned long long>(result->Frames),

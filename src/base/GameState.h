@@ -21,6 +21,7 @@ struct RankEntry {
   int32_t Score = 0;
   uint8_t ShotRatio = 0;
   int16_t MaxCombo = 0;
+  bool operator==(const RankEntry&) const = default;
 };
 
 struct BackSettingRecord {

@@ -23,9 +23,10 @@ Random::Random() {
   for (uint64_t& word : state_) word = SplitMix64(x);
 }
 
-Random Random::FromState(const std::array<uint64_t, 4>& state) {
+Random Random::FromState(const std::array<uint64_t, 4>& state, uint64_t draws) {
   Random r;
   r.state_ = state;
+  r.draws_ = draws;
   return r;
 }
 

@@ -16,13 +16,15 @@ class Random {
   static constexpr uint64_t Seed = 20261207;
 
   Random();
-  // A generator with the given state words, to check the algorithm against reference values.
-  static Random FromState(const std::array<uint64_t, 4>& state);
+  // A generator with the given state words (and draws counted so far): to check the algorithm
+  // against reference values, and to take a recorded game up where it started.
+  static Random FromState(const std::array<uint64_t, 4>& state, uint64_t draws = 0);
 
   // A uniform number in [0, 1).
   double Next();
 
   uint64_t Draws() const { return draws_; }
+  const std::array<uint64_t, 4>& StateWords() const { return state_; }
   // The raw 64-bit output behind the next draw (also counted as a draw).
   uint64_t NextRaw();
 

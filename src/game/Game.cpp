@@ -5,7 +5,10 @@
 namespace pelaryn {
 
 Game::Game(Platform& platform, const Pictures& pictures)
-    : platform_(platform),
+    : real_(platform),
+      recorder_(platform, currentFrame_),
+      player_(recorder_, currentFrame_),
+      platform_(player_),
       pictures_(pictures),
       picMain_(FieldWidth, FieldHeight),
       picFlash_(FieldWidth, FieldHeight, Rgb(255, 0, 0)),
@@ -14,7 +17,16 @@ Game::Game(Platform& platform, const Pictures& pictures)
 int Game::Run() {
   do {
     request_ = Request::None;
-    FormLoad();
+    if (!skipStartUp_) StartUp();
+    skipStartUp_ = false;
+    if (pendingReplay_ && request_ == Request::None) {
+      RunPlayback();
+      // Back to the title of the start-up the playback interrupted: the files are not read
+      // again, so settings changed on the title before it stay.
+      skipStartUp_ = true;
+      continue;
+    }
+    TitleAndStart();
     if (request_ == Request::None) {
       EnterMainLoop();
       while (RunFrame()) {

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 
 #include "base/GameState.h"
 #include "base/Menu.h"
@@ -10,14 +12,23 @@
 #include "game/Pacing.h"
 #include "render/GameContext.h"
 #include "render/Pictures.h"
+#include "replay/Playback.h"
+#include "replay/Recorder.h"
 
 namespace pelaryn {
+
+// The system clock in Unix seconds, when a recorded game is said to be played.
+int64_t SystemSeconds();
 
 // Owns the state, the random source and the surfaces, and runs start-up, the main loop and the
 // menu commands. Restart and exit are requests: every loop returns as soon as it sees one and
 // Run() performs the next start-up or ends, so the stack is as deep in the hundredth game as in
 // the first.
-class Game : private SettingsHost {
+//
+// Every game can be recorded, and a recorded game played again in its place: the game talks to
+// its platform through a playback wrapper over a recording wrapper, and takes and restores the
+// state and the random source for a playback here, in one place.
+class Game : private SettingsHost, private ReplayTarget {
  public:
   // Stop ends a run where it stands without the program's end sequence (a headless run that
   // has what it came for).
@@ -32,6 +43,8 @@ class Game : private SettingsHost {
 
   // The pieces of Run(), for the headless runner, tests and benchmarks.
   void FormLoad();       // start-up, up to the entry into the main loop
+  void StartUp();        // its first half: the joystick, the defaults and the files
+  void TitleAndStart();  // its second half: the title until Start, the background
   void EnterMainLoop();  // what the loop does once before its first frame
   bool RunFrame();       // one frame; false once a request ends the loop
   void FormUnload();     // program end: stop the music, write the files
@@ -39,8 +52,8 @@ class Game : private SettingsHost {
   // A click on a menu item (or its function key), delivered inside the yield. A disabled item
   // does nothing.
   void MenuCommand(MenuId id);
-  void RequestExit() { request_ = Request::Exit; }
-  void RequestStop() { request_ = Request::Stop; }
+  void RequestExit();
+  void RequestStop();
   Request PendingRequest() const { return request_; }
 
   GameState& State() { return state_; }
@@ -64,6 +77,29 @@ class Game : private SettingsHost {
   // Runs at game over once the files are saved, before the field is cleared.
   std::function<void()> OnGameOver;
 
+  // Set, every game is recorded, and handed over here when it ends: after the name entry and
+  // the save at a game over, at once at a reset or an exit.
+  std::function<void(const Replay&)> OnReplayRecorded;
+  // The time a recorded game is said to be played at, in Unix seconds (UTC); the system clock
+  // when not set.
+  std::function<int64_t()> WallClock;
+
+  // Plays `replay` in place of a game: at once from the title, after ending a game as Reset
+  // does, or right after start-up when Run() has not begun. The player's settings, ranking,
+  // high score, check marks and random source are as they were once it is over.
+  void PlayReplay(std::shared_ptr<const Replay> replay);
+  // The replay playing now, or null.
+  const Replay* Playing() const { return playing_.get(); }
+  // Pause and fast playback, for the watcher's keys.
+  PlaybackPlatform& Playback() { return player_; }
+  // True while a playback runs on a black picture because the recorded one is not here.
+  bool PlaybackBackgroundMissing() const { return backgroundMissing_; }
+  // How long the last picture of a playback stays before the title returns.
+  void SetPlaybackHold(uint32_t ms) { playbackHoldMs_ = ms; }
+  // Runs when a playback is over, the replay's state still in place: with the frame it first
+  // differed from the recording at, if it did.
+  std::function<void(std::optional<uint32_t>)> OnPlaybackEnded;
+
  private:
   // Start-up.
   void InitGame();
@@ -77,6 +113,7 @@ class Game : private SettingsHost {
 
   // Menu handlers, reached through the table in MenuCommands.cpp.
   struct MenuHandler;
+  void MenuAction(MenuId id);
   void MnuStartClick();
   void MnuPauseClick();
   void MnuResetClick();
@@ -92,6 +129,21 @@ class Game : private SettingsHost {
   GameState& Settings() override { return state_; }
   void ReloadBackground() override;
 
+  // Recording and playback.
+  void EndRecording(ReplayEnding how);
+  void RunPlayback();
+  void LoadBackgroundOfSize(const std::string& path, int32_t width, int32_t height);
+  void HoldLastPicture();
+  void WatcherCommand(MenuId id);
+  void RecordedMenuCommand(MenuId id) override;
+  void RecordedSettings(const ReplayEvent& event) override;
+  void RecordedRankingReset() override;
+  void PlaybackEnded(std::optional<uint32_t> differsAt) override;
+
+  Platform& real_;
+  uint64_t currentFrame_ = 0;
+  RecordingPlatform recorder_;
+  PlaybackPlatform player_;
   Platform& platform_;
   const Pictures& pictures_;
   GameState state_;
@@ -102,9 +154,16 @@ class Game : private SettingsHost {
   GameContext ctx_;
   Request request_ = Request::None;
   FramePacer pacer_;
-  uint64_t currentFrame_ = 0;
   bool inTitle_ = false;
   uint64_t titleFrame_ = 0;
+  bool settingsApplied_ = false;
+  bool awaitingName_ = false;  // a game over's recording, handed over once the name is in
+  std::shared_ptr<const Replay> pendingReplay_;
+  std::shared_ptr<const Replay> playing_;
+  bool skipStartUp_ = false;
+  bool backgroundMissing_ = false;
+  bool holdCut_ = false;
+  uint32_t playbackHoldMs_ = 2000;
 };
 
 }  // namespace pelaryn

@@ -23,6 +23,11 @@ void Game::EnterMainLoop() {
   currentFrame_ = 0;
   StartPlayMusic(ctx_);
   if (OnGameStarted) OnGameStarted(state_);
+  if (OnReplayRecorded) {
+    const int64_t now = WallClock ? WallClock() : SystemSeconds();
+    recorder_.Begin(state_, random_, state_.BackSetting.BackImagePath, picBack_.Width(),
+                    picBack_.Height(), now);
+  }
 }
 
 bool Game::RunFrame() {
@@ -77,10 +82,17 @@ bool Game::RunFrame() {
 void Game::GameOver() {
   GameState& s = state_;
   s.ShotRatio = ComputeShotRatio(s.EnemiesShotDown, s.EnemiesAppeared);
+  // The recording ends, and a playback is checked, where the game's own work ends.
+  EndRecording(ReplayEnding::GameOver);
+  player_.GameOverReached();
   platform_.Windows().MessageBox("pelaryn",
                                  "おしまい\r\n撃墜率 : " + std::to_string(s.ShotRatio) + "%");
   EnterRanking();
   SaveConfigAndScores();
+  if (awaitingName_) {
+    awaitingName_ = false;
+    if (OnReplayRecorded) OnReplayRecorded(recorder_.Finished());
+  }
   if (OnGameOver) OnGameOver();
   StopMusicAndClearField(ctx_);
   picMain_.Fill(Rgb(0, 0, 0));
@@ -96,6 +108,7 @@ void Game::EnterRanking() {
                              "位にランクインです！\r\n名前を入力してください\r\n"
                              "（半角なら６文字程度、全角なら４文字以内にしてください）";
   s.Ranking[*place].Name = RankingName(platform_.Windows().InputBox("NAME ENTRY", prompt));
+  if (awaitingName_) recorder_.Finished().Name = s.Ranking[*place].Name;
   platform_.Windows().ShowRanking(s);
 }
 

@@ -11,7 +11,16 @@ struct Game::MenuHandler {
   void (Game::*Handler)();
 };
 
+// During a playback the watcher's clicks control the playback; the recorded ones reach the game
+// through MenuAction.
 void Game::MenuCommand(MenuId id) {
+  if (playing_) return WatcherCommand(id);
+  if (!state_.Menu.Enabled(id)) return;
+  if (id == MenuId::Pause || id == MenuId::Se || id == MenuId::Autoshot) recorder_.NoteMenu(id);
+  MenuAction(id);
+}
+
+void Game::MenuAction(MenuId id) {
   static constexpr std::array<MenuHandler, 10> handlers{{
       {MenuId::Start, &Game::MnuStartClick},
       {MenuId::Pause, &Game::MnuPauseClick},
@@ -24,7 +33,6 @@ void Game::MenuCommand(MenuId id) {
       {MenuId::Manual, &Game::MnuManualClick},
       {MenuId::Version, &Game::MnuVersionClick},
   }};
-  if (!state_.Menu.Enabled(id)) return;
   for (const MenuHandler& entry : handlers) {
     if (entry.Id == id) return (this->*entry.Handler)();
   }
@@ -58,6 +66,7 @@ void Game::WaitWhilePaused() {
 // Back to the title at once from any state, without asking. The play field keeps its last
 // picture; everything on it is freed.
 void Game::MnuResetClick() {
+  EndRecording(ReplayEnding::Reset);
   picBack_ = Surface();
   SaveConfigAndScores();
   StopMusicAndClearField(ctx_);
@@ -65,7 +74,7 @@ void Game::MnuResetClick() {
 }
 
 void Game::MnuExitClick() {
-  request_ = Request::Exit;
+  RequestExit();
 }
 
 void Game::MnuSeClick() {
@@ -84,12 +93,19 @@ void Game::MnuAutoshotClick() {
 
 namespace pelaryn {
 
+// 初期化 in the window changes what a game over will rank against, so a recording notes it.
 void Game::MnuRankingClick() {
+  const std::array<RankEntry, RankingCount> before = state_.Ranking;
   platform_.Windows().ShowRanking(state_);
+  if (state_.Ranking != before) recorder_.NoteRankingReset();
 }
 
+// Each 更新 or OK applies the settings and reloads the background; a recording notes what the
+// window left applied once it closes, since no frame passes while it is open.
 void Game::MnuOptionClick() {
+  settingsApplied_ = false;
   platform_.Windows().ShowSettings(*this);
+  if (settingsApplied_) recorder_.NoteSettings(state_, picBack_.Width(), picBack_.Height());
 }
 
 // The manual is ours, an HTML file beside the program, shown without holding up the game.

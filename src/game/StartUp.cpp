@@ -18,10 +18,18 @@ namespace pelaryn {
 // and the flash picture have their sizes from the start, and the window is on screen before the
 // first start-up.
 void Game::FormLoad() {
+  StartUp();
+  TitleAndStart();
+}
+
+void Game::StartUp() {
   QueryJoystickCaps(ctx_);
   InitGame();
   LoadConfigAndScores();
   state_.HiScore = state_.Ranking[0].Score;
+}
+
+void Game::TitleAndStart() {
   if (state_.TitleBgm.Enabled) PlayMusic(platform_, state_.TitleBgm.Path);
   RunTitleScreen();
   if (request_ != Request::None) return;
@@ -135,6 +143,7 @@ void Game::LoadBackground() {
 }
 
 void Game::ReloadBackground() {
+  settingsApplied_ = true;
   state_.BackSetting.OffsetX = 0;
   state_.BackSetting.OffsetY = 0;
   LoadBackground();

@@ -246,3 +246,25 @@ TEST(SimArguments, ScriptLookupsAgreeWithTheScriptLineByLine) {
 }
 
 }  // namespace pelaryn
+
+namespace pelaryn {
+namespace {
+
+// A replay brings its own input, settings and start: what would change them is refused, and it
+// plays to its end unless --frames cuts it short.
+TEST(SimArguments, ReplayRefusesWhatWouldChangeTheRecordedGame) {
+  for (const char* option : {"--keys", "--joy", "--menu", "--set", "--games", "--title-frames",
+                             "--name", "--dir", "--record"}) {
+    EXPECT_NE(ParseError({"--replay", "a.pelrpy", option, "x"}).find(option), std::string::npos);
+  }
+  std::string error;
+  const auto whole = ParseSimArguments({"--replay", "a.pelrpy", "--dump", "d.json"}, error);
+  ASSERT_TRUE(whole) << error;
+  EXPECT_EQ(whole->Frames, UINT64_MAX);
+  const auto cut = ParseSimArguments({"--frames", "50", "--replay", "a.pelrpy"}, error);
+  ASSERT_TRUE(cut) << error;
+  EXPECT_EQ(cut->Frames, 50u);
+}
+
+}  // namespace
+}  // namespace pelaryn

@@ -69,8 +69,9 @@ std::string RecordingDialogs::InputBox(std::string_view title, std::string_view 
   return name_.value_or(std::string());
 }
 
-void RecordingDialogs::ShowRanking(GameState&) {
+void RecordingDialogs::ShowRanking(GameState& state) {
   shown_.push_back({"Ranking", "ヴェルガード", ""});
+  if (OnRanking) OnRanking(state);
 }
 
 void RecordingDialogs::ReportError(std::string_view text) {

@@ -65,7 +65,9 @@ class RecordingDialogs : public Dialogs {
   void MessageBox(std::string_view title, std::string_view text) override;
   std::string InputBox(std::string_view title, std::string_view prompt) override;
   void ShowRanking(GameState& state) override;
-  void ShowSettings(SettingsHost&) override {}
+  void ShowSettings(SettingsHost& host) override {
+    if (OnSettings) OnSettings(host);
+  }
   void ShowAbout() override {}
   void ShowManual(const std::string&) override {}
   void ReportError(std::string_view text) override;
@@ -73,6 +75,9 @@ class RecordingDialogs : public Dialogs {
   // The text typed into every input box; none means the box is cancelled.
   void SetName(std::optional<std::string> name) { name_ = std::move(name); }
   const std::vector<DialogRecord>& Shown() const { return shown_; }
+  // What a test's player does in the settings and ranking windows.
+  std::function<void(SettingsHost&)> OnSettings;
+  std::function<void(GameState&)> OnRanking;
   const std::vector<std::string>& Errors() const { return errors_; }
 
  private:

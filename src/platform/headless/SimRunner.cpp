@@ -2,8 +2,10 @@
 
 #include <stb/stb_image_write.h>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -138,6 +140,11 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
         error = "--frames takes a whole number";
         return std::nullopt;
       }
+      options.FramesGiven = true;
+    } else if (arg == "--record") {
+      options.RecordFile = value();
+    } else if (arg == "--replay") {
+      options.ReplayFile = value();
     } else if (arg == "--title-frames") {
       if (!ParseNumber(value(), options.TitleFrames)) {
         error = "--title-frames takes a whole number";
@@ -191,6 +198,18 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
       return std::nullopt;
     }
   }
+  if (!options.ReplayFile.empty()) {
+    // A replay brings its own input, settings and start; anything that would change them
+    // is refused rather than ignored.
+    for (const char* refused : {"--keys", "--joy", "--menu", "--set", "--games", "--title-frames",
+                                "--name", "--dir", "--record"}) {
+      if (std::find(args.begin(), args.end(), refused) != args.end()) {
+        error = std::string("--replay cannot be used with ") + refused;
+        return std::nullopt;
+      }
+    }
+    if (!options.FramesGiven) options.Frames = UINT64_MAX;
+  }
   if (!options.PngDir.empty() && options.PngFrames.empty() && options.PngTitleFrames.empty()) {
     error = "--png needs --png-frames or --png-title";
     return std::nullopt;
@@ -206,7 +225,23 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
   return options;
 }
 
-std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
+std::optional<Replay> ReadReplayFile(const std::string& path, std::string& error) {
+  std::string why;
+  // Far more than hours of play; a bigger file is not a replay we wrote.
+  constexpr std::size_t MaxReplaySize = 64u << 20;
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxReplaySize, why);
+  if (!bytes) {
+    error = "cannot read " + path + ": " + why;
+    return std::nullopt;
+  }
+  ReplayFault fault = ReplayFault::None;
+  std::optional<Replay> replay = DecodeReplay(*bytes, fault);
+  if (!replay) error = path + ": " + std::string(ReplayFaultName(fault));
+  return replay;
+}
+
+std::optional<SimResult> RunSim(const SimOptions& options, std::string& error,
+                                std::shared_ptr<const Replay> replay) {
   // Check every setting before anything runs, so that a typo is reported, not ignored.
   {
     GameState probe;
@@ -223,7 +258,8 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
       return std::nullopt;
     }
   }
-  for (const std::string* output : {&options.DumpFile, &options.TraceFile, &options.HashFile}) {
+  for (const std::string* output :
+       {&options.DumpFile, &options.TraceFile, &options.HashFile, &options.RecordFile}) {
     std::string why;
     if (!output->empty() && !IsWritableOutput(*output, why)) {
       error = "cannot write " + *output + ": " + why;
@@ -281,7 +317,8 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
     apply(true);
   };
   game.OnTitleStart = [&] {
-    if (options.Frames == 0) return game.RequestStop();
+    // A playback shows the title once it is over: the run has what it came for.
+    if (options.Frames == 0 || replay) return game.RequestStop();
     if (options.TitleFrames == 0) game.MenuCommand(MenuId::Start);
   };
 
@@ -373,6 +410,34 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
     game.RequestStop();
   };
 
+  // The first game's replay, written when that game ends.
+  std::string recordError;
+  bool recorded = false;
+  if (!options.RecordFile.empty()) {
+    game.WallClock = [] {
+      // A reproducible build's date makes the file the same on every run.
+      const char* epoch = std::getenv("SOURCE_DATE_EPOCH");
+      return epoch ? std::strtoll(epoch, nullptr, 10) : SystemSeconds();
+    };
+    game.OnReplayRecorded = [&](const Replay& finished) {
+      if (recorded) return;
+      recorded = true;
+      std::ofstream out(options.RecordFile, std::ios::binary);
+      out << EncodeReplay(finished);
+      out.close();
+      if (!out) recordError = "cannot write " + options.RecordFile;
+    };
+  }
+  if (replay) {
+    game.SetPlaybackHold(0);
+    game.OnPlaybackEnded = [&](std::optional<uint32_t> differsAt) {
+      result.DiffersAt = differsAt;
+      result.ReplayScore = game.State().Score;
+      if (result.FinalJson.empty()) result.FinalJson = snapshot();
+    };
+    game.PlayReplay(replay);
+  }
+
   const auto start = std::chrono::steady_clock::now();
   game.Run();
   const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
@@ -395,6 +460,10 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error) {
   }
   if (!pictureError.empty()) {
     error = pictureError;
+    return std::nullopt;
+  }
+  if (!recordError.empty() || (!options.RecordFile.empty() && !recorded)) {
+    error = recordError.empty() ? "no game was played to record" : recordError;
     return std::nullopt;
   }
 

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <ostream>
 #include <set>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "replay/ReplayFile.h"
 
 namespace pelaryn {
 
@@ -37,11 +40,20 @@ struct SimOptions {
   std::optional<std::string> Name;
   // Game overs that end the run.
   uint64_t Games = 1;
+  // Where the replay of the run's first game is written when it ends.
+  std::string RecordFile;
+  // A replay to play and check instead of a game; its frames are not limited unless --frames
+  // says so.
+  std::string ReplayFile;
+  bool FramesGiven = false;
 };
 
 struct SimResult {
   uint64_t Frames = 0;
   bool GameOver = false;
+  // Of --replay: the first frame whose checkpoint differed, and the score at the end.
+  std::optional<uint32_t> DiffersAt;
+  int32_t ReplayScore = 0;
   double FramesPerSecond = 0;
   std::string FinalJson;
 };
@@ -51,9 +63,15 @@ struct SimResult {
 std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args,
                                             std::string& error);
 
+// The replay in a file; none, with the reason in `error`, when the file cannot be read or
+// holds no replay that can be played.
+std::optional<Replay> ReadReplayFile(const std::string& path, std::string& error);
+
 // Plays one game headless as fast as the machine allows: the real core, scripted input, a
 // virtual clock. Nothing, with the reason in `error`, when an input file is not a readable
 // regular file, a folder is not one, an output cannot be created or was not wholly written.
-std::optional<SimResult> RunSim(const SimOptions& options, std::string& error);
+// With --replay, `replay` is the replay read from its file.
+std::optional<SimResult> RunSim(const SimOptions& options, std::string& error,
+                                std::shared_ptr<const Replay> replay = nullptr);
 
 }  // namespace pelaryn
