@@ -22,6 +22,6 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # What the program opens by name rather than links: the General MIDI soundfont behind
 # /usr/share/sounds/sf3/default-GM.sf3 for the music, and the face of the Japanese menus.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf3-soundfont-gm, fonts-ipafont-gothic")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "timgm6mb-soundfont | sf3-soundfont-gm, fonts-ipafont-gothic, shared-mime-info")
 
 include(CPack)

@@ -92,6 +92,7 @@ class Game : private SettingsHost, private ReplayTarget {
   const Replay* Playing() const { return playing_.get(); }
   // Pause and fast playback, for the watcher's keys.
   PlaybackPlatform& Playback() { return player_; }
+  const PlaybackPlatform& Playback() const { return player_; }
   // True while a playback runs on a black picture because the recorded one is not here.
   bool PlaybackBackgroundMissing() const { return backgroundMissing_; }
   // How long the last picture of a playback stays before the title returns.

@@ -33,9 +33,17 @@ id=io.github.pelaryn.pelaryn
 entry=$prefix/share/applications/$id.desktop
 [[ -f "$entry" ]] || fail "no menu entry $id.desktop"
 exec_line=$(grep '^Exec=' "$entry")
-[[ -x "$prefix/bin/${exec_line#Exec=}" ]] || fail "the menu entry runs ${exec_line#Exec=}"
+exec_command=${exec_line#Exec=}
+[[ -x "$prefix/bin/${exec_command%% *}" ]] || fail "the menu entry runs ${exec_line#Exec=}"
+grep -q '^MimeType=application/x-pelaryn-replay;$' "$entry" || fail "the menu entry opens no replays"
 report=$(desktop-file-validate "$entry" 2>&1) || fail "the menu entry: $report"
 [[ -z "$report" ]] || fail "the menu entry: $report"
+
+# The replay type, told by the file's magic bytes as well as its name.
+[[ -f "$prefix/share/mime/packages/$id.xml" ]] || fail "no replay file type"
+update-mime-database "$prefix/share/mime" || fail "the replay file type does not install"
+[[ -f "$prefix/share/mime/application/x-pelaryn-replay.xml" ]] || fail "the replay type is missing"
+grep -q 'PELRPY' "$prefix/share/mime/magic" || fail "the replay type has no magic"
 
 meta=$prefix/share/metainfo/$id.metainfo.xml
 [[ -f "$meta" ]] || fail "no software-centre entry $id.metainfo.xml"

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QMessageBox>
 #include <QTimer>
 #include <QWindow>
 
@@ -10,10 +11,68 @@
 #include "platform/desktop/DesktopPlatform.h"
 #include "platform/desktop/MainWindow.h"
 #include "platform/desktop/PlayField.h"
+#include "platform/desktop/ReplayFolder.h"
 #include "platform/desktop/WindowPrefs.h"
+#include "platform/desktop/ui/DesktopDialogs.h"
+#include "platform/desktop/ui/FileDialog.h"
+#include "platform/desktop/ui/FrmReplay.h"
 #include "render/Pictures.h"
 
 namespace pelaryn {
+
+namespace {
+
+std::string ReplaysIn(const std::string& folder) {
+  return folder.empty() ? std::string() : folder + "/replays";
+}
+
+// The replay named on the command line (`pelaryn FILE`), if any: the first argument that is
+// not an option.
+QString ReplayArgument() {
+  const QStringList args = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < args.size(); ++i) {
+    if (!args[i].startsWith(QLatin1Char('-'))) return args[i];
+  }
+  return {};
+}
+
+// Every game is recorded; each kept beside the settings and ranking until it is neither among
+// the latest games nor behind a ranking row. The replay window plays them.
+void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform,
+                    ReplayFolder& folder) {
+  game.OnReplayRecorded = [&game, &platform, &folder](const Replay& replay) {
+    std::string error;
+    if (!folder.Keep(replay, game.State().Ranking, error)) {
+      platform.Windows().ReportError("リプレイを保存できませんでした: " + error);
+    }
+  };
+  platform.DesktopWindows().AfterRanking = [&folder](const GameState& state) {
+    folder.Prune(state.Ranking);
+  };
+  window.OnReplayWindow = [&game, &window, &folder] {
+    if (game.Playing()) return;
+    FrmReplay frm([&] { return folder.List(game.State().Ranking); },
+                  [](QWidget& owner) {
+                    return ShowOpenFileDialog(owner, "リプレイを開く",
+                                              "リプレイ (*.pelrpy)|*.pelrpy|すべてのファイル|*",
+                                              "");
+                  },
+                  &window);
+    frm.exec();
+    const std::shared_ptr<const Replay> chosen = frm.Chosen();
+    if (!chosen) return;
+    if (!game.InTitle() && game.CurrentFrame() > 0) {
+      const auto answer =
+          QMessageBox::question(&window, QStringLiteral("リプレイ"),
+                                QStringLiteral("ゲームを終了してリプレイを再生しますか？"),
+                                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+      if (answer != QMessageBox::Ok) return;
+    }
+    game.PlayReplay(chosen);
+  };
+}
+
+}  // namespace
 
 int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prepare) {
   QApplication app(argc, argv);
@@ -30,6 +89,9 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   MainWindow window;
   DesktopPlatform platform(window, pictures);
   Game game(platform, pictures);
+  const ProgramLayout& layout = platform.Layout();
+  ReplayFolder replays(ReplaysIn(layout.SaveFolder), ReplaysIn(layout.SaveFallback));
+  ConnectReplays(game, window, platform, replays);
   if (prepare) prepare(game);
   window.Attach(game);
   window.ShowAsPreferred(WindowPrefsPath());
@@ -48,6 +110,16 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   }
   wake.stop();
   window.ApplyPreferredFullScreen();
+  if (const QString file = ReplayArgument(); !file.isEmpty()) {
+    std::string why;
+    if (std::shared_ptr<const Replay> replay = ReadReplay(file.toStdString(), why)) {
+      game.PlayReplay(std::move(replay));
+    } else {
+      QMessageBox::warning(
+          &window, QStringLiteral("リプレイ"),
+          QStringLiteral("%1 は再生できません。\n%2").arg(file, QString::fromStdString(why)));
+    }
+  }
   const int code = game.Run();
   window.SavePreferences();
   return code;

@@ -43,6 +43,10 @@ class DesktopPlatform : public Platform {
   Dialogs& Windows() override;
   FileStore& Files() override;
 
+  // Where the game's files live, and the desktop's own windows.
+  const ProgramLayout& Layout() const { return layout_; }
+  DesktopDialogs& DesktopWindows() { return *dialogs_; }
+
  private:
   MainWindow& window_;
   const ProgramLayout layout_;

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMenuBar>
 #include <QScreen>
@@ -49,6 +50,26 @@ MainWindow::MainWindow() {
     });
     actions_[index] = action;
   }
+  // Not in the game's menu table either: replays are the desktop's own. Above 終了, with the
+  // game's other commands.
+  replay_ = new QAction(QStringLiteral("リプレイ…"), this);
+  replay_->setShortcut(QKeySequence(Qt::Key_F7));
+  replay_->setShortcutContext(Qt::WindowShortcut);
+  connect(replay_, &QAction::triggered, this, [this] {
+    if (OnReplayWindow) OnReplayWindow();
+    SyncMenu();
+  });
+  menus[static_cast<std::size_t>(MenuId::Game)]->insertAction(
+      actions_[static_cast<std::size_t>(MenuId::Exit)], replay_);
+  // Fast playback: four frames in the time of one, while a replay plays.
+  auto* fast = new QAction(this);
+  fast->setShortcut(QKeySequence(Qt::Key_F8));
+  fast->setShortcutContext(Qt::WindowShortcut);
+  connect(fast, &QAction::triggered, this, [this] {
+    if (game_ && game_->Playing()) game_->Playback().ToggleFast();
+    SyncMenu();
+  });
+  addAction(fast);
   // Not in the game's menu table: full screen is the window's business, not the game's. On the
   // window itself, so that the key works with the menu bar closed or hidden.
   auto* fullScreen = new QAction(this);
@@ -92,14 +113,47 @@ void MainWindow::ToggleFullScreen() {
   SavePreferences();
 }
 
+namespace {
+
+// While a replay plays, the menu shows the recorded game's check marks, and only what the
+// watcher may do is enabled: pause, back to the title, quit, the manual and the about box.
+bool WatcherMayUse(MenuId id) {
+  return id == MenuId::Pause || id == MenuId::Reset || id == MenuId::Exit || id == MenuId::Manual ||
+         id == MenuId::Version || id == MenuId::Game || id == MenuId::Config || id == MenuId::Help;
+}
+
+QString PlaybackTitle(const Game& game) {
+  const Replay& replay = *game.Playing();
+  QString title = QStringLiteral("ヴェルガード — リプレイ ");
+  if (!replay.Name.empty()) title += QString::fromStdString(replay.Name) + QLatin1Char(' ');
+  title += QString::number(replay.Result.Score);
+  if (game.Playback().Paused()) title += QStringLiteral("（一時停止中）");
+  if (game.Playback().Fast()) title += QStringLiteral("（早送り）");
+  if (game.PlaybackBackgroundMissing()) title += QStringLiteral("（背景の画像がないため黒で再生）");
+  return title;
+}
+
+}  // namespace
+
 void MainWindow::SyncMenu() {
   if (!game_) return;
   const MenuModel& menu = game_->State().Menu;
+  const bool watching = game_->Playing() != nullptr;
   for (const MenuItemInfo& item : MenuItems) {
     QAction* action = actions_[static_cast<std::size_t>(item.Id)];
     if (!action) continue;
+    const bool enabled = menu.Enabled(item.Id) && (!watching || WatcherMayUse(item.Id));
     if (action->isChecked() != menu.Checked(item.Id)) action->setChecked(menu.Checked(item.Id));
-    if (action->isEnabled() != menu.Enabled(item.Id)) action->setEnabled(menu.Enabled(item.Id));
+    if (action->isEnabled() != enabled) action->setEnabled(enabled);
+  }
+  if (replay_->isEnabled() == watching) replay_->setEnabled(!watching);
+  const QString title = watching ? PlaybackTitle(*game_) : QStringLiteral("ヴェルガード");
+  if (title != title_) {
+    title_ = title;
+    // The platform appends the program's display name to a title that does not end with it;
+    // a playback's title leads with the name instead, so it stands as the display name meanwhile.
+    QGuiApplication::setApplicationDisplayName(watching ? title : QStringLiteral("ヴェルガード"));
+    setWindowTitle(title);
   }
 }
 

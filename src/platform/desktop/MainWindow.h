@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <array>
+#include <functional>
 
 #include "base/Menu.h"
 
@@ -36,6 +37,9 @@ class MainWindow : public QMainWindow {
   void SavePreferences();
   void ToggleFullScreen();
 
+  // ゲーム → リプレイ… (F7): opens the replay window.
+  std::function<void()> OnReplayWindow;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -44,6 +48,8 @@ class MainWindow : public QMainWindow {
   Game* game_ = nullptr;
   PlayField* field_ = nullptr;
   std::array<QAction*, MenuItemCount> actions_{};
+  QAction* replay_ = nullptr;
+  QString title_;
   QString prefsPath_;
   bool prefsWarned_ = false;
   bool preferFullScreen_ = false;

@@ -48,6 +48,7 @@ std::string DesktopDialogs::InputBox(std::string_view title, std::string_view pr
 void DesktopDialogs::ShowRanking(GameState& state) {
   FrmRanking window(state, pictures_.RankLogo, &owner_);
   window.exec();
+  if (AfterRanking) AfterRanking(state);
 }
 
 void DesktopDialogs::ShowSettings(SettingsHost& host) {

@@ -28,6 +28,10 @@ class DesktopDialogs : public Dialogs {
   void ShowManual(const std::string& path) override;
   void ReportError(std::string_view text) override;
 
+  // Runs once the ranking window has closed, with the ranking as it left it (初期化 may have
+  // reset it).
+  std::function<void(const GameState&)> AfterRanking;
+
  private:
   QWidget& owner_;
   const Pictures& pictures_;

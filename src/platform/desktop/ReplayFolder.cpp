@@ -1,0 +1,116 @@
+#include "platform/desktop/ReplayFolder.h"
+
+#include <unistd.h>
+#include <algorithm>
+
+#include <filesystem>
+#include <set>
+
+#include "base/RegularFile.h"
+#include "persist/DiskFileStore.h"
+#include "replay/ReplayShelf.h"
+
+namespace pelaryn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Far more than hours of play; a bigger file is not a replay we wrote.
+constexpr std::size_t MaxReplayFileSize = 64u << 20;
+
+}  // namespace
+
+std::shared_ptr<const Replay> ReadReplay(const std::string& path, std::string& why) {
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxReplayFileSize, why);
+  if (!bytes) return nullptr;
+  ReplayFault fault = ReplayFault::None;
+  std::optional<Replay> replay = DecodeReplay(*bytes, fault);
+  if (!replay) {
+    why = std::string(ReplayFaultText(fault));
+    return nullptr;
+  }
+  return std::make_shared<const Replay>(std::move(*replay));
+}
+
+ReplayFolder::ReplayFolder(std::string folder, std::string fallback)
+    : folder_(std::move(folder)), fallback_(std::move(fallback)) {}
+
+std::vector<ReplayFolder::Entry> ReplayFolder::ReadAll() const {
+  std::vector<Entry> entries;
+  std::set<std::string> seen;
+  for (const std::string& folder : {folder_, fallback_}) {
+    std::error_code ec;
+    if (folder.empty() || !fs::is_directory(folder, ec)) continue;
+    for (const fs::directory_entry& file : fs::directory_iterator(folder, ec)) {
+      const fs::path& path = file.path();
+      if (path.extension() != ReplayExtension || !seen.insert(path.filename().string()).second) {
+        continue;
+      }
+      std::string why;
+      if (auto replay = ReadReplay(path.string(), why)) {
+        entries.push_back({path.string(), std::move(replay), -1});
+      }
+    }
+  }
+  // Names begin with when the game was played, so the newest sort first backwards.
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return fs::path(a.Path).filename() > fs::path(b.Path).filename();
+  });
+  return entries;
+}
+
+std::vector<ReplayFolder::Entry> ReplayFolder::List(
+    const std::array<RankEntry, RankingCount>& ranking) const {
+  std::vector<Entry> entries = ReadAll();
+  std::vector<ShelfItem> items;
+  for (const Entry& entry : entries) items.push_back({entry.Game->Name, entry.Game->Result});
+  const ShelfPlan plan = PlanShelf(items, ranking);
+  std::vector<Entry> listed;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    entries[i].Place = plan.Place[i];
+    if (plan.Keep[i]) listed.push_back(entries[i]);
+  }
+  std::stable_sort(listed.begin(), listed.end(), [](const Entry& a, const Entry& b) {
+    const int pa = a.Place < 0 ? RankingCount : a.Place, pb = b.Place < 0 ? RankingCount : b.Place;
+    return pa < pb;
+  });
+  return listed;
+}
+
+bool ReplayFolder::Keep(const Replay& replay, const std::array<RankEntry, RankingCount>& ranking,
+                        std::string& error) {
+  // Beside the settings when they can be written there, as the game's own saves decide.
+  std::error_code ec;
+  if (!folder_.empty() && ::access(fs::path(folder_).parent_path().c_str(), W_OK) == 0) {
+    fs::create_directories(folder_, ec);
+  }
+  DiskFileStore store(folder_, fallback_);
+  std::string name = ReplayFileName(replay);
+  for (int serial = 1; serial < 100; ++serial) {
+    if (!fs::exists(fs::path(folder_) / name, ec) && !fs::exists(fs::path(fallback_) / name, ec)) {
+      break;
+    }
+    name = ReplayFileName(replay, serial);
+  }
+  if (!store.Write(name, EncodeReplay(replay), error)) return false;
+  Prune(ranking);
+  return true;
+}
+
+void ReplayFolder::Prune(const std::array<RankEntry, RankingCount>& ranking) {
+  const std::vector<Entry> entries = ReadAll();
+  std::vector<ShelfItem> items;
+  for (const Entry& entry : entries) items.push_back({entry.Game->Name, entry.Game->Result});
+  const ShelfPlan plan = PlanShelf(items, ranking);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (!plan.Keep[i]) Remove(entries[i].Path);
+  }
+}
+
+bool ReplayFolder::Remove(const std::string& path) {
+  std::error_code ec;
+  return fs::remove(path, ec);
+}
+
+}  // namespace pelaryn

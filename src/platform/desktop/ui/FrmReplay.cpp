@@ -1,0 +1,131 @@
+#include "platform/desktop/ui/FrmReplay.h"
+
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+namespace pelaryn {
+
+namespace {
+
+QString Text(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+std::string PlayLength(uint32_t frames, int framePeriodMs) {
+  const uint64_t seconds = uint64_t{frames} * static_cast<uint64_t>(framePeriodMs) / 1000;
+  char text[32];
+  std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
+                static_cast<unsigned long long>(seconds % 60));
+  return text;
+}
+
+FrmReplay::FrmReplay(std::function<std::vector<ReplayFolder::Entry>()> list,
+                     std::function<std::string(QWidget&)> chooseFile, QWidget* owner)
+    : QDialog(owner), list_(std::move(list)), chooseFile_(std::move(chooseFile)) {
+  setWindowTitle(QStringLiteral("リプレイ"));
+  setObjectName(QStringLiteral("frmReplay"));
+  table_ = new QTableWidget(this);
+  table_->setObjectName(QStringLiteral("tblReplays"));
+  table_->setColumnCount(7);
+  table_->setHorizontalHeaderLabels({QStringLiteral("順位"), QStringLiteral("名前"),
+                                     QStringLiteral("スコア"), QStringLiteral("コンボ"),
+                                     QStringLiteral("撃墜率"), QStringLiteral("長さ"),
+                                     QStringLiteral("日時")});
+  table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  table_->verticalHeader()->hide();
+  table_->horizontalHeader()->setStretchLastSection(true);
+  connect(table_, &QTableWidget::cellDoubleClicked, this, &FrmReplay::CmdPlayClick);
+
+  auto* buttons = new QDialogButtonBox(this);
+  cmdPlay_ = buttons->addButton(QStringLiteral("再生"), QDialogButtonBox::AcceptRole);
+  cmdDelete_ = buttons->addButton(QStringLiteral("削除"), QDialogButtonBox::ActionRole);
+  QPushButton* cmdOpen =
+      buttons->addButton(QStringLiteral("ファイルを開く…"), QDialogButtonBox::ActionRole);
+  QPushButton* cmdClose =
+      buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+  cmdPlay_->setObjectName(QStringLiteral("cmdPlay"));
+  cmdDelete_->setObjectName(QStringLiteral("cmdDelete"));
+  cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
+  cmdClose->setObjectName(QStringLiteral("cmdClose"));
+  // The buttons do their own work; the box must not close the window on its roles.
+  disconnect(buttons, nullptr, this, nullptr);
+  connect(cmdPlay_, &QPushButton::clicked, this, &FrmReplay::CmdPlayClick);
+  connect(cmdDelete_, &QPushButton::clicked, this, &FrmReplay::CmdDeleteClick);
+  connect(cmdOpen, &QPushButton::clicked, this, &FrmReplay::CmdOpenClick);
+  connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(table_);
+  layout->addWidget(buttons);
+  resize(620, 420);
+  Fill();
+}
+
+void FrmReplay::Fill() {
+  entries_ = list_();
+  table_->setRowCount(static_cast<int>(entries_.size()));
+  for (int row = 0; row < static_cast<int>(entries_.size()); ++row) {
+    const ReplayFolder::Entry& entry = entries_[static_cast<std::size_t>(row)];
+    const Replay& r = *entry.Game;
+    const QString played =
+        QDateTime::fromSecsSinceEpoch(r.PlayedAt).toLocalTime().toString("yyyy-MM-dd HH:mm");
+    const QString cells[] = {
+        entry.Place >= 0 ? QStringLiteral("%1位").arg(entry.Place + 1) : QStringLiteral("最近"),
+        Text(r.Name), QString::number(r.Result.Score), QString::number(r.Result.MaxCombo),
+        // Only a game over works out the ratio.
+        r.Result.Ending == ReplayEnding::GameOver ? QStringLiteral("%1%").arg(r.Result.ShotRatio)
+                                                  : QStringLiteral("—"),
+        Text(PlayLength(r.Result.Frames, r.Start.FramePeriod)), played};
+    for (int column = 0; column < 7; ++column) {
+      auto* item = new QTableWidgetItem(cells[column]);
+      if (column >= 2 && column <= 5) item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      table_->setItem(row, column, item);
+    }
+  }
+  table_->resizeColumnsToContents();
+  if (!entries_.empty()) table_->selectRow(0);
+  cmdPlay_->setEnabled(!entries_.empty());
+  cmdDelete_->setEnabled(!entries_.empty());
+}
+
+void FrmReplay::CmdPlayClick() {
+  const int row = table_->currentRow();
+  if (row < 0 || row >= static_cast<int>(entries_.size())) return;
+  chosen_ = entries_[static_cast<std::size_t>(row)].Game;
+  accept();
+}
+
+void FrmReplay::CmdDeleteClick() {
+  const int row = table_->currentRow();
+  if (row < 0 || row >= static_cast<int>(entries_.size())) return;
+  const auto answer = QMessageBox::question(
+      this, QStringLiteral("リプレイ"), QStringLiteral("このリプレイを削除しますか？"),
+      QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+  if (answer != QMessageBox::Ok) return;
+  ReplayFolder::Remove(entries_[static_cast<std::size_t>(row)].Path);
+  Fill();
+}
+
+void FrmReplay::CmdOpenClick() {
+  const std::string path = chooseFile_(*this);
+  if (path.empty()) return;
+  std::string why;
+  chosen_ = ReadReplay(path, why);
+  if (!chosen_) {
+    QMessageBox::warning(this, QStringLiteral("リプレイ"),
+                         QStringLiteral("%1 は再生できません。\n%2").arg(Text(path), Text(why)));
+    return;
+  }
+  accept();
+}
+
+}  // namespace pelaryn

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/desktop/ReplayFolder.h"
+
+class QPushButton;
+class QTableWidget;
+
+namespace pelaryn {
+
+// The replay window: the ranked replays by place, then the recent games, newest first. 再生
+// closes it with the chosen replay; 削除 removes one after asking; ファイルを開く… plays any
+// replay file.
+class FrmReplay : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `list` gives the rows afresh (after a removal); `chooseFile` asks for a file to open ("" when
+  // cancelled).
+  FrmReplay(std::function<std::vector<ReplayFolder::Entry>()> list,
+            std::function<std::string(QWidget&)> chooseFile, QWidget* owner);
+
+  // The replay to play once the window has closed; null when none was chosen.
+  std::shared_ptr<const Replay> Chosen() const { return chosen_; }
+
+ private:
+  void Fill();
+  void CmdPlayClick();
+  void CmdDeleteClick();
+  void CmdOpenClick();
+
+  std::function<std::vector<ReplayFolder::Entry>()> list_;
+  std::function<std::string(QWidget&)> chooseFile_;
+  std::vector<ReplayFolder::Entry> entries_;
+  QTableWidget* table_ = nullptr;
+  QPushButton* cmdPlay_ = nullptr;
+  QPushButton* cmdDelete_ = nullptr;
+  std::shared_ptr<const Replay> chosen_;
+};
+
+// "1:05": a length of play in minutes and seconds.
+std::string PlayLength(uint32_t frames, int framePeriodMs);
+
+}  // namespace pelaryn
