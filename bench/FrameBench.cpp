@@ -8,6 +8,7 @@
 #include "render/GameContext.h"
 #include "render/Pictures.h"
 #include "render/StatusDisplay.h"
+#include "replay/Recorder.h"
 
 namespace pelaryn {
 namespace {
@@ -59,6 +60,39 @@ void BM_BossLifeGauge(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_BossLifeGauge);
+
+}  // namespace
+}  // namespace pelaryn
+
+namespace pelaryn {
+namespace {
+
+// What recording adds to a frame, alone: the ten keys and the pad read through the recorder,
+// changing every frame (the worst case for its change list), and its yield with a checkpoint of
+// the whole state every hundredth frame. A new recording starts every hour of play.
+void BM_RecordingPerFrame(benchmark::State& state) {
+  HeadlessPlatform platform(PELARYN_RUNTIME_DIR);
+  uint64_t frame = 0;
+  RecordingPlatform recorder(platform, frame);
+  GameState s;
+  Random random;
+  KeyScript keys;
+  for (uint64_t f = 1; f < 80000; f += 2) keys.Hold(f, f, vk::Left);
+  platform.SetKeys(std::move(keys));
+  platform.SetFrameSource([&] { return frame; });
+  JoyInfo info;
+  for (auto _ : state) {
+    if (frame % 80000 == 0) {
+      frame = 0;
+      recorder.Begin(s, random, "back.bmp", 300, 400, 0);
+    }
+    ++frame;
+    for (const int key : ReplayKeys) benchmark::DoNotOptimize(recorder.KeyDown(key));
+    benchmark::DoNotOptimize(recorder.JoyGetPos(info));
+    recorder.ProcessEvents();
+  }
+}
+BENCHMARK(BM_RecordingPerFrame);
 
 }  // namespace
 }  // namespace pelaryn

@@ -77,7 +77,8 @@ void Game::RunPlayback() {
   LoadBackgroundOfSize(replay->BackgroundPath, replay->BackgroundWidth, replay->BackgroundHeight);
   currentFrame_ = 0;
   player_.Begin(*replay, *this, state_, random_);
-  // The piece the recorded game drew at its start.
+  // The piece the recorded game drew at its start, in place of the title's.
+  StopMusic(platform_);
   const GameState& s = state_;
   if (s.Bgm[0].Enabled || s.Bgm[1].Enabled) PlayMusic(platform_, s.Bgm[s.BgmIndex & 1].Path);
   while (RunFrame()) {

@@ -108,11 +108,11 @@ void PlaybackPlatform::ProcessEvents() {
   if (!ended_ && !hasNext_) End(Frame());
 }
 
-// The pause's wait: the recording's next command of this frame is what ended it. The
-// watcher's own events are still taken, without blocking.
+// The pause's wait: the recording's next command of this frame is what ended it, so it is
+// handed over at once; the watcher's own events wait for the next yield, since a yield of the
+// platform's may count as a frame (the headless one's does).
 void PlaybackPlatform::WaitEvents() {
   if (!Active()) return Inner().WaitEvents();
-  Inner().ProcessEvents();
   while (paused_ && !ended_) Inner().WaitEvents();
   if (ended_) return;
   if (HasEventNow()) return DeliverOne();

@@ -229,3 +229,66 @@ TEST(ReplayFile, SettingsRankingAndMenuCommandsPlayBackAndWatchingLeavesThePlaye
 
 }  // namespace
 }  // namespace pelaryn
+
+namespace pelaryn {
+namespace {
+
+// The replays recorded by playing the desktop game (tools/replays/record): each holds what it
+// was recorded to show, and the headless runner plays it to the same end, which proves both
+// front ends run the same game.
+TEST(ReplayFile, GamesRecordedOnTheDesktopVerifyHeadless) {
+  struct Case {
+    const char* file;
+    std::function<void(const Replay&, const std::vector<ReplayEvent>&)> holds;
+  };
+  auto count = [](const std::vector<ReplayEvent>& events, ReplayEventType type) {
+    return std::count_if(events.begin(), events.end(),
+                         [&](const ReplayEvent& e) { return e.Type == type; });
+  };
+  const Case cases[] = {
+      {"pad-boss.pelrpy",
+       [&](const Replay& r, const std::vector<ReplayEvent>& events) {
+         EXPECT_GT(r.Result.Frames, 1334u);  // the first boss comes at frame 1334
+         EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](const ReplayEvent& e) {
+           return e.Type == ReplayEventType::Joy && e.Joy.Result == 0 && e.Joy.Info.Buttons != 0;
+         }));
+       }},
+      {"pause-settings.pelrpy",
+       [&](const Replay& r, const std::vector<ReplayEvent>& events) {
+         EXPECT_EQ(r.Result.Ending, ReplayEnding::Exit);
+         std::vector<MenuId> commands;
+         for (const ReplayEvent& e : events) {
+           if (e.Type == ReplayEventType::Menu) commands.push_back(e.Menu);
+         }
+         EXPECT_EQ(commands, (std::vector<MenuId>{MenuId::Pause, MenuId::Pause, MenuId::Se,
+                                                  MenuId::Autoshot}));
+         EXPECT_EQ(count(events, ReplayEventType::WindowSettings), 1);
+       }},
+      {"game-over.pelrpy",
+       [&](const Replay& r, const std::vector<ReplayEvent>&) {
+         EXPECT_EQ(r.Result.Ending, ReplayEnding::GameOver);
+         EXPECT_EQ(r.Name, "PELA");
+       }},
+  };
+  for (const Case& c : cases) {
+    std::string error;
+    const auto replay =
+        ReadReplayFile(std::string(PELARYN_GOLDEN_DIR) + "/../recorded/" + c.file, error);
+    ASSERT_TRUE(replay) << error;
+    std::vector<ReplayEvent> events;
+    ReplayEventReader reader(replay->Input);
+    for (ReplayEvent e; reader.Next(e);) events.push_back(e);
+    c.holds(*replay, events);
+    SimOptions options;
+    options.ProgramFolder = ".";
+    options.Frames = UINT64_MAX;
+    const auto result = RunSim(options, error, std::make_shared<const Replay>(*replay));
+    ASSERT_TRUE(result) << error;
+    EXPECT_EQ(result->DiffersAt, std::nullopt) << c.file;
+    EXPECT_EQ(result->Frames, replay->Result.Frames) << c.file;
+    EXPECT_EQ(result->ReplayScore, replay->Result.Score) << c.file;
+  }
+}
+
+}  // namespace
+}  // namespace pelaryn

@@ -2,6 +2,11 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 namespace pelaryn {
 namespace {
 
@@ -17,6 +22,32 @@ SdlJoystick::SdlJoystick() {
   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
   ready_ = SDL_InitSubSystem(SDL_INIT_JOYSTICK | SDL_INIT_GAMECONTROLLER) == 0;
+  const char* padPath = std::getenv("PELARYN_PAD_FILE");
+  if (!ready_ || padPath == nullptr || *padPath == '\0') return;
+  std::ifstream in(padPath);
+  std::string error = "cannot be read";
+  if (in) padFile_ = PadFile::Parse(in, error);
+  if (!padFile_) {
+    std::fprintf(stderr, "pelaryn: the pad file %s: %s\n", padPath, error.c_str());
+    return;
+  }
+  // Two axes and four buttons: read as any joystick is, by its first axes and buttons.
+  virtualPad_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_UNKNOWN, 2, 4, 0);
+  padStart_ = std::chrono::steady_clock::now();
+}
+
+void SdlJoystick::PlayPadFile() {
+  if (!padFile_ || !joystick_) return;
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                      std::chrono::steady_clock::now() - padStart_)
+                      .count();
+  const PadFile::Reading now = padFile_->At(static_cast<uint64_t>(ms));
+  SDL_JoystickSetVirtualAxis(joystick_, 0, static_cast<int16_t>(now.X - 32768));
+  SDL_JoystickSetVirtualAxis(joystick_, 1, static_cast<int16_t>(now.Y - 32768));
+  for (int i = 0; i < 4; ++i) {
+    SDL_JoystickSetVirtualButton(joystick_, i, static_cast<Uint8>((now.Buttons >> i) & 1));
+  }
+  SDL_JoystickUpdate();
 }
 
 SdlJoystick::~SdlJoystick() {
@@ -41,7 +72,10 @@ bool SdlJoystick::Attach() {
   while (SDL_PollEvent(&event)) {
   }
   if (joystick_ && !SDL_JoystickGetAttached(joystick_)) Detach();
-  if (joystick_) return true;
+  if (joystick_) {
+    PlayPadFile();
+    return true;
+  }
   if (SDL_NumJoysticks() < 1) return false;
   if (SDL_IsGameController(0)) {
     controller_ = SDL_GameControllerOpen(0);
@@ -49,6 +83,7 @@ bool SdlJoystick::Attach() {
   } else {
     joystick_ = SDL_JoystickOpen(0);
   }
+  PlayPadFile();
   return joystick_ != nullptr;
 }
 

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
+
 #include "base/Platform.h"
+#include "platform/desktop/PadFile.h"
 
 struct _SDL_GameController;
 struct _SDL_Joystick;
@@ -11,6 +15,9 @@ namespace pelaryn {
 // (centre 32768), buttons 1-4 as a bit mask. A pad that SDL knows is read through its
 // game-controller mapping (left stick or D-pad; A, B, X, Y as buttons 1-4), any other device by
 // its first two axes and first four buttons. A device plugged in later is found on the next read.
+//
+// With PELARYN_PAD_FILE naming a pad file, a virtual pad of SDL's plays that file instead, read
+// through the same calls.
 class SdlJoystick {
  public:
   SdlJoystick();
@@ -25,7 +32,12 @@ class SdlJoystick {
   bool Attach();
   void Detach();
 
+  void PlayPadFile();
+
   bool ready_ = false;
+  std::optional<PadFile> padFile_;
+  int virtualPad_ = -1;
+  std::chrono::steady_clock::time_point padStart_;
   _SDL_GameController* controller_ = nullptr;
   _SDL_Joystick* joystick_ = nullptr;
 };
