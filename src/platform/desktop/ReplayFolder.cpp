@@ -19,6 +19,15 @@ namespace {
 // Far more than hours of play; a bigger file is not a replay we wrote.
 constexpr std::size_t MaxReplayFileSize = 64u << 20;
 
+ShelfPlan Plan(const std::vector<ReplayFolder::Entry>& newestFirst,
+               const std::array<RankEntry, RankingCount>& ranking) {
+  std::vector<ShelfItem> items;
+  for (const ReplayFolder::Entry& entry : newestFirst) {
+    items.push_back({entry.Game->Name, entry.Game->Result});
+  }
+  return PlanShelf(items, ranking);
+}
+
 }  // namespace
 
 std::shared_ptr<const Replay> ReadReplay(const std::string& path, std::string& why) {
@@ -63,9 +72,7 @@ std::vector<ReplayFolder::Entry> ReplayFolder::ReadAll() const {
 std::vector<ReplayFolder::Entry> ReplayFolder::List(
     const std::array<RankEntry, RankingCount>& ranking) const {
   std::vector<Entry> entries = ReadAll();
-  std::vector<ShelfItem> items;
-  for (const Entry& entry : entries) items.push_back({entry.Game->Name, entry.Game->Result});
-  const ShelfPlan plan = PlanShelf(items, ranking);
+  const ShelfPlan plan = Plan(entries, ranking);
   std::vector<Entry> listed;
   for (std::size_t i = 0; i < entries.size(); ++i) {
     entries[i].Place = plan.Place[i];
@@ -100,9 +107,7 @@ bool ReplayFolder::Keep(const Replay& replay, const std::array<RankEntry, Rankin
 
 void ReplayFolder::Prune(const std::array<RankEntry, RankingCount>& ranking) {
   const std::vector<Entry> entries = ReadAll();
-  std::vector<ShelfItem> items;
-  for (const Entry& entry : entries) items.push_back({entry.Game->Name, entry.Game->Result});
-  const ShelfPlan plan = PlanShelf(items, ranking);
+  const ShelfPlan plan = Plan(entries, ranking);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (!plan.Keep[i]) Remove(entries[i].Path);
   }
