@@ -1,0 +1,89 @@
+// The replay window: its rows as the player reads them, 削除 only once confirmed, 再生 and a
+// damaged file from ファイルを開く….
+
+#include <gtest/gtest.h>
+
+#include <QMessageBox>
+#include <QTableWidget>
+#include <filesystem>
+#include <fstream>
+
+#include "../ScratchPath.h"
+#include "Modal.h"
+#include "platform/desktop/ui/FrmReplay.h"
+
+namespace pelaryn {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::shared_ptr<const Replay> Game(const std::string& name, ReplayEnding ending, uint32_t frames) {
+  auto replay = std::make_shared<Replay>();
+  replay->Name = name;
+  replay->Result = {ending, frames, 1234, 7, 56, 0};
+  replay->Start.FramePeriod = 45;
+  return replay;
+}
+
+TEST(FrmReplay, ListsPlacesAndRecentGamesDeletesOnConfirmationAndPlaysTheChosen) {
+  const fs::path folder = testing::ScratchPath("frm-replay");
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+  std::vector<ReplayFolder::Entry> entries = {
+      {(folder / "a.pelrpy").string(), Game("ACE", ReplayEnding::GameOver, 1334), 0},
+      {(folder / "b.pelrpy").string(), Game("", ReplayEnding::Reset, 80000), -1},
+  };
+  // Files cut short after the first bytes of a replay.
+  for (const auto& entry : entries) std::ofstream(entry.Path) << "PELRPY";
+  auto list = [&] {
+    std::vector<ReplayFolder::Entry> present;
+    for (const auto& entry : entries) {
+      if (fs::exists(entry.Path)) present.push_back(entry);
+    }
+    return present;
+  };
+  std::string asked;
+  FrmReplay window(
+      list, [&](QWidget&) { return asked; }, nullptr);
+  auto& table = testing::Child<QTableWidget>(window, "tblReplays");
+  auto row = [&](int r) {
+    QStringList cells;
+    for (int c = 0; c < table.columnCount(); ++c) cells << table.item(r, c)->text();
+    cells.removeLast();  // the date, in the machine's own zone
+    return cells.join('|').toStdString();
+  };
+  ASSERT_EQ(table.rowCount(), 2);
+  EXPECT_EQ(row(0), "1位|ACE|1234|7|56%|1:00");
+  EXPECT_EQ(row(1), "最近||1234|7|—|60:00");  // no game over, no ratio
+
+  // 削除 asks first: キャンセル keeps the file, OK removes it.
+  table.selectRow(1);
+  for (const auto answer : {QMessageBox::Cancel, QMessageBox::Ok}) {
+    testing::OnNextModal<QMessageBox>([answer](QMessageBox& box) { box.button(answer)->click(); });
+    testing::Click(window, "cmdDelete");
+  }
+  EXPECT_FALSE(fs::exists(entries[1].Path));
+  EXPECT_TRUE(fs::exists(entries[0].Path));
+  ASSERT_EQ(table.rowCount(), 1);
+
+  // A file that is no replay is named with its reason, and nothing is chosen.
+  asked = (folder / "a.pelrpy").string();
+  std::string shown;
+  testing::OnNextModal<QMessageBox>([&](QMessageBox& box) {
+    shown = box.text().toStdString();
+    box.accept();
+  });
+  testing::Click(window, "cmdOpen");
+  EXPECT_NE(shown.find("a.pelrpy"), std::string::npos);
+  EXPECT_NE(shown.find(ReplayFaultText(ReplayFault::CutShort)), std::string::npos) << shown;
+  EXPECT_EQ(window.Chosen(), nullptr);
+
+  table.selectRow(0);
+  testing::Click(window, "cmdPlay");
+  EXPECT_EQ(window.Chosen(), entries[0].Game);
+  EXPECT_EQ(window.result(), QDialog::Accepted);
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace pelaryn
