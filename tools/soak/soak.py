@@ -1,11 +1,13 @@
 """A long soak of pelaryn-sim under the sanitizers: many runs of random keys, menu commands and
 settings at difficulties from 0 to 300, the files kept in one scratch folder across the runs.
-Fails on any sanitizer report, a failed run, memory growth, or a ranking that does not read back."""
+Fails on any sanitizer report, a failed run, memory growth, a ranking that does not read back, or
+a run's first game that, recorded, does not play back the same."""
 
 import argparse
 import json
 import os
 import random
+import re
 import shutil
 import signal
 import sys
@@ -44,10 +46,13 @@ class Soak:
         self.args = args
         self.folder = os.path.abspath(os.path.join(args.work, f"seed-{args.seed}"))
         self.files = os.path.join(self.folder, "files")
+        # Named to both the runs and the playbacks, so that they find the same pictures.
+        self.program_folder = os.path.dirname(os.path.abspath(args.sim))
         self.findings: list[str] = []
         self.last_dump: dict | None = None
         self.names: set[str] = {""}
-        self.totals = {"frames": 0, "game overs": 0, "name entries": 0, "runs": 0, "seconds": 0.0}
+        self.totals = {"frames": 0, "game overs": 0, "name entries": 0, "runs": 0, "seconds": 0.0,
+                       "replays": 0, "replay frames": 0, "replay seconds": 0.0}
         self.rss = {"start": [], "peak": [], "end": []}
         self.env = dict(os.environ)
         # A quarantine far below the default 256 MiB fills within the warm-up, so that the
@@ -111,8 +116,10 @@ class Soak:
         where = f"run {index}"
         run_dir = os.path.join(self.folder, f"run-{index:03d}")
         os.makedirs(run_dir)
+        replay = os.path.join(run_dir, "first-game.pelrpy")
         extra = ["--frames", str(plan.frames), "--games", str(plan.games),
-                 "--title-frames", str(plan.title_frames)]
+                 "--title-frames", str(plan.title_frames), "--program-folder", self.program_folder,
+                 "--record", replay]
         for name, lines in [("keys", plan.keys), ("menu", plan.menu), ("joy", plan.joy)]:
             if lines:
                 path = os.path.join(run_dir, f"{name}.txt")
@@ -142,6 +149,7 @@ class Soak:
             return frames
         overs = self.CheckDump(where, plan, frames, dump)
         self.CheckRanking(where, dump)
+        self.VerifyReplay(where, run_dir, replay)
         if finding := outcome.GrowthFinding():
             self.Find(where, finding)
         self.last_dump = dump
@@ -159,12 +167,36 @@ class Soak:
               f"peak {Mib(outcome.Peak())} end {Mib(outcome.End())}", flush=True)
         return frames
 
+    def VerifyReplay(self, where: str, run_dir: str, replay: str) -> None:
+        """The run's first game (--record keeps only that one) plays back headless, every
+        checkpoint the same as recorded."""
+        command = [os.path.abspath(self.args.sim), "--replay", replay,
+                   "--program-folder", self.program_folder]
+        WriteLines(os.path.join(run_dir, "replay-command.txt"), [" ".join(command)])
+        outcome = monitor.Run(command, self.env, os.path.join(run_dir, "replay-stderr.txt"),
+                              self.args.interval)
+        for line in outcome.SanitizerLines():
+            self.Find(where, f"sanitizer in the playback: {line.strip()}")
+        last = (outcome.stdout.strip().splitlines() or [""])[-1]
+        verified = re.fullmatch(r"replay verified: (\d+) frames, score -?\d+", last)
+        if outcome.returncode != 0 or not verified:
+            said = last or (outcome.stderr.strip().splitlines() or [""])[0]
+            self.Find(where, f"the first game's replay does not verify (status "
+                             f"{outcome.returncode}): {said.strip()}")
+            return
+        other = [l for l in outcome.stderr.splitlines() if l.strip()]
+        if other and not outcome.SanitizerLines():
+            self.Find(where, f"unexpected output on stderr of the playback: {other[0].strip()}")
+        self.totals["replays"] += 1
+        self.totals["replay frames"] += int(verified.group(1))
+        self.totals["replay seconds"] += outcome.seconds
+
     def CheckStartUp(self, compare_settings: bool) -> None:
         """The next start-up reads both files back as the last run left them."""
         where = "start-up after the soak"
         run_dir = os.path.join(self.folder, "start-up")
         os.makedirs(run_dir)
-        _, outcome = self.Sim(run_dir, ["--frames", "0"])
+        _, outcome = self.Sim(run_dir, ["--frames", "0", "--program-folder", self.program_folder])
         self.CheckProcess(where, outcome)
         try:
             with open(os.path.join(run_dir, "dump.json")) as f:
@@ -226,6 +258,8 @@ class Soak:
         print(f"  game overs    {t['game overs']} ({t['name entries']} name entries)")
         print(f"  wall time     {wall:.0f} s ({t['seconds']:.0f} s in the game runs)")
         print(f"  frames/s      {t['frames'] / max(t['seconds'], 1e-9):.0f} (sanitizer build)")
+        print(f"  replays       {t['replays']} of {t['runs']} first games verified, "
+              f"{t['replay frames']} frames in {t['replay seconds']:.0f} s")
         if rss["peak"]:
             print(f"  RSS MiB       start {Mib(min(rss['start']))}–{Mib(max(rss['start']))}, "
                   f"peak {Mib(max(rss['peak']))}, end {Mib(min(rss['end']))}–{Mib(max(rss['end']))}")
