@@ -110,6 +110,7 @@ struct JoyInfo {
   uint32_t YPos = 0;
   uint32_t ZPos = 0;
   uint32_t Buttons = 0;  // bit 0 = button 1 ... bit 3 = button 4
+  bool operator==(const JoyInfo&) const = default;
 };
 
 class Platform {

@@ -106,7 +106,9 @@ class Game : private SettingsHost, private ReplayTarget {
   void InitGame();
   void LoadConfigAndScores();
   void SaveConfigAndScores();
-  void LoadBackground();
+  // The picture at `path` (relative to the program folder), enlarged to cover the field; none
+  // when it cannot be read.
+  void LoadBackground(const std::string& path);
   void RunTitleScreen();
   void GameOver();
   void EnterRanking();

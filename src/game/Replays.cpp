@@ -5,7 +5,6 @@
 #include "base/Paths.h"
 #include "game/Game.h"
 #include "persist/Ranking.h"
-#include "render/Background.h"
 
 namespace pelaryn {
 
@@ -53,10 +52,7 @@ void Game::PlayReplay(std::shared_ptr<const Replay> replay) {
 // The picture the recording had, when one of that size is here; else black of that size, so
 // that the scroll, which wraps at the picture's size, runs exactly as it did.
 void Game::LoadBackgroundOfSize(const std::string& path, int32_t width, int32_t height) {
-  picBack_ = Surface();
-  const std::string full = ResolveInProgramFolder(platform_.ProgramFolder(), path);
-  if (!platform_.LoadPicture(full, picBack_)) picBack_ = Surface();
-  EnlargeToField(picBack_);
+  LoadBackground(path);
   if (picBack_.Width() != width || picBack_.Height() != height) {
     picBack_ = Surface(width, height, Rgb(0, 0, 0));
     backgroundMissing_ = true;

@@ -36,7 +36,7 @@ void Game::TitleAndStart() {
   if (state_.TitleBgm.Enabled) StopMusic(platform_);
   state_.Menu.At(MenuId::Start).Enabled = false;
   state_.Menu.At(MenuId::Pause).Enabled = true;
-  LoadBackground();
+  LoadBackground(state_.BackSetting.BackImagePath);
 }
 
 void Game::InitGame() {
@@ -134,11 +134,10 @@ void Game::SaveConfigAndScores() {
   if (!failures.empty()) platform_.Windows().ReportError("保存できませんでした: " + failures);
 }
 
-void Game::LoadBackground() {
+void Game::LoadBackground(const std::string& path) {
   picBack_ = Surface();
-  const std::string path =
-      ResolveInProgramFolder(platform_.ProgramFolder(), state_.BackSetting.BackImagePath);
-  if (!platform_.LoadPicture(path, picBack_)) picBack_ = Surface();
+  const std::string full = ResolveInProgramFolder(platform_.ProgramFolder(), path);
+  if (!platform_.LoadPicture(full, picBack_)) picBack_ = Surface();
   EnlargeToField(picBack_);
 }
 
@@ -146,7 +145,7 @@ void Game::ReloadBackground() {
   settingsApplied_ = true;
   state_.BackSetting.OffsetX = 0;
   state_.BackSetting.OffsetY = 0;
-  LoadBackground();
+  LoadBackground(state_.BackSetting.BackImagePath);
 }
 
 void Game::FormUnload() {

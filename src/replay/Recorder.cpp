@@ -54,7 +54,7 @@ void RecordingPlatform::Flush() {
     Append(ReplayEventType::Keys);
     keysWritten_ = keys_;
   }
-  if (joyRead_ && !(joy_ == joyWritten_)) {
+  if (joyRead_ && joy_ != joyWritten_) {
     Append(ReplayEventType::Joy);
     joyWritten_ = joy_;
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "base/Field.h"
+#include "base/Fingerprint.h"
+#include "base/RegularFile.h"
 #include "replay/ByteStream.h"
 #include "replay/StateCodec.h"
 
@@ -18,12 +20,6 @@ constexpr uint64_t MaxFrames = uint64_t{1} << 31;
 // loader reads.
 bool PlausiblePicture(uint64_t width, uint64_t height) {
   return width >= FieldWidth && height >= FieldHeight && width <= 4096 && height <= 4096;
-}
-
-uint64_t Fnv(std::string_view bytes) {
-  uint64_t hash = 0xcbf29ce484222325ULL;
-  for (const char c : bytes) hash = (hash ^ static_cast<uint8_t>(c)) * 0x100000001b3ULL;
-  return hash;
 }
 
 bool IsRecordedCommand(uint64_t id) {
@@ -130,6 +126,14 @@ bool ReplayEventReader::Next(ReplayEvent& event, std::string* why) {
   return true;
 }
 
+std::optional<Replay> LoadReplay(const std::string& path, ReplayFault& fault,
+                                 std::string& readError) {
+  fault = ReplayFault::None;
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxReplayFileSize, readError);
+  if (!bytes) return std::nullopt;
+  return DecodeReplay(*bytes, fault);
+}
+
 void ApplyEventSettings(const ReplayEvent& event, GameState& s) {
   ByteReader in(event.SettingsBytes);
   ReadWindowSettings(in, s);
@@ -201,7 +205,7 @@ std::string EncodeReplay(const Replay& replay) {
   for (const uint64_t checkpoint : replay.Checkpoints) out.Fixed(checkpoint, 8);
   const uint64_t length = bytes.size() + 8;
   for (int i = 0; i < 8; ++i) bytes[lengthAt + i] = static_cast<uint8_t>(length >> (8 * i));
-  out.Fixed(Fnv(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size())), 8);
+  out.Fixed(Fingerprint(bytes.data(), bytes.size()), 8);
   return std::string(bytes.begin(), bytes.end());
 }
 
@@ -230,7 +234,7 @@ std::optional<Replay> DecodeReplay(std::string_view bytes, ReplayFault& fault) {
   if (bytes.size() < length) return refuse(ReplayFault::CutShort);
   if (bytes.size() > length || length < headSize + 8) return refuse(ReplayFault::Damaged);
   ByteReader tail(bytes.substr(bytes.size() - 8));
-  if (tail.Fixed(8) != Fnv(bytes.substr(0, bytes.size() - 8))) {
+  if (tail.Fixed(8) != Fingerprint(bytes.data(), bytes.size() - 8)) {
     return refuse(ReplayFault::Damaged);
   }
 

@@ -50,10 +50,7 @@ inline constexpr std::array<int, 10> ReplayKeys{vk::Left,    vk::Right,  vk::Up,
 struct ReplayJoy {
   int32_t Result = 0;  // what JoyGetPos answered; 0 when the reading is valid
   JoyInfo Info;
-  bool operator==(const ReplayJoy& other) const {
-    return Result == other.Result && Info.XPos == other.Info.XPos && Info.YPos == other.Info.YPos &&
-           Info.ZPos == other.Info.ZPos && Info.Buttons == other.Info.Buttons;
-  }
+  bool operator==(const ReplayJoy&) const = default;
 };
 
 struct ReplayEvent {
@@ -125,6 +122,13 @@ std::string EncodeReplay(const Replay& replay);
 // of another format version, or are cut short or damaged. Nothing is allocated beyond a small
 // multiple of the bytes' size.
 std::optional<Replay> DecodeReplay(std::string_view bytes, ReplayFault& fault);
+
+// Far more than hours of play: a bigger file is not a replay we wrote.
+inline constexpr std::size_t MaxReplayFileSize = 64u << 20;
+// The replay in the file at `path`; none when the file cannot be read (the reason in
+// `readError`, `fault` None) or holds no replay that can be played (`fault`).
+std::optional<Replay> LoadReplay(const std::string& path, ReplayFault& fault,
+                                 std::string& readError);
 
 // Applies the settings of a Settings event to `s`.
 void ApplyEventSettings(const ReplayEvent& event, GameState& s);

@@ -3,6 +3,8 @@
 #include <string>
 #include <type_traits>
 
+#include "base/Fingerprint.h"
+
 namespace pelaryn {
 namespace {
 
@@ -85,7 +87,7 @@ struct Reader {
 
 class Hasher {
  public:
-  void Byte(uint8_t b) { hash_ = (hash_ ^ b) * 0x100000001b3ULL; }
+  void Byte(uint8_t b) { hash_ = FingerprintByte(hash_, b); }
   void operator()(const std::string& text) {
     Varint(text.size());
     for (const char c : text) Byte(static_cast<uint8_t>(c));
@@ -106,7 +108,7 @@ class Hasher {
     }
     Byte(static_cast<uint8_t>(v));
   }
-  uint64_t hash_ = 0xcbf29ce484222325ULL;
+  uint64_t hash_ = FingerprintStart;
 };
 
 }  // namespace
@@ -131,14 +133,6 @@ bool ReadWindowSettings(ByteReader& in, GameState& s) {
   Reader r{in};
   VisitWindowSettings(r, s);
   return in.Ok();
-}
-
-void CopyWindowSettings(const GameState& from, GameState& to) {
-  std::vector<uint8_t> bytes;
-  ByteWriter out(bytes);
-  WriteWindowSettings(out, from);
-  ByteReader in(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  ReadWindowSettings(in, to);
 }
 
 uint64_t StateFingerprint(const GameState& s, const Random& random) {

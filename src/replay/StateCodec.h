@@ -22,7 +22,6 @@ bool ReadState(ByteReader& in, GameState& s);
 // the joystick and the title animation. The menu's switches are commands of their own.
 void WriteWindowSettings(ByteWriter& out, const GameState& s);
 bool ReadWindowSettings(ByteReader& in, GameState& s);
-void CopyWindowSettings(const GameState& from, GameState& to);
 
 // A 64-bit FNV-1a fingerprint of the state as WriteState stores it and of the random source
 // (its words and draws), computed without a buffer.

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "base/Fingerprint.h"
 #include "platform/headless/SimRunner.h"
 #include "replay/ReplayFile.h"
 #include "replay/StateCodec.h"
@@ -126,10 +127,7 @@ std::string Sealed(std::string bytes) {
   for (std::size_t i = 0; i < 8; ++i) {
     bytes[lengthAt + i] = static_cast<char>(bytes.size() >> (8 * i));
   }
-  uint64_t hash = 0xcbf29ce484222325ULL;
-  for (std::size_t i = 0; i + 8 < bytes.size(); ++i) {
-    hash = (hash ^ static_cast<uint8_t>(bytes[i])) * 0x100000001b3ULL;
-  }
+  const uint64_t hash = Fingerprint(bytes.data(), bytes.size() - 8);
   for (std::size_t i = 0; i < 8; ++i) {
     bytes[bytes.size() - 8 + i] = static_cast<char>(hash >> (8 * i));
   }

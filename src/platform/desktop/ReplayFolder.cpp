@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <set>
 
-#include "base/RegularFile.h"
 #include "persist/DiskFileStore.h"
 #include "replay/ReplayShelf.h"
 
@@ -15,9 +14,6 @@ namespace pelaryn {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Far more than hours of play; a bigger file is not a replay we wrote.
-constexpr std::size_t MaxReplayFileSize = 64u << 20;
 
 ShelfPlan Plan(const std::vector<ReplayFolder::Entry>& newestFirst,
                const std::array<RankEntry, RankingCount>& ranking) {
@@ -31,12 +27,10 @@ ShelfPlan Plan(const std::vector<ReplayFolder::Entry>& newestFirst,
 }  // namespace
 
 std::shared_ptr<const Replay> ReadReplay(const std::string& path, std::string& why) {
-  const std::optional<std::string> bytes = ReadRegularFile(path, MaxReplayFileSize, why);
-  if (!bytes) return nullptr;
   ReplayFault fault = ReplayFault::None;
-  std::optional<Replay> replay = DecodeReplay(*bytes, fault);
+  std::optional<Replay> replay = LoadReplay(path, fault, why);
   if (!replay) {
-    why = std::string(ReplayFaultText(fault));
+    if (fault != ReplayFault::None) why = std::string(ReplayFaultText(fault));
     return nullptr;
   }
   return std::make_shared<const Replay>(std::move(*replay));

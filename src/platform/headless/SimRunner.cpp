@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "base/Fingerprint.h"
 #include "base/RegularFile.h"
 #include "game/Game.h"
 #include "persist/DiskFileStore.h"
@@ -59,13 +60,6 @@ bool ParseFrameList(const std::string& text, std::set<uint64_t>& frames, std::st
     }
   }
   return !frames.empty();
-}
-
-// FNV-1a, 64 bits: a fingerprint that is the same on every machine and every build.
-uint64_t Fingerprint(const void* data, std::size_t size, uint64_t hash = 0xcbf29ce484222325ULL) {
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 0x100000001b3ULL;
-  return hash;
 }
 
 uint64_t PictureFingerprint(const Surface& field) {
@@ -226,17 +220,13 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
 }
 
 std::optional<Replay> ReadReplayFile(const std::string& path, std::string& error) {
-  std::string why;
-  // Far more than hours of play; a bigger file is not a replay we wrote.
-  constexpr std::size_t MaxReplaySize = 64u << 20;
-  const std::optional<std::string> bytes = ReadRegularFile(path, MaxReplaySize, why);
-  if (!bytes) {
-    error = "cannot read " + path + ": " + why;
-    return std::nullopt;
-  }
   ReplayFault fault = ReplayFault::None;
-  std::optional<Replay> replay = DecodeReplay(*bytes, fault);
-  if (!replay) error = path + ": " + std::string(ReplayFaultName(fault));
+  std::string why;
+  std::optional<Replay> replay = LoadReplay(path, fault, why);
+  if (!replay) {
+    error = fault == ReplayFault::None ? "cannot read " + path + ": " + why
+                                       : path + ": " + std::string(ReplayFaultName(fault));
+  }
   return replay;
 }
 
