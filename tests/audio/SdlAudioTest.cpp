@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <fluidsynth.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -18,6 +19,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <memory>
 #include <sstream>
@@ -65,7 +67,9 @@ Samples ReadWavSamples(const fs::path& path) {
 
 // A one-track MIDI file: an organ chord (which stops dead when released) from the start for
 // `soundTicks`, then silence up to `endTicks`, at 120 quarters a minute and 480 ticks a quarter.
-void WriteTestMidi(const fs::path& path, uint32_t soundTicks, uint32_t endTicks) {
+// One key alone sounds steadier than a chord, whose notes beat against each other.
+void WriteTestMidi(const fs::path& path, uint32_t soundTicks, uint32_t endTicks,
+                   std::initializer_list<uint8_t> keys = {60, 67}) {
   auto variable = [](std::vector<uint8_t>& out, uint32_t value) {
     std::vector<uint8_t> groups;
     do {
@@ -76,10 +80,11 @@ void WriteTestMidi(const fs::path& path, uint32_t soundTicks, uint32_t endTicks)
     out.push_back(groups[0]);
   };
   // Drawbar organ, no reverb or chorus to linger after the release.
-  std::vector<uint8_t> track = {0x00, 0xC0, 16,   0x00, 0xB0, 91,   0,    0x00, 0xB0, 93,
-                                0,    0x00, 0x90, 60,   120,  0x00, 0x90, 67,   120};
+  std::vector<uint8_t> track = {0x00, 0xC0, 16, 0x00, 0xB0, 91, 0, 0x00, 0xB0, 93, 0};
+  for (const uint8_t key : keys) track.insert(track.end(), {0x00, 0x90, key, 120});
   variable(track, soundTicks);
-  track.insert(track.end(), {0x80, 60, 0, 0x00, 0x80, 67, 0});
+  for (const uint8_t key : keys) track.insert(track.end(), {0x80, key, 0, 0x00});
+  track.pop_back();  // no time before the next event
   variable(track, endTicks - soundTicks);
   track.insert(track.end(), {0xFF, 0x2F, 0x00});
   std::vector<uint8_t> file = {'M', 'T', 'h',  'd',  0,   0,   0,   6,   0, 0,
@@ -509,6 +514,110 @@ TEST_F(SdlAudioTest, RelativeNamesResolveAgainstTheProgramFolder) {
   const size_t mark = Recorded();
   Effects().Play("sound/hit.wav", true);
   EXPECT_LE(FindEffect(Left(Await(mark, hit.size() + Frames(0.3))), hit).worst, 2);
+}
+
+// Volumes act on the next mix buffer, whatever is sounding, and those chosen before the mixer and
+// the synthesizer are ready hold from their first sound. 100 % is the mix as written, 0 % true
+// silence, half 6 dB down; a value out of range counts as the nearest end.
+TEST_F(SdlAudioTest, VolumesScaleMusicAndEffectsAtOnceAndFromTheStart) {
+  constexpr double kSilent = -INFINITY;
+  struct Step {
+    int percent;
+    double db;  // against the mix as written
+  };
+  const auto decibels = [](double ratio) { return 20.0 * std::log10(ratio); };
+  const auto energy = [](const Samples& samples) {
+    double sum = 0.0;
+    for (int16_t s : samples) sum += static_cast<double>(s) * s;
+    return sum;
+  };
+  const fs::path piece =
+      fs::temp_directory_path() / ("pelaryn-volume-" + std::to_string(::getpid()) + ".mid");
+  WriteTestMidi(piece, 9600, 10080, {60});  // one organ note, far longer than the test listens
+  // Its loudness now, past the buffers mixed before the last change, over a slow wobble of the
+  // organ's (its level swings some 0.5 dB every 0.3 s).
+  const auto note = [&] { return Await(Recorded() + Frames(0.1), Frames(0.3)); };
+  // The same note held by a synthesizer of its own at the gain the music was written for.
+  const double asWritten = [&] {
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", kRate);
+    fluid_settings_setnum(settings, "synth.gain", pelaryn::kMusicGain);
+    fluid_settings_setint(settings, "synth.lock-memory", 0);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    Samples held(Frames(1.0) * kChannels);
+    if (fluid_synth_sfload(synth, std::string(pelaryn::kDefaultSoundFont).c_str(), 1) !=
+        FLUID_FAILED) {
+      fluid_synth_program_change(synth, 0, 16);
+      fluid_synth_cc(synth, 0, 91, 0);
+      fluid_synth_cc(synth, 0, 93, 0);
+      fluid_synth_noteon(synth, 0, 60, 120);
+      fluid_synth_write_s16(synth, static_cast<int>(Frames(1.0)), held.data(), 0, 2, held.data(), 1,
+                            2);
+    }
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+    return Rms(Samples(held.begin() + static_cast<long>(Frames(0.4) * kChannels), held.end()));
+  }();
+  ASSERT_GT(asWritten, 500.0);
+  const auto sustained = [&] {
+    Music().Play();
+    Await(Recorded(), Frames(0.3));  // past the note's attack and decay
+  };
+  const Samples hit = ReadWavSamples(kSoundDir / "hit.wav");
+  const auto effect = [&] {
+    const size_t mark = Recorded();
+    Effects().Play(Sound("hit.wav"), true);
+    return Left(Await(mark, hit.size() + Frames(0.3)));
+  };
+
+  // As mixed before any volume was ever set.
+  ASSERT_TRUE(Music().Open(piece.string()));
+  sustained();
+  EXPECT_NEAR(decibels(Rms(note()) / asWritten), 0.0, 0.3);
+  Music().Close();
+
+  audio_.reset();
+  audio_ = std::make_unique<pelaryn::SdlAudio>();
+  audio_->SetVolumes(50, 0);  // long before the helper thread has opened anything
+  audio_->FinishLoading();
+  ASSERT_EQ(audio_->SilenceReason(), "");
+  EXPECT_EQ(Peak(effect()), 0) << "effects silenced before the mixer opened were heard";
+  ASSERT_TRUE(Music().Open(piece.string()));
+  sustained();
+  EXPECT_NEAR(decibels(Rms(note()) / asWritten), -6.02, 1.0)
+      << "music turned down before the synthesizer existed";
+
+  // The note held throughout: silence must not end it.
+  for (const Step step :
+       {Step{100, 0.0}, {50, -6.02}, {0, kSilent}, {100, 0.0}, {-20, kSilent}, {1000, 0.0}}) {
+    SCOPED_TRACE("music at " + std::to_string(step.percent) + " %");
+    audio_->SetVolumes(step.percent, 0);
+    const Samples heard = note();
+    if (step.db == kSilent) {
+      EXPECT_EQ(Peak(heard), 0);
+    } else {
+      EXPECT_NEAR(decibels(Rms(heard) / asWritten), step.db, step.db == 0.0 ? 0.3 : 1.0);
+    }
+  }
+  Music().Close();
+  Await(Recorded(), Frames(0.1));  // the note's last buffers
+
+  for (const Step step : {Step{100, 0.0}, {50, -6.02}, {0, kSilent}, {250, 0.0}, {-5, kSilent}}) {
+    SCOPED_TRACE("effects at " + std::to_string(step.percent) + " %");
+    audio_->SetVolumes(0, step.percent);
+    const Samples heard = effect();
+    if (step.db == kSilent) {
+      EXPECT_EQ(Peak(heard), 0);
+    } else if (step.db == 0.0) {
+      EXPECT_LE(FindEffect(heard, hit).worst, 2);
+    } else {
+      // The whole effect with silence around it, against the effect as written.
+      EXPECT_NEAR(decibels(std::sqrt(energy(heard) / energy(hit))), step.db, 1.0);
+    }
+  }
+  audio_->SetVolumes(0, 1);
+  EXPECT_GT(Peak(effect()), 0) << "the faintest effects are silenced";
+  fs::remove(piece);
 }
 
 TEST(SdlAudioLoading, EffectsNamedAtStartAreReadThenAndMusicAskedForEarlyStartsFromItsBeginning) {

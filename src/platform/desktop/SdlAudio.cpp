@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -52,6 +53,18 @@ int64_t NowMicros() {
   return std::chrono::duration_cast<std::chrono::microseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+// Linear in amplitude, so half the percentage is 6 dB down; 100 is the mix exactly as written.
+float MusicGain(int percent) {
+  return static_cast<float>(kMusicGain * (percent / 100.0));
+}
+
+// Rounded to SDL's steps of a 128th: the nearest step, exactly kEffectVolume at 100. Only 0 is
+// silent: the lowest setting of a slider must still be heard, or it would be a second mute.
+int EffectChannelVolume(int percent) {
+  if (percent <= 0) return 0;
+  return std::max(1, (kEffectVolume * percent + 50) / 100);
 }
 
 void FluidLog(int, const char* message, void* log) {
@@ -111,8 +124,23 @@ std::string SdlMusicDevice::LoadSoundFont(const std::string& soundFont) {
   const std::lock_guard lock(lock_);
   settings_ = settings;
   synth_ = synth;
+  ApplyVolume();
   if (open_) StartPlayer();
   return "";
+}
+
+void SdlMusicDevice::SetVolume(int percent) {
+  const std::lock_guard lock(lock_);
+  volume_ = percent;
+  ApplyVolume();
+}
+
+void SdlMusicDevice::ApplyVolume() {
+  // FluidSynth scales the notes already sounding too, so a change is heard at the next buffer. It
+  // also ends every note that its gain puts below the noise floor, for good: at gain 0 a held
+  // note would not come back when the music is turned up again. Silence keeps the last gain and
+  // is made when rendering.
+  if (synth_ != nullptr && volume_ > 0) fluid_synth_set_gain(synth_, MusicGain(volume_));
 }
 
 void SdlMusicDevice::Render(void* self, uint8_t* stream, int bytes) {
@@ -124,6 +152,9 @@ void SdlMusicDevice::Render(void* self, uint8_t* stream, int bytes) {
   auto* out = reinterpret_cast<int16_t*>(stream);
   fluid_synth_write_s16(device->synth_, bytes / (2 * channels), out, 0, channels, out,
                         channels > 1 ? 1 : 0, channels);
+  // Silenced music runs on at its last gain (the piece keeps its time, ends when it would, and its
+  // held notes are there when it is turned up again), but is not heard.
+  if (device->volume_ == 0) std::memset(stream, 0, static_cast<size_t>(bytes));
   if (device->ended_.load(std::memory_order_relaxed)) return;
   if (device->totalTicks_ <= 0) {
     device->totalTicks_ = fluid_player_get_total_ticks(device->player_);
@@ -246,8 +277,15 @@ bool SdlSoundPlayer::Started() {
   mixerOpen_ = start.mixerOpen;
   chunks_ = std::move(start.chunks);
   for (const auto& [path, why] : start.problems) warnings_.Warn("the effect", path, why);
+  // A volume chosen while the mixer was opening holds from the first effect on.
+  if (mixerOpen_) Mix_Volume(kEffectChannel, EffectChannelVolume(volume_));
   started_ = true;
   return true;
+}
+
+void SdlSoundPlayer::SetVolume(int percent) {
+  volume_ = percent;
+  if (Started() && mixerOpen_) Mix_Volume(kEffectChannel, EffectChannelVolume(volume_));
 }
 
 void SdlSoundPlayer::Play(std::string_view file, bool interrupt) {
@@ -349,6 +387,11 @@ void SdlAudio::LibraryLog::Say(const char* message) {
   const std::lock_guard lock(lock_);
   if (said_.size() >= MaxLibraryMessages || !said_.insert(message).second) return;
   std::fprintf(stderr, "pelaryn: music: %s\n", message);
+}
+
+void SdlAudio::SetVolumes(int musicPercent, int effectPercent) {
+  music_->SetVolume(std::clamp(musicPercent, 0, 100));
+  sound_->SetVolume(std::clamp(effectPercent, 0, 100));
 }
 
 void SdlAudio::FinishLoading() {

@@ -72,11 +72,17 @@ class SdlMusicDevice final : public MusicDevice {
   void NoMixer() { noMixer_ = true; }
   std::string LoadSoundFont(const std::string& soundFont);
 
+  // From the game's thread, at any time: the music at this share (0..100) of kMusicGain, from the
+  // next mix buffer on, or from the synthesiser's first one if it is still to come.
+  void SetVolume(int percent);
+
  private:
   static void Render(void* self, uint8_t* stream, int bytes);
   // With lock_ held: a fresh player for the open piece, from its beginning.
   void StartPlayer();
   void DropPlayer();
+  // With lock_ held: the synthesiser's gain for volume_.
+  void ApplyVolume();
 
   FileWarnings warnings_{"pelaryn"};
   std::atomic<bool> noMixer_ = false;
@@ -90,6 +96,7 @@ class SdlMusicDevice final : public MusicDevice {
   _fluid_hashtable_t* settings_ = nullptr;
   _fluid_synth_t* synth_ = nullptr;
   _fluid_player_t* player_ = nullptr;
+  int volume_ = 100;  // percent
   bool open_ = false;
   bool playing_ = false;  // started or resumed, and not stopped since
   std::vector<uint8_t> piece_;
@@ -128,6 +135,9 @@ class SdlSoundPlayer final : public SoundPlayer {
                         Problems& problems);
   // Whether the mixer opened and the effects read ahead, from the helper thread.
   void Expect(std::future<Start> start) { start_ = std::move(start); }
+  // The effect channel at this share (0..100) of kEffectVolume, for what sounds now and after; set
+  // before the mixer is open, it waits for it.
+  void SetVolume(int percent);
 
  private:
   bool Started();
@@ -138,6 +148,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   std::future<Start> start_;
   bool started_ = false;
   bool mixerOpen_ = false;
+  int volume_ = 100;  // percent
   Chunks chunks_;
 };
 
@@ -159,6 +170,10 @@ class SdlAudio {
 
   MusicDevice& Music() { return *music_; }
   SoundPlayer& Sound() { return *sound_; }
+
+  // Music and effects at these shares of their full loudness (0 silent … 100 as mixed), at once.
+  // From the game's thread, also before the mixer or the soundfont is ready: they start at these.
+  void SetVolumes(int musicPercent, int effectPercent);
 
   // Waits until the helper thread has opened the mixer and loaded the effects and the soundfont.
   void FinishLoading();
