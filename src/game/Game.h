@@ -61,6 +61,9 @@ class Game : private SettingsHost, private ReplayTarget {
   const Random& RandomSource() const { return random_; }
   const Surface& PlayField() const { return picMain_; }
   const Surface& BackgroundPicture() const { return picBack_; }
+  // The hit's red frame laid over the field at a quarter instead of covering it; the picture
+  // only, never the state.
+  void SetGentleFlash(bool on) { ctx_.GentleFlash = on; }
   // Number of the main-loop frame running now (or last run), counted from 1 in each game.
   uint64_t CurrentFrame() const { return currentFrame_; }
   // True while the title screen runs; its frames count from 1 in each showing.

@@ -12,6 +12,8 @@ namespace pelaryn {
 struct GameContext : CoreContext {
   Surface& PicMain;
   const SpriteSheet& sheet;
+  // The player's wish for a gentler hit flash: a picture choice only, never part of the state.
+  bool GentleFlash = false;
 
   void Sprite(int x, int y, int w, int h, int sx, int sy) {
     DrawSprite(PicMain, sheet, x, y, w, h, sx, sy);

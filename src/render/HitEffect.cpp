@@ -7,7 +7,9 @@ namespace pelaryn {
 void DrawHitEffect(GameContext& g, const Surface& picFlash) {
   GameState& s = g.s;
   if (s.HitFlash >= 0) return;
-  if (s.HitFlash == -5) {
+  if (s.HitFlash == -5 && g.GentleFlash) {
+    Blend(g.PicMain, picFlash, 1, 4);
+  } else if (s.HitFlash == -5) {
     BitBlt(g.PicMain, 0, 0, g.PicMain.Width(), g.PicMain.Height(), picFlash, 0, 0, RasterOp::Copy);
   } else {
     // −2 and −1 name a cell beyond the sheet's right edge, which draws nothing.

@@ -211,4 +211,27 @@ void MaskedStretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& m
   });
 }
 
+void Blend(Surface& dst, const Surface& src, int weight, int of) {
+  if (of <= 0 || weight < 0 || weight > of || dst.Width() != src.Width() ||
+      dst.Height() != src.Height()) {
+    return;
+  }
+  const uint32_t keep = static_cast<uint32_t>(of - weight);
+  const uint32_t take = static_cast<uint32_t>(weight);
+  const uint32_t total = static_cast<uint32_t>(of);
+  for (int y = 0; y < dst.Height(); ++y) {
+    uint32_t* out = dst.Row(y);
+    const uint32_t* in = src.Row(y);
+    for (int x = 0; x < dst.Width(); ++x) {
+      uint32_t mixed = OpaqueBits;
+      for (const int shift : {16, 8, 0}) {
+        const uint32_t a = (out[x] >> shift) & 0xFF;
+        const uint32_t b = (in[x] >> shift) & 0xFF;
+        mixed |= ((a * keep + b * take + total / 2) / total) << shift;
+      }
+      out[x] = mixed;
+    }
+  }
+}
+
 }  // namespace pelaryn

@@ -61,4 +61,8 @@ void StretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, in
 void MaskedStretchBlt(Surface& dst, int x, int y, int w, int h, const Surface& mask,
                       const Surface& image, int sx, int sy, int sw, int sh);
 
+// Lays `src` over the whole of `dst` at weight/of: each channel becomes
+// (dst·(of − weight) + src·weight + of/2) / of. Surfaces of one size; otherwise nothing.
+void Blend(Surface& dst, const Surface& src, int weight, int of);
+
 }  // namespace pelaryn

@@ -11,6 +11,7 @@
 #include "../TestGame.h"
 #include "platform/picture/PictureFile.h"
 #include "player/Scroll.h"
+#include "replay/StateCodec.h"
 
 namespace pelaryn {
 
@@ -194,6 +195,32 @@ TEST(Frame, UnreadableBackgroundsLeaveABlackField) {
     EXPECT_EQ(t.game.BackgroundPicture().Height(), 400);
     t.Frames(1);
     EXPECT_EQ(t.Field().Pixel(10, 390), Rgb(0, 0, 0)) << path;
+  }
+}
+
+}  // namespace pelaryn
+
+namespace pelaryn {
+
+// The gentler flash is the player's picture only: the same game, frame for frame, and the same
+// pictures but for the hit's red frame.
+TEST(Frame, AGentleFlashChangesTheHitsRedFrameAndNothingElse) {
+  testing::TestGame plain;
+  testing::TestGame gentle;
+  gentle.game.SetGentleFlash(true);
+  for (testing::TestGame* t : {&plain, &gentle}) {
+    t->Frames(30);
+    t->s.HitFlash = -6;
+  }
+  for (int n = 0; n < 10; ++n) {
+    plain.Frames(1);
+    gentle.Frames(1);
+    ASSERT_EQ(StateFingerprint(plain.s, plain.game.RandomSource()),
+              StateFingerprint(gentle.s, gentle.game.RandomSource()))
+        << n;
+    const bool same =
+        std::equal(plain.Field().Data(), plain.Field().Data() + 300 * 400, gentle.Field().Data());
+    EXPECT_EQ(same, n != 1) << n;
   }
 }
 

@@ -53,6 +53,34 @@ TEST(Effects, AHitShowsRingFlashFlareFlareAndTwoQuietFrames) {
   EXPECT_EQ(t.s.HitFlash, 0);
 }
 
+TEST(Effects, AGentleFlashLaysTheRedOverTheFieldAtAQuarter) {
+  Scene t;
+  t.g.GentleFlash = true;
+  const Surface flash(300, 400, Rgb(255, 0, 0));
+  // Every channel value the field can hold, rounding included.
+  for (int y = 0; y < 400; ++y) {
+    for (int x = 0; x < 300; ++x) {
+      t.field.SetPixel(x, y,
+                       Rgb(static_cast<uint32_t>(x % 256), static_cast<uint32_t>(y % 256),
+                           static_cast<uint32_t>((x + y) % 256)));
+    }
+  }
+  const Surface before = t.field;
+  t.s.HitFlash = -5;
+  DrawHitEffect(t.g, flash);
+  EXPECT_EQ(t.s.HitFlash, -4);
+  auto channel = [](uint32_t p, int shift) { return static_cast<int>((p >> shift) & 0xFF); };
+  for (int y = 0; y < 400; ++y) {
+    for (int x = 0; x < 300; ++x) {
+      const uint32_t was = before.Pixel(x, y);
+      const auto r = static_cast<uint32_t>((3 * channel(was, 16) + 255 + 2) / 4);
+      const auto g = static_cast<uint32_t>((3 * channel(was, 8) + 2) / 4);
+      const auto b = static_cast<uint32_t>((3 * channel(was, 0) + 2) / 4);
+      ASSERT_EQ(t.field.Pixel(x, y), Rgb(r, g, b)) << x << "," << y;
+    }
+  }
+}
+
 TEST(Effects, HeartsFillTheFieldDownToItsLastRowAndNoFurther) {
   auto hearts = [](int life) {
     Scene t;
