@@ -6,7 +6,7 @@
 # next start comes up full screen as it was left.
 set -euo pipefail
 source "$(dirname "$0")/scratch_game.sh" "$1"
-prefs=$XDG_CONFIG_HOME/pelaryn/window.conf
+prefs=$XDG_CONFIG_HOME/pelaryn/pelaryn.conf
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail
@@ -56,7 +56,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   xdotool key F11
   await_size "$wid" 437x700
   quit
-  cp "$XDG_CONFIG_HOME/pelaryn/window.conf" "$PELARYN_WORK/left-normal.conf"
+  cp "$XDG_CONFIG_HOME/pelaryn/pelaryn.conf" "$PELARYN_WORK/left-normal.conf"
 
   # Left full screen: the next start comes up that way.
   start

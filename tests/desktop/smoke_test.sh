@@ -20,14 +20,15 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   sleep 1
   import -window "$wid" "$PELARYN_WORK/moving.png"
   xdotool keyup z keyup Left
-  # 設定 is the second menu of the bar; オプション is the last item of that menu. A search can meet
-  # the popup of the menu as it closes (an X error for xdotool), and a busy machine may open the menu
-  # late: look again, and open the menu again, a few times.
+  # 設定 is the second menu of the bar; オプション is the third item from its end, above
+  # 操作とサウンド… and ミュート. A search can meet the popup of the menu as it closes (an X error
+  # for xdotool), and a busy machine may open the menu late: look again, and open the menu again,
+  # a few times.
   dlg=""
   for attempt in 1 2 3; do
     xdotool mousemove --window "$wid" 70 10 click 1
     sleep 1
-    xdotool key Up Return
+    xdotool key Up Up Up Return
     for i in $(seq 1 10); do
       dlg=$(xdotool search --onlyvisible --name "^設定\$" 2>/dev/null | head -n 1 || true)
       [[ -n "$dlg" ]] && break 2

@@ -47,6 +47,7 @@ grep -q 'PELRPY' "$prefix/share/mime/magic" || fail "the replay type has no magi
 
 meta=$prefix/share/metainfo/$id.metainfo.xml
 [[ -f "$meta" ]] || fail "no software-centre entry $id.metainfo.xml"
+grep -q "^License: CC-BY-4.0" "$prefix/share/doc/pelaryn/copyright" || fail "no licence file"
 report=$(appstreamcli validate --no-net "$meta" 2>&1) || fail "the software-centre entry: $report"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$meta" ||
   fail "the software-centre entry does not launch $id.desktop"

@@ -7,14 +7,18 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "audio/SoundEffects.h"
 #include "game/Game.h"
 #include "platform/desktop/DesktopPlatform.h"
 #include "platform/desktop/MainWindow.h"
 #include "platform/desktop/PlayField.h"
+#include "platform/desktop/Preferences.h"
 #include "platform/desktop/ReplayFolder.h"
-#include "platform/desktop/WindowPrefs.h"
+#include "platform/desktop/SdlAudio.h"
+#include "platform/desktop/SdlJoystick.h"
 #include "platform/desktop/ui/DesktopDialogs.h"
 #include "platform/desktop/ui/FileDialog.h"
+#include "platform/desktop/ui/FrmControls.h"
 #include "platform/desktop/ui/FrmReplay.h"
 #include "render/Pictures.h"
 
@@ -72,6 +76,34 @@ void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform,
   };
 }
 
+// The player's own choices reach the sound, the pad and the picture here; the keys the window
+// applies itself. The controls-and-sound window edits them.
+void ConnectPreferences(Game& game, MainWindow& window, DesktopPlatform& platform) {
+  window.OnPreferencesApplied = [&game, &platform](const Preferences& prefs) {
+    platform.Audio().SetVolumes(prefs.Muted ? 0 : prefs.MusicVolume,
+                                prefs.Muted ? 0 : prefs.EffectVolume);
+    platform.Joystick().SetBindings(prefs.Pad);
+    game.SetGentleFlash(prefs.GentleFlash);
+  };
+  window.OnControlsWindow = [&window, &platform] {
+    ControlsServices services;
+    services.PadConnected = [&platform] { return platform.Joystick().Connected(); };
+    services.PadName = [&platform] { return platform.Joystick().Name(); };
+    services.HeldButtons = [&platform](std::vector<std::string>& out) {
+      platform.Joystick().HeldButtons(out);
+    };
+    services.PreviewVolumes = [&platform](int music, int effects, bool muted) {
+      platform.Audio().SetVolumes(muted ? 0 : music, muted ? 0 : effects);
+    };
+    services.PlaySampleEffect = [&platform] {
+      platform.Audio().Sound().Play(sound::GetItem, true);
+    };
+    FrmControls frm(window.Prefs(), std::move(services), &window);
+    window.Field().ReleaseAllKeys();
+    if (frm.exec() == QDialog::Accepted) window.SetPrefs(frm.Edited());
+  };
+}
+
 }  // namespace
 
 int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prepare) {
@@ -92,9 +124,10 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   const ProgramLayout& layout = platform.Layout();
   ReplayFolder replays(ReplaysIn(layout.SaveFolder), ReplaysIn(layout.SaveFallback));
   ConnectReplays(game, window, platform, replays);
+  ConnectPreferences(game, window, platform);
   if (prepare) prepare(game);
   window.Attach(game);
-  window.ShowAsPreferred(WindowPrefsPath());
+  window.ShowAsPreferred(PreferencesPath());
   window.activateWindow();
   window.Field().setFocus();
   // A picture painted before the window system has put the window on screen waits for the next

@@ -46,6 +46,9 @@ class DesktopPlatform : public Platform {
   // Where the game's files live, and the desktop's own windows.
   const ProgramLayout& Layout() const { return layout_; }
   DesktopDialogs& DesktopWindows() { return *dialogs_; }
+  // For the player's preferences: loudness, pad buttons.
+  SdlAudio& Audio() { return *audio_; }
+  SdlJoystick& Joystick() { return *joystick_; }
 
  private:
   MainWindow& window_;

@@ -1,16 +1,19 @@
 #include "platform/desktop/MainWindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QGuiApplication>
+#include <QDateTime>
 #include <QIcon>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 
 #include "game/Game.h"
 #include "platform/desktop/PlayField.h"
-#include "platform/desktop/WindowPrefs.h"
+#include "platform/desktop/Screenshot.h"
 
 namespace pelaryn {
 
@@ -61,6 +64,22 @@ MainWindow::MainWindow() {
   });
   menus[static_cast<std::size_t>(MenuId::Game)]->insertAction(
       actions_[static_cast<std::size_t>(MenuId::Exit)], replay_);
+  // The player's own keys, pad and loudness, below the game's options; they change no rule.
+  QMenu* config = menus[static_cast<std::size_t>(MenuId::Config)];
+  controls_ = config->addAction(QStringLiteral("操作とサウンド…"));
+  connect(controls_, &QAction::triggered, this, [this] {
+    if (OnControlsWindow) OnControlsWindow();
+    SyncMenu();
+  });
+  mute_ = config->addAction(QStringLiteral("ミュート"));
+  mute_->setCheckable(true);
+  mute_->setShortcut(QKeySequence(Qt::Key_M));
+  mute_->setShortcutContext(Qt::WindowShortcut);
+  connect(mute_, &QAction::triggered, this, [this](bool on) {
+    Preferences changed = prefs_;
+    changed.Muted = on;
+    SetPrefs(changed);
+  });
   // Fast playback: four frames in the time of one, while a replay plays.
   auto* fast = new QAction(this);
   fast->setShortcut(QKeySequence(Qt::Key_F8));
@@ -77,16 +96,36 @@ MainWindow::MainWindow() {
   fullScreen->setShortcutContext(Qt::WindowShortcut);
   connect(fullScreen, &QAction::triggered, this, &MainWindow::ToggleFullScreen);
   addAction(fullScreen);
+  auto* screenshot = new QAction(this);
+  screenshot->setShortcut(QKeySequence(Qt::Key_F12));
+  screenshot->setShortcutContext(Qt::WindowShortcut);
+  connect(screenshot, &QAction::triggered, this, &MainWindow::TakeScreenshot);
+  addAction(screenshot);
+  noteTimer_ = new QTimer(this);
+  noteTimer_->setSingleShot(true);
+  connect(noteTimer_, &QTimer::timeout, this, [this] {
+    note_.clear();
+    SyncMenu();
+  });
   adjustSize();
 }
 
 void MainWindow::ShowAsPreferred(const QString& path) {
   prefsPath_ = path;
   const QScreen* display = screen();
-  const QSize available = display ? display->availableGeometry().size() : size();
-  const WindowPrefs prefs = ReadWindowPrefs(path, minimumSizeHint(), available);
-  if (!prefs.Size.isEmpty()) resize(prefs.Size);
-  preferFullScreen_ = prefs.FullScreen;
+  const QRect available = display ? display->availableGeometry() : QRect(QPoint(), size());
+  prefs_ = ReadPreferences(path, minimumSizeHint(), available.size());
+  ApplyPrefs();
+  if (!prefs_.WindowSize.isEmpty()) {
+    resize(prefs_.WindowSize);
+  } else {
+    // A first start: the field as large as the screen comfortably holds, in whole pixels.
+    const int scale = FirstWindowScale(available.size());
+    const QSize chrome = sizeHint() - field_->sizeHint();
+    resize(field_->sizeHint() * scale + chrome);
+    move(available.center() - QPoint(width() / 2, height() / 2));
+  }
+  preferFullScreen_ = prefs_.FullScreen;
   show();
 }
 
@@ -96,12 +135,29 @@ void MainWindow::ApplyPreferredFullScreen() {
 }
 
 void MainWindow::SavePreferences() {
+  prefs_.WindowSize = normalGeometry().size();
+  prefs_.FullScreen = isFullScreen();
   if (prefsPath_.isEmpty()) return;
-  if (WriteWindowPrefs(prefsPath_, {normalGeometry().size(), isFullScreen()})) return;
+  if (WritePreferences(prefsPath_, prefs_)) return;
   if (prefsWarned_) return;
   prefsWarned_ = true;
-  std::fprintf(stderr, "pelaryn: the window's size could not be saved in %s\n",
+  std::fprintf(stderr, "pelaryn: the preferences could not be saved in %s\n",
                prefsPath_.toLocal8Bit().constData());
+  QMessageBox::warning(this, QStringLiteral("pelaryn"),
+                       QStringLiteral("設定を保存できませんでした: %1").arg(prefsPath_));
+}
+
+void MainWindow::SetPrefs(const Preferences& prefs) {
+  prefs_ = prefs;
+  ApplyPrefs();
+  SavePreferences();
+  SyncMenu();
+}
+
+void MainWindow::ApplyPrefs() {
+  field_->SetKeyBindings(prefs_.Keys);
+  mute_->setChecked(prefs_.Muted);
+  if (OnPreferencesApplied) OnPreferencesApplied(prefs_);
 }
 
 void MainWindow::ToggleFullScreen() {
@@ -111,6 +167,44 @@ void MainWindow::ToggleFullScreen() {
     showFullScreen();
   }
   SavePreferences();
+}
+
+void MainWindow::ShowNote(const QString& text) {
+  note_ = text;
+  noteTimer_->start(2000);
+  SyncMenu();
+}
+
+void MainWindow::TakeScreenshot() {
+  QString why;
+  const QStringList files =
+      SaveScreenshot(field_->Snapshot(), field_->WholeScale(),
+                     screenshotFolder_.isEmpty() ? ScreenshotFolder() : screenshotFolder_,
+                     QDateTime::currentDateTime(), why);
+  ShowNote(files.isEmpty() ? QStringLiteral("スクリーンショットを保存できませんでした: ") + why
+                           : QStringLiteral("スクリーンショットを保存しました"));
+}
+
+bool MainWindow::GamePaused() const {
+  if (!game_) return false;
+  if (game_->Playing()) return game_->Playback().Paused();
+  return !game_->InTitle() && game_->State().Menu.Checked(MenuId::Pause);
+}
+
+void MainWindow::PauseForFocusLoss() {
+  if (!prefs_.PauseOnFocusLoss || !game_ || game_->InTitle() || GamePaused()) return;
+  // Back already: a window manager that lets go of the keyboard for a moment is no absence.
+  if (isActiveWindow()) return;
+  // A window of ours holds the game still already, and the pause's own wait would start inside
+  // it.
+  if (QApplication::activeModalWidget() != nullptr) return;
+  if (game_->Playing()) {
+    game_->MenuCommand(MenuId::Pause);
+    SyncMenu();
+    return;
+  }
+  QAction* pause = actions_[static_cast<std::size_t>(MenuId::Pause)];
+  if (game_->State().Menu.Enabled(MenuId::Pause)) pause->trigger();
 }
 
 namespace {
@@ -127,7 +221,6 @@ QString PlaybackTitle(const Game& game) {
   QString title = QStringLiteral("ヴェルガード — リプレイ ");
   if (!replay.Name.empty()) title += QString::fromStdString(replay.Name) + QLatin1Char(' ');
   title += QString::number(replay.Result.Score);
-  if (game.Playback().Paused()) title += QStringLiteral("（一時停止中）");
   if (game.Playback().Fast()) title += QStringLiteral("（早送り）");
   if (game.PlaybackBackgroundMissing()) title += QStringLiteral("（背景の画像がないため黒で再生）");
   return title;
@@ -147,12 +240,15 @@ void MainWindow::SyncMenu() {
     if (action->isEnabled() != enabled) action->setEnabled(enabled);
   }
   if (replay_->isEnabled() == watching) replay_->setEnabled(!watching);
-  const QString title = watching ? PlaybackTitle(*game_) : QStringLiteral("ヴェルガード");
+  if (mute_->isChecked() != prefs_.Muted) mute_->setChecked(prefs_.Muted);
+  QString title = watching ? PlaybackTitle(*game_) : QStringLiteral("ヴェルガード");
+  if (!note_.isEmpty()) title += QStringLiteral(" — ") + note_;
+  if (GamePaused()) title += QStringLiteral(" — 一時停止中");
   if (title != title_) {
     title_ = title;
-    // The platform appends the program's display name to a title that does not end with it;
-    // a playback's title leads with the name instead, so it stands as the display name meanwhile.
-    QGuiApplication::setApplicationDisplayName(watching ? title : QStringLiteral("ヴェルガード"));
+    // The platform appends the program's display name to a title that is not the name itself;
+    // a longer title leads with the name instead, so it stands as the display name meanwhile.
+    QGuiApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
   }
 }
@@ -164,7 +260,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) field_->ReleaseAllKeys();
+  if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
+    field_->ReleaseAllKeys();
+    // Another program, or the manual, took the keyboard. Queued: the pause waits inside its
+    // handler, as F3 does, and must not wait inside this notification.
+    QTimer::singleShot(0, this, &MainWindow::PauseForFocusLoss);
+  }
   QMainWindow::changeEvent(event);
 }
 

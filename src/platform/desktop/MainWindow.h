@@ -6,8 +6,10 @@
 #include <functional>
 
 #include "base/Menu.h"
+#include "platform/desktop/Preferences.h"
 
 class QAction;
+class QTimer;
 
 namespace pelaryn {
 
@@ -15,8 +17,8 @@ class Game;
 class PlayField;
 
 // The main window: the menu bar built from the game's menu table, and the play field. F11 switches
-// between full screen and the window; both the size and the choice outlast the program in a
-// preferences file of the window's own.
+// between full screen and the window, F12 saves a screenshot, M mutes; the player's preferences
+// (the window's size, keys, pad, loudness) outlast the program in a file of their own.
 class MainWindow : public QMainWindow {
   Q_OBJECT
 
@@ -25,32 +27,57 @@ class MainWindow : public QMainWindow {
 
   void Attach(Game& game) { game_ = &game; }
   PlayField& Field() { return *field_; }
-  // Makes check marks and enabled states match the game's menu model.
+  // Makes check marks, enabled states and the title match the game.
   void SyncMenu();
 
-  // Reads the preferences at `path` (empty: none are kept) and shows the window at their size.
+  // Reads the preferences at `path` (empty: none are kept), applies them and shows the window at
+  // their size; without a kept size, as large as the screen comfortably holds, centred.
   void ShowAsPreferred(const QString& path);
   // Full screen, if the preferences ask for it, once the window is on screen: some window
   // managers ignore a full screen asked for before the window is mapped.
   void ApplyPreferredFullScreen();
-  // Writes the preferences back; says once on stderr when they could not be written.
+  // Writes the preferences back; says once when they could not be written.
   void SavePreferences();
   void ToggleFullScreen();
+  const Preferences& Prefs() const { return prefs_; }
+  // Takes the player's new choices: applied at once and kept.
+  void SetPrefs(const Preferences& prefs);
+
+  // Shows `text` after the title for two seconds.
+  void ShowNote(const QString& text);
+  // F12: the play field as on screen now, into the screenshot folder; the title says how it went.
+  void TakeScreenshot();
+  // Where screenshots go; empty: the pictures folder.
+  void SetScreenshotFolder(const QString& folder) { screenshotFolder_ = folder; }
 
   // ゲーム → リプレイ… (F7): opens the replay window.
   std::function<void()> OnReplayWindow;
+  // 設定 → 操作とサウンド…: opens the controls-and-sound window.
+  std::function<void()> OnControlsWindow;
+  // The preferences the platform applies (loudness, pad, flash), each time they change.
+  std::function<void(const Preferences&)> OnPreferencesApplied;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
+  void ApplyPrefs();
+  void PauseForFocusLoss();
+  bool GamePaused() const;
+
   Game* game_ = nullptr;
   PlayField* field_ = nullptr;
   std::array<QAction*, MenuItemCount> actions_{};
   QAction* replay_ = nullptr;
+  QAction* controls_ = nullptr;
+  QAction* mute_ = nullptr;
   QString title_;
+  QString note_;
+  QTimer* noteTimer_ = nullptr;
   QString prefsPath_;
+  QString screenshotFolder_;
+  Preferences prefs_;
   bool prefsWarned_ = false;
   bool preferFullScreen_ = false;
 };

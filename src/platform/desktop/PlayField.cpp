@@ -10,33 +10,8 @@
 namespace pelaryn {
 namespace {
 
-// The keypad sends digits with NumLock on and arrows with it off; both count as the keypad key.
-int VirtualKeyOf(const QKeyEvent& event) {
-  const bool keypad = event.modifiers() & Qt::KeypadModifier;
-  switch (event.key()) {
-    case Qt::Key_Left:
-      return keypad ? vk::Numpad4 : vk::Left;
-    case Qt::Key_Right:
-      return keypad ? vk::Numpad6 : vk::Right;
-    case Qt::Key_Up:
-      return keypad ? vk::Numpad8 : vk::Up;
-    case Qt::Key_Down:
-      return keypad ? vk::Numpad2 : vk::Down;
-    case Qt::Key_4:
-      return keypad ? vk::Numpad4 : 0;
-    case Qt::Key_6:
-      return keypad ? vk::Numpad6 : 0;
-    case Qt::Key_8:
-      return keypad ? vk::Numpad8 : 0;
-    case Qt::Key_2:
-      return keypad ? vk::Numpad2 : 0;
-    case Qt::Key_Z:
-      return vk::Z;
-    case Qt::Key_X:
-      return vk::X;
-    default:
-      return 0;
-  }
+KeyCode KeyCodeOf(const QKeyEvent& event) {
+  return KeyOfEvent(event.key(), (event.modifiers() & Qt::KeypadModifier) != 0);
 }
 
 }  // namespace
@@ -57,11 +32,34 @@ void PlayField::Show(const Surface& field) {
 }
 
 bool PlayField::KeyDown(int virtualKey) const {
-  return virtualKey > 0 && virtualKey < static_cast<int>(down_.size()) && down_[virtualKey];
+  if (virtualKey <= 0) return false;
+  for (const Held& held : held_) {
+    if (held.VirtualKey == virtualKey) return true;
+  }
+  return false;
 }
 
 void PlayField::ReleaseAllKeys() {
-  down_.fill(false);
+  held_.fill(Held{});
+}
+
+void PlayField::SetKeyBindings(const KeyBindings& keys) {
+  keys_ = keys;
+  ReleaseAllKeys();
+}
+
+QImage PlayField::Snapshot() const {
+  if (!field_ || field_->Empty()) return {};
+  const auto* pixels = reinterpret_cast<const uchar*>(field_->Data());
+  return QImage(pixels, field_->Width(), field_->Height(), field_->Width() * 4,
+                QImage::Format_RGB32)
+      .copy();
+}
+
+int PlayField::WholeScale() const {
+  if (!field_ || field_->Empty()) return 1;
+  const QSize device = size() * devicePixelRatio();
+  return PlanScale(device, {field_->Width(), field_->Height()}).Factor;
 }
 
 void PlayField::paintEvent(QPaintEvent*) {
@@ -76,24 +74,53 @@ void PlayField::paintEvent(QPaintEvent*) {
   scaler_.Draw(painter, view_, rect(), Qt::black);
 }
 
+bool PlayField::event(QEvent* event) {
+  // Tab and Backtab would move the focus before they reach the key handler; bound, they are
+  // the player's keys.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+        keys_.VirtualKeyOf(KeyCodeOf(*key)) != 0) {
+      if (event->type() == QEvent::KeyPress) {
+        keyPressEvent(key);
+      } else {
+        keyReleaseEvent(key);
+      }
+      return true;
+    }
+  }
+  return QWidget::event(event);
+}
+
+PlayField::Held* PlayField::FindHeld(quint32 scanCode, KeyCode key) {
+  for (Held& held : held_) {
+    if (held.VirtualKey == 0) continue;
+    if (scanCode != 0 ? held.ScanCode == scanCode : held.Key == key) return &held;
+  }
+  return nullptr;
+}
+
 void PlayField::keyPressEvent(QKeyEvent* event) {
-  const int key = VirtualKeyOf(*event);
-  if (key == 0) return QWidget::keyPressEvent(event);
-  if (event->isAutoRepeat()) return;
-  down_[key] = true;
-  if (event->nativeScanCode() < keyOfScanCode_.size()) {
-    keyOfScanCode_[event->nativeScanCode()] = static_cast<uint8_t>(key);
+  const KeyCode key = KeyCodeOf(*event);
+  const int virtualKey = keys_.VirtualKeyOf(key);
+  if (virtualKey == 0) return QWidget::keyPressEvent(event);
+  if (event->isAutoRepeat() || FindHeld(event->nativeScanCode(), key)) return;
+  for (Held& held : held_) {
+    if (held.VirtualKey != 0) continue;
+    held = {event->nativeScanCode(), key, virtualKey};
+    return;
   }
 }
 
 void PlayField::keyReleaseEvent(QKeyEvent* event) {
-  int key = VirtualKeyOf(*event);
-  if (event->nativeScanCode() < keyOfScanCode_.size() && keyOfScanCode_[event->nativeScanCode()]) {
-    key = keyOfScanCode_[event->nativeScanCode()];
-  }
-  if (key == 0) return QWidget::keyReleaseEvent(event);
+  // The physical key lets go of what it pressed, even when NumLock or a modifier changed what
+  // it reports in between.
   if (event->isAutoRepeat()) return;
-  down_[key] = false;
+  if (Held* held = FindHeld(event->nativeScanCode(), KeyCodeOf(*event))) {
+    *held = Held{};
+    return;
+  }
+  QWidget::keyReleaseEvent(event);
 }
 
 void PlayField::focusOutEvent(QFocusEvent* event) {

@@ -16,6 +16,29 @@ uint32_t AxisPosition(int16_t value) {
   return static_cast<uint32_t>(value + 32768);
 }
 
+// A joystick's first four buttons stand for A, B, X and Y; the others go by their number.
+constexpr std::string_view kFirstFour[] = {"a", "b", "x", "y"};
+
+// The joystick button a name stands for, or -1.
+int JoystickButtonOf(std::string_view name) {
+  for (int i = 0; i < 4; ++i) {
+    if (name == kFirstFour[i]) return i;
+  }
+  if (name.substr(0, 6) == "button" && IsPadButtonName(name)) {
+    return std::stoi(std::string(name.substr(6))) - 1;
+  }
+  return -1;
+}
+
+std::string JoystickButtonName(int index) {
+  return index < 4 ? std::string(kFirstFour[index]) : "button" + std::to_string(index + 1);
+}
+
+bool IsDpad(SDL_GameControllerButton button) {
+  return button == SDL_CONTROLLER_BUTTON_DPAD_UP || button == SDL_CONTROLLER_BUTTON_DPAD_DOWN ||
+         button == SDL_CONTROLLER_BUTTON_DPAD_LEFT || button == SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+}
+
 }  // namespace
 
 SdlJoystick::SdlJoystick() {
@@ -105,20 +128,56 @@ int SdlJoystick::GetPos(JoyInfo& info) {
     if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) info.XPos = 65535;
     if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_UP)) info.YPos = 0;
     if (SDL_GameControllerGetButton(c, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) info.YPos = 65535;
-    const SDL_GameControllerButton buttons[] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
-                                                SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
-    for (int i = 0; i < 4; ++i) {
-      if (SDL_GameControllerGetButton(c, buttons[i])) info.Buttons |= 1u << i;
-    }
   } else {
     SDL_Joystick* j = joystick_;
     if (SDL_JoystickNumAxes(j) > 0) info.XPos = AxisPosition(SDL_JoystickGetAxis(j, 0));
     if (SDL_JoystickNumAxes(j) > 1) info.YPos = AxisPosition(SDL_JoystickGetAxis(j, 1));
-    for (int i = 0; i < 4 && i < SDL_JoystickNumButtons(j); ++i) {
-      if (SDL_JoystickGetButton(j, i)) info.Buttons |= 1u << i;
-    }
   }
+  info.Buttons = GameButtons(bindings_, [this](std::string_view name) { return ButtonDown(name); });
   return 0;
+}
+
+bool SdlJoystick::ButtonDown(std::string_view name) {
+  if (controller_) {
+    // SDL wants a terminated string; every name we keep is short.
+    char text[24] = {};
+    name.copy(text, sizeof text - 1);
+    const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(text);
+    if (button != SDL_CONTROLLER_BUTTON_INVALID && !IsDpad(button)) {
+      return SDL_GameControllerGetButton(controller_, button) != 0;
+    }
+    if (name.substr(0, 6) != "button") return false;
+  }
+  const int index = JoystickButtonOf(name);
+  return index >= 0 && index < SDL_JoystickNumButtons(joystick_) &&
+         SDL_JoystickGetButton(joystick_, index) != 0;
+}
+
+bool SdlJoystick::Connected() {
+  return Attach();
+}
+
+std::string SdlJoystick::Name() {
+  if (!Attach()) return {};
+  const char* name =
+      controller_ ? SDL_GameControllerName(controller_) : SDL_JoystickName(joystick_);
+  return name ? name : "";
+}
+
+void SdlJoystick::HeldButtons(std::vector<std::string>& out) {
+  out.clear();
+  if (!Attach()) return;
+  if (controller_) {
+    for (int b = 0; b < SDL_CONTROLLER_BUTTON_MAX; ++b) {
+      const auto button = static_cast<SDL_GameControllerButton>(b);
+      if (IsDpad(button) || !SDL_GameControllerGetButton(controller_, button)) continue;
+      if (const char* name = SDL_GameControllerGetStringForButton(button)) out.emplace_back(name);
+    }
+    return;
+  }
+  for (int i = 0; i < SDL_JoystickNumButtons(joystick_) && i < 99; ++i) {
+    if (SDL_JoystickGetButton(joystick_, i)) out.push_back(JoystickButtonName(i));
+  }
 }
 
 }  // namespace pelaryn

@@ -2,8 +2,11 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "base/Platform.h"
+#include "platform/desktop/PadBindings.h"
 #include "platform/desktop/PadFile.h"
 
 struct _SDL_GameController;
@@ -14,7 +17,8 @@ namespace pelaryn {
 // Joystick 1 over SDL, reported in the game's joystick record: each axis 0..65535
 // (centre 32768), buttons 1-4 as a bit mask. A pad that SDL knows is read through its
 // game-controller mapping (left stick or D-pad; A, B, X, Y as buttons 1-4), any other device by
-// its first two axes and first four buttons. A device plugged in later is found on the next read.
+// its first two axes and first four buttons. Which buttons fire is the player's choice
+// (PadBindings). A device plugged in later is found on the next read.
 //
 // With PELARYN_PAD_FILE naming a pad file, a virtual pad of SDL's plays that file instead, read
 // through the same calls.
@@ -28,13 +32,22 @@ class SdlJoystick {
   int GetDevCaps(JoyCapsRecord& caps);
   int GetPos(JoyInfo& info);
 
+  void SetBindings(const PadBindings& bindings) { bindings_ = bindings; }
+  // For the window that binds buttons: whether a pad is there, its name, and the buttons held
+  // now (the D-pad, which always moves, left out).
+  bool Connected();
+  std::string Name();
+  void HeldButtons(std::vector<std::string>& out);
+
  private:
   bool Attach();
   void Detach();
 
   void PlayPadFile();
+  bool ButtonDown(std::string_view name);
 
   bool ready_ = false;
+  PadBindings bindings_;
   std::optional<PadFile> padFile_;
   int virtualPad_ = -1;
   std::chrono::steady_clock::time_point padStart_;
