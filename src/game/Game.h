@@ -64,6 +64,9 @@ class Game : private SettingsHost, private ReplayTarget {
   // The hit's red frame laid over the field at a quarter instead of covering it; the picture
   // only, never the state.
   void SetGentleFlash(bool on) { ctx_.GentleFlash = on; }
+  // The four status labels (score, high score, combo, best combo) in English instead of
+  // Japanese, in play and on the title; the picture only, never the state.
+  void SetEnglishLabels(bool on) { ctx_.EnglishLabels = on ? &pictures_.EnglishLabels : nullptr; }
   // Number of the main-loop frame running now (or last run), counted from 1 in each game.
   uint64_t CurrentFrame() const { return currentFrame_; }
   // True while the title screen runs; its frames count from 1 in each showing.

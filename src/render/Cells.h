@@ -1,7 +1,8 @@
 #pragma once
 
-// Where each picture lies on the 128 × 240 sprite sheet. The game's drawing, the artwork
-// generator and the artwork tests all read these names, so a cell moves in one place only.
+// Where each picture lies on the 128 × 240 sprite sheet and on the English label sheet. The
+// game's drawing, the artwork generator and the artwork tests all read these names, so a cell
+// moves in one place only.
 // No dependencies: the generator includes this header on its own.
 
 namespace pelaryn {
@@ -56,6 +57,17 @@ constexpr CellRect Sun(int frame) {
 constexpr CellRect Digit(int n) {
   return {65 + 13 * (n % 4), 65 + 20 * (n / 4), 13, 20};
 }
+
+// The status labels in English, on a sheet of their own (labels-en.png and its mask) that leaves
+// the sprite sheet's layout alone. Each stands where its Japanese label does and is no wider, so
+// the digits beside it stay clear; MAX reads the same in both and is drawn from the sprite sheet.
+namespace English {
+inline constexpr int SheetWidth = 58;
+inline constexpr int SheetHeight = 56;
+inline constexpr CellRect ScoreLabel{0, 0, 54, 20};
+inline constexpr CellRect HighScoreLabel{0, 20, 58, 20};
+inline constexpr CellRect ComboLabel{0, 40, 38, 16};
+}  // namespace English
 
 }  // namespace Cell
 }  // namespace pelaryn

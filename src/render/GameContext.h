@@ -14,6 +14,9 @@ struct GameContext : CoreContext {
   const SpriteSheet& sheet;
   // The player's wish for a gentler hit flash: a picture choice only, never part of the state.
   bool GentleFlash = false;
+  // The status labels in English, drawn from this sheet; none for the Japanese ones on `sheet`.
+  // A picture choice only, like GentleFlash.
+  const SpriteSheet* EnglishLabels = nullptr;
 
   void Sprite(int x, int y, int w, int h, int sx, int sy) {
     DrawSprite(PicMain, sheet, x, y, w, h, sx, sy);

@@ -58,9 +58,14 @@ bool LoadEmbeddedPictures(Pictures& pictures) {
     const char* name;
     Surface& surface;
   } wanted[] = {
-      {"chr.png", pictures.Sheet.Chr},     {"mask.png", pictures.Sheet.Mask},
-      {"title.png", pictures.Title},       {"logo.png", pictures.Logo},
-      {"ranklogo.png", pictures.RankLogo}, {"about.png", pictures.About},
+      {"chr.png", pictures.Sheet.Chr},
+      {"mask.png", pictures.Sheet.Mask},
+      {"title.png", pictures.Title},
+      {"logo.png", pictures.Logo},
+      {"ranklogo.png", pictures.RankLogo},
+      {"about.png", pictures.About},
+      {"labels-en.png", pictures.EnglishLabels.Chr},
+      {"labels-en-mask.png", pictures.EnglishLabels.Mask},
   };
   bool all = true;
   for (const auto& item : wanted) {

@@ -15,6 +15,8 @@ struct Pictures {
   Surface Logo;       // picLogo
   Surface RankLogo;   // picRankLogo
   Surface About;      // the about box's picture
+  // The status labels in English, laid out as Cell::English says, with their mask.
+  SpriteSheet EnglishLabels;
 };
 
 // Largest side of one of our own pictures.

@@ -1,6 +1,7 @@
 #include "render/StatusDisplay.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "base/Arith.h"
 #include "render/Cells.h"
@@ -17,7 +18,30 @@ void Label(GameContext& g, int x, int y, const CellRect& cell) {
   g.Sprite(x, y, cell.W, cell.H, cell.X, cell.Y);
 }
 
+struct LabelCells {
+  CellRect Japanese;                // on the sprite sheet
+  std::optional<CellRect> English;  // on the English label sheet
+};
+
+// By StatusLabel. MAX reads the same in English and keeps its one cell.
+constexpr LabelCells StatusLabels[] = {
+    {Cell::ScoreLabel, Cell::English::ScoreLabel},
+    {Cell::HighScoreLabel, Cell::English::HighScoreLabel},
+    {Cell::ComboLabel, Cell::English::ComboLabel},
+    {Cell::MaxLabel, std::nullopt},
+};
+
 }  // namespace
+
+void DrawStatusLabel(GameContext& g, StatusLabel label, int x, int y) {
+  const LabelCells& cells = StatusLabels[static_cast<int>(label)];
+  if (g.EnglishLabels && cells.English) {
+    const CellRect& cell = *cells.English;
+    DrawSprite(g.PicMain, *g.EnglishLabels, x, y, cell.W, cell.H, cell.X, cell.Y);
+  } else {
+    Label(g, x, y, cells.Japanese);
+  }
+}
 
 void DrawDigit(GameContext& g, int digit, int x, int y) {
   Label(g, x, y, Cell::Digit(digit));
@@ -40,13 +64,13 @@ void DrawNumber(GameContext& g, int64_t value, int places, int x0, int step, int
 
 void DrawStatus(GameContext& g) {
   const GameState& s = g.s;
-  Label(g, 0, 0, Cell::ScoreLabel);
-  Label(g, 0, 20, Cell::HighScoreLabel);
+  DrawStatusLabel(g, StatusLabel::Score, 0, 0);
+  DrawStatusLabel(g, StatusLabel::HighScore, 0, 20);
   DrawNumber(g, s.Score, NumberPlaces(s.Score), 137, 13, 0);
   DrawNumber(g, s.HiScore, NumberPlaces(s.HiScore), 137, 13, 20);
-  Label(g, 0, 50, Cell::ComboLabel);
+  DrawStatusLabel(g, StatusLabel::Combo, 0, 50);
   DrawNumber(g, s.Combo, NumberPlaces(s.Combo), 65, 13, 46);
-  Label(g, 0, 70, Cell::MaxLabel);
+  DrawStatusLabel(g, StatusLabel::Max, 0, 70);
   DrawNumber(g, s.MaxCombo, NumberPlaces(s.MaxCombo), 65, 13, 66);
 }
 

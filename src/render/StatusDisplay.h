@@ -15,6 +15,12 @@ void DrawNumber(GameContext& g, int64_t value, int places, int x0, int step, int
 // Decimal digits of a value, plus one: the number is always shown with one leading zero.
 int NumberPlaces(int64_t value);
 
+// The labels of the status display, in the order of its lines.
+enum class StatusLabel { Score, HighScore, Combo, Max };
+
+// One label at (x, y): in English when the context carries the English labels.
+void DrawStatusLabel(GameContext& g, StatusLabel label, int x, int y);
+
 // Score, high score, combo and best combo with their labels, in the top-left corner.
 void DrawStatus(GameContext& g);
 

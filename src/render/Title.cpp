@@ -7,7 +7,6 @@
 
 #include "base/Arith.h"
 #include "base/Field.h"
-#include "render/Cells.h"
 #include "render/StatusDisplay.h"
 
 namespace pelaryn {
@@ -168,15 +167,12 @@ void DrawStillTitleFrame(GameContext& g, const TitlePictures& pictures, TitleSce
 
 void DrawTitleStatus(GameContext& g) {
   const GameState& s = g.s;
-  const auto label = [&](int x, int y, const CellRect& cell) {
-    g.Sprite(x, y, cell.W, cell.H, cell.X, cell.Y);
-  };
-  label(0, 0, Cell::ScoreLabel);
-  label(0, 20, Cell::HighScoreLabel);
+  DrawStatusLabel(g, StatusLabel::Score, 0, 0);
+  DrawStatusLabel(g, StatusLabel::HighScore, 0, 20);
   DrawNumber(g, s.Score, NumberPlaces(s.Score), 137, 13, 0);
   DrawNumber(g, s.HiScore, NumberPlaces(s.HiScore), 137, 13, 20);
-  label(0, 50, Cell::ComboLabel);
-  label(0, 70, Cell::MaxLabel);
+  DrawStatusLabel(g, StatusLabel::Combo, 0, 50);
+  DrawStatusLabel(g, StatusLabel::Max, 0, 70);
 }
 
 }  // namespace pelaryn

@@ -164,10 +164,11 @@ TEST(Assets, EveryPictureHasItsSize) {
     int w, h;
   };
   const Expected all[] = {
-      {"chr.png", 128, 240},   {"mask.png", 128, 240},     {"title.png", 388, 261},
-      {"logo.png", 130, 65},   {"ranklogo.png", 250, 26},  {"about.png", 65, 65},
-      {"icon-16.png", 16, 16}, {"icon-32.png", 32, 32},    {"icon-48.png", 48, 48},
-      {"icon-64.png", 64, 64}, {"icon-128.png", 128, 128}, {"icon-256.png", 256, 256}};
+      {"chr.png", 128, 240},     {"mask.png", 128, 240},        {"title.png", 388, 261},
+      {"logo.png", 130, 65},     {"ranklogo.png", 250, 26},     {"about.png", 65, 65},
+      {"icon-16.png", 16, 16},   {"icon-32.png", 32, 32},       {"icon-48.png", 48, 48},
+      {"icon-64.png", 64, 64},   {"icon-128.png", 128, 128},    {"icon-256.png", 256, 256},
+      {"labels-en.png", 58, 56}, {"labels-en-mask.png", 58, 56}};
   for (const Expected& e : all) {
     const Picture p = load(e.file);
     EXPECT_EQ(p.width, e.w) << e.file;
@@ -269,6 +270,52 @@ TEST(SpriteSheet, DigitsAreGreenWithADarkRim) {
       }
     EXPECT_GT(faces, 20) << d;
     EXPECT_EQ(green, faces) << "digit " << d;
+  }
+}
+
+// ---- English status labels ------------------------------------------------------------
+
+TEST(EnglishLabels, StandLikeTheJapaneseAndNoWider) {
+  const Picture p = load("labels-en.png"), m = load("labels-en-mask.png");
+  const std::pair<Rect, Rect> pairs[] = {
+      // Japanese, English
+      {rect(pelaryn::Cell::ScoreLabel), rect(pelaryn::Cell::English::ScoreLabel)},
+      {rect(pelaryn::Cell::HighScoreLabel), rect(pelaryn::Cell::English::HighScoreLabel)},
+      {rect(pelaryn::Cell::ComboLabel), rect(pelaryn::Cell::English::ComboLabel)}};
+  for (int y = 0; y < m.height; ++y)
+    for (int x = 0; x < m.width; ++x) {
+      const bool inCell = std::any_of(std::begin(pairs), std::end(pairs),
+                                      [&](const auto& l) { return l.second.contains(x, y); });
+      ASSERT_TRUE(inCell || m.at(x, y).white()) << "stray pixel at " << x << "," << y;
+    }
+  // The rows a label's paint spans from the top of its cell, its right edge and its colours.
+  struct Ink {
+    int top = 1 << 20, bottom = -1, right = -1;
+    std::set<Rgb> colours;
+  };
+  auto ink = [](const Picture& pic, const Picture& msk, const Rect& r) {
+    Ink i;
+    for (int y = 0; y < r.h; ++y)
+      for (int x = 0; x < r.w; ++x)
+        if (msk.at(r.x + x, r.y + y).black()) {
+          i.top = std::min(i.top, y);
+          i.bottom = std::max(i.bottom, y);
+          i.right = std::max(i.right, x);
+          i.colours.insert(pic.at(r.x + x, r.y + y));
+        }
+    return i;
+  };
+  for (const auto& [japanese, english] : pairs) {
+    ASSERT_TRUE(english.x + english.w <= p.width && english.y + english.h <= p.height);
+    const Ink jp = ink(sheet(), mask(), japanese), en = ink(p, m, english);
+    // On the line of the Japanese lettering (and of the digits beside it), as tall, in its
+    // colours, and never reaching further towards the digits than the Japanese cell.
+    EXPECT_EQ(english.h, japanese.h) << japanese.y;
+    EXPECT_EQ(en.bottom, jp.bottom) << japanese.y;
+    EXPECT_LE(std::abs(en.top - jp.top), 1) << japanese.y;
+    EXPECT_LT(en.right, japanese.w) << japanese.y;
+    EXPECT_GT(en.right, japanese.w / 2) << japanese.y;
+    for (const Rgb& c : en.colours) EXPECT_EQ(jp.colours.count(c), 1u) << japanese.y;
   }
 }
 

@@ -88,4 +88,23 @@ TEST(Sprites, TheGameSheetDrawsTheShipOnlyWhereItsMaskIsBlack) {
   EXPECT_GT(opaque, 50);
 }
 
+// Each sheet and its mask loaded from the right files: a black-and-white mask, and the picture
+// painted, never black or white, exactly where the mask is black.
+TEST(Sprites, TheGameSheetsArePaintedExactlyWhereTheirMasksAreBlack) {
+  Pictures pictures;
+  ASSERT_TRUE(LoadEmbeddedPictures(pictures));
+  for (const SpriteSheet* sheet : {&pictures.Sheet, &pictures.EnglishLabels}) {
+    ASSERT_GT(sheet->Chr.Width(), 0);
+    ASSERT_EQ(sheet->Mask.Width(), sheet->Chr.Width());
+    ASSERT_EQ(sheet->Mask.Height(), sheet->Chr.Height());
+    for (int y = 0; y < sheet->Chr.Height(); ++y) {
+      for (int x = 0; x < sheet->Chr.Width(); ++x) {
+        const uint32_t m = sheet->Mask.Pixel(x, y), c = sheet->Chr.Pixel(x, y);
+        const bool painted = c != White && c != Rgb(0, 0, 0);
+        ASSERT_TRUE(m == White ? c == White : m == Rgb(0, 0, 0) && painted) << x << "," << y;
+      }
+    }
+  }
+}
+
 }  // namespace pelaryn

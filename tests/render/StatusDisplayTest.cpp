@@ -1,14 +1,18 @@
-// The status display, by its pixels: digits, hearts, gauges and the combo popup.
+// The status display, by its pixels: labels in either language, digits, hearts, gauges and the
+// combo popup.
 
 #include "render/StatusDisplay.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 #include "../TestGame.h"
 #include "base/Arith.h"
+#include "render/Cells.h"
+#include "render/Title.h"
 
 namespace pelaryn {
 
@@ -206,6 +210,85 @@ TEST(StatusDisplay, ALongComboPopsUpWhenItsTimerRunsOut) {
   EXPECT_EQ(t.s.ComboPopupDigits, 3);
   EXPECT_EQ(t.s.ComboPopupTimer, 49);  // counted down by its first drawing
   EXPECT_EQ(t.s.Combo, 12);
+}
+
+}  // namespace pelaryn
+
+namespace pelaryn {
+namespace {
+
+// Where each label stands and the cell it shows in either language; MAX has one for both.
+struct LabelPlace {
+  int x, y;
+  CellRect japanese;
+  std::optional<CellRect> english;
+};
+const LabelPlace LabelPlaces[] = {{0, 0, Cell::ScoreLabel, Cell::English::ScoreLabel},
+                                  {0, 20, Cell::HighScoreLabel, Cell::English::HighScoreLabel},
+                                  {0, 50, Cell::ComboLabel, Cell::English::ComboLabel},
+                                  {0, 70, Cell::MaxLabel, std::nullopt}};
+
+// The sheet and cell a place shows in a language.
+struct Shown {
+  const SpriteSheet* sheet;
+  CellRect cell;
+};
+Shown Expected(const Pictures& pictures, const LabelPlace& place, bool english) {
+  if (english && place.english) return {&pictures.EnglishLabels, *place.english};
+  return {&pictures.Sheet, place.japanese};
+}
+bool Shows(const Surface& field, const Surface& before, const LabelPlace& place, Shown e) {
+  return ShowsCell(field, before, *e.sheet, place.x, place.y, e.cell.W, e.cell.H, e.cell.X,
+                   e.cell.Y);
+}
+
+}  // namespace
+
+TEST(StatusDisplay, TheLabelsShowInTheChosenLanguageAndLeaveTheDigitsAlone) {
+  for (const bool english : {false, true}) {
+    for (void (*draw)(GameContext&) : {DrawStatus, DrawTitleStatus}) {
+      Display t;
+      if (english) t.g.EnglishLabels = &t.pictures.EnglishLabels;
+      // Numbers as long as the labels leave room for: seven places put the first digit at x 59,
+      // three at x 39. The Japanese high-score label is wider and meets a seventh place.
+      t.s.Score = 123456;
+      t.s.HiScore = english ? 987654 : 98765;
+      t.s.Combo = 12;
+      t.s.MaxCombo = 34;
+      draw(t.g);
+      // The labels and the numbers where they always were, and nothing else.
+      Surface expected = t.blank;
+      GameContext g{{t.s, t.random, t.platform}, expected, t.pictures.Sheet};
+      for (const LabelPlace& place : LabelPlaces) {
+        const Shown e = Expected(t.pictures, place, english);
+        EXPECT_TRUE(Shows(t.field, t.blank, place, e)) << place.y << (english ? " English" : "");
+        DrawSprite(expected, *e.sheet, place.x, place.y, e.cell.W, e.cell.H, e.cell.X, e.cell.Y);
+      }
+      DrawNumber(g, t.s.Score, 7, 137, 13, 0);
+      DrawNumber(g, t.s.HiScore, english ? 7 : 6, 137, 13, 20);
+      if (draw == DrawStatus) {
+        DrawNumber(g, 12, 3, 65, 13, 46);
+        DrawNumber(g, 34, 3, 65, 13, 66);
+      }
+      EXPECT_TRUE(SamePixels(t.field, expected)) << english << (draw == DrawStatus);
+    }
+  }
+}
+
+TEST(StatusDisplay, TheGameDrawsItsLabelsInTheLanguageItIsGiven) {
+  for (const bool english : {false, true}) {
+    testing::TestGame t;
+    t.game.SetEnglishLabels(english);
+    t.Frames(2);
+    // Drawing a cell over the field again changes nothing exactly where it shows already.
+    const Surface& field = t.Field();
+    for (const LabelPlace& place : LabelPlaces) {
+      EXPECT_TRUE(Shows(field, field, place, Expected(t.pictures, place, english))) << place.y;
+      if (place.english) {
+        EXPECT_FALSE(Shows(field, field, place, Expected(t.pictures, place, !english)));
+      }
+    }
+  }
 }
 
 }  // namespace pelaryn

@@ -7,6 +7,7 @@ namespace art {
 
 QImage paintSheet();                        // picChr: 128 x 240, pure white where transparent
 QImage maskFromSheet(const QImage& sheet);  // picMask: black where the sheet is painted
+QImage paintEnglishLabels();                // status labels in English: 58 x 56, as the sheet
 QImage paintTitle();                        // picTitle: 388 x 261
 QImage paintLogo();                         // picLogo: 130 x 65
 QImage paintRankLogo();                     // ranking window title: 250 x 26, 16 colours

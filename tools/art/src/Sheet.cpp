@@ -1,5 +1,6 @@
 // The sprite sheet: every small picture of the game at its fixed place on one 128 x 240
-// sheet, with the transparency mask derived from it.
+// sheet, with the transparency mask derived from it; and the English status labels, laid out
+// the same way on a small sheet of their own.
 #include <QRect>
 #include <cmath>
 #include <cstdio>
@@ -443,12 +444,95 @@ struct LabelFont {
   int pixelSize, stretch, boldX, boldY;
 };
 
-Canvas label(const QString& text, int w, int h, const std::vector<int>& widths, int gap,
-             const LabelFont& f, const Ramp& top, const Ramp& bottom) {
-  const Bits body = letterPixel(text, widths, gap, h - 2, f.pixelSize, f.stretch, f.boldX, f.boldY);
+Canvas labelCanvas(const Bits& body, int w, int h, const Ramp& top, const Ramp& bottom) {
   Canvas c(w, h);
   c.stamp(sticker(body, top, bottom, kInk, false), (w - 2 - body.w) / 2, 0);
   return c;
+}
+
+Canvas label(const QString& text, int w, int h, const std::vector<int>& widths, int gap,
+             const LabelFont& f, const Ramp& top, const Ramp& bottom) {
+  const Bits body = letterPixel(text, widths, gap, h - 2, f.pixelSize, f.stretch, f.boldX, f.boldY);
+  return labelCanvas(body, w, h, top, bottom);
+}
+
+// An English label from hand-set capitals: the IPA fonts' Latin letters, hinted down to these
+// widths, lose their shapes (the M fills in, a narrow H closes up). The word is centred in
+// height as the font lettering is, and shaded the same way, so both languages stand alike.
+Canvas englishLabel(const std::vector<const char*>& rows, int w, int h, const Ramp& top,
+                    const Ramp& bottom) {
+  const Bits word = bitsFromRows(rows);
+  Bits body(word.w, h - 2);
+  const int dy = (body.h - word.h) / 2;
+  for (int y = 0; y < word.h; ++y)
+    for (int x = 0; x < word.w; ++x) body.set(x, y + dy, word.at(x, y));
+  return labelCanvas(body, w, h, top, bottom);
+}
+
+// Each word as tall as its Japanese counterpart and standing on the same line: SCORE as
+// とくてん, HI-SCORE as the high-score label, COMBO as コンボ; two- and three-pixel strokes.
+Canvas scoreEnglish() {
+  return englishLabel(
+      {
+          "..#####......#####......#####....#######....########",
+          ".#######....#######....#######...########...########",
+          "###...###..###...###..###...###..###..####..###.....",
+          "###...###..###...###..###...###..###...###..###.....",
+          "###........###........###...###..###...###..###.....",
+          "####.......###........###...###..###...###..###.....",
+          ".######....###........###...###..###..####..###.....",
+          "..######...###........###...###..########...#######.",
+          "....#####..###........###...###..#######....#######.",
+          "......###..###........###...###..###.####...###.....",
+          "......###..###........###...###..###..###...###.....",
+          "......###..###........###...###..###..####..###.....",
+          "###...###..###...###..###...###..###...###..###.....",
+          "###...###..###...###..###...###..###...###..###.....",
+          ".#######....#######....#######...###...###..########",
+          "..#####......#####......#####....###...###..########",
+      },
+      pelaryn::Cell::English::ScoreLabel.W, pelaryn::Cell::English::ScoreLabel.H, kGreen, kGreen);
+}
+
+Canvas highScoreEnglish() {
+  return englishLabel(
+      {
+          "##...##.####.......#####...#####...#####..######..######",
+          "##...##.####......#######.#######.#######.#######.######",
+          "##...##..##.......##...##.##...##.##...##.##...##.##....",
+          "##...##..##.......##......##......##...##.##...##.##....",
+          "##...##..##.......###.....##......##...##.##...##.##....",
+          "##...##..##........####...##......##...##.##..###.##....",
+          "#######..##..####...####..##......##...##.######..#####.",
+          "#######..##..####.....###.##......##...##.#####...#####.",
+          "##...##..##............##.##......##...##.##.##...##....",
+          "##...##..##............##.##......##...##.##..##..##....",
+          "##...##..##............##.##......##...##.##..##..##....",
+          "##...##..##.......##...##.##...##.##...##.##...##.##....",
+          "##...##.####......#######.#######.#######.##...##.######",
+          "##...##.####.......#####...#####...#####..##...##.######",
+      },
+      pelaryn::Cell::English::HighScoreLabel.W, pelaryn::Cell::English::HighScoreLabel.H, kGreen,
+      kGreen);
+}
+
+Canvas comboEnglish() {
+  return englishLabel(
+      {
+          ".####...####..##....##.#####...####.",
+          "######.######.###..###.######.######",
+          "##..##.##..##.########.##..##.##..##",
+          "##.....##..##.##.##.##.##..##.##..##",
+          "##.....##..##.##.##.##.##.##..##..##",
+          "##.....##..##.##....##.#####..##..##",
+          "##.....##..##.##....##.######.##..##",
+          "##.....##..##.##....##.##..##.##..##",
+          "##.....##..##.##....##.##..##.##..##",
+          "##..##.##..##.##....##.##..##.##..##",
+          "######.######.##....##.######.######",
+          ".####...####..##....##.#####...####.",
+      },
+      pelaryn::Cell::English::ComboLabel.W, pelaryn::Cell::English::ComboLabel.H, kYellow, kOrange);
 }
 
 // ---- Bosses -----------------------------------------------------------------------
@@ -621,12 +705,21 @@ std::vector<Cell> cells() {
   return v;
 }
 
-}  // namespace
+std::vector<Cell> englishCells() {
+  using pelaryn::CellRect;
+  namespace english = pelaryn::Cell::English;
+  std::vector<Cell> v;
+  auto add = [&](const CellRect& r, Canvas c) { v.push_back({QRect(r.X, r.Y, r.W, r.H), c}); };
+  add(english::ScoreLabel, scoreEnglish());
+  add(english::HighScoreLabel, highScoreEnglish());
+  add(english::ComboLabel, comboEnglish());
+  return v;
+}
 
-QImage paintSheet() {
-  QImage sheet(pelaryn::Cell::SheetWidth, pelaryn::Cell::SheetHeight, QImage::Format_RGB32);
+// Lays the cells out on a white sheet, refusing any that do not fit or that overlap.
+QImage assemble(int width, int height, const std::vector<Cell>& all) {
+  QImage sheet(width, height, QImage::Format_RGB32);
   sheet.fill(kSheetWhite);
-  const std::vector<Cell> all = cells();
   for (size_t i = 0; i < all.size(); ++i) {
     const Cell& a = all[i];
     if (a.rect.width() != a.art.width() || a.rect.height() != a.art.height() ||
@@ -648,6 +741,17 @@ QImage paintSheet() {
         }
   }
   return sheet;
+}
+
+}  // namespace
+
+QImage paintSheet() {
+  return assemble(pelaryn::Cell::SheetWidth, pelaryn::Cell::SheetHeight, cells());
+}
+
+QImage paintEnglishLabels() {
+  namespace english = pelaryn::Cell::English;
+  return assemble(english::SheetWidth, english::SheetHeight, englishCells());
 }
 
 QImage maskFromSheet(const QImage& sheet) {

@@ -11,6 +11,7 @@
 
 #include "Art.h"
 #include "Lettering.h"
+#include "render/Cells.h"
 
 namespace {
 
@@ -60,7 +61,8 @@ void drawMasked(QImage& dst, const QImage& sheet, const QImage& mask, QRect cell
     }
 }
 
-void previews(const QString& dir, const QImage& sheet, const QImage& mask, const QImage& back) {
+void previews(const QString& dir, const QImage& sheet, const QImage& mask, const QImage& labels,
+              const QImage& labelMask, const QImage& back) {
   QDir().mkpath(dir);
   // The whole sheet over a stretch of the background, twice, so that every cell is seen on
   // the dark tile; digits and labels laid out as the status display has them.
@@ -126,6 +128,37 @@ void previews(const QString& dir, const QImage& sheet, const QImage& mask, const
     for (int row = 0; row < 2; ++row)
       drawMasked(t, sheet, mask, QRect(65, 65, 13, 20), QPoint(137 - 13 * i, 20 * row));
   save(enlarge(t, 3), dir, QStringLiteral("title-screen.png"), "PNG");
+
+  // The status corner in Japanese and in English side by side, with numbers as long as the
+  // labels must leave room for: six-digit scores and two-digit combos.
+  namespace cell = pelaryn::Cell;
+  const auto rect = [](const pelaryn::CellRect& c) { return QRect(c.X, c.Y, c.W, c.H); };
+  QImage status(2 * 150 + 4, 90, QImage::Format_RGB32);
+  for (int y = 0; y < status.height(); ++y)
+    for (int x = 0; x < status.width(); ++x)
+      status.setPixel(x, y, back.pixel(x % back.width(), y % back.height()));
+  for (int english = 0; english < 2; ++english) {
+    const int ox = english * 154;
+    const QImage& from = english ? labels : sheet;
+    const QImage& fromMask = english ? labelMask : mask;
+    drawMasked(status, from, fromMask, rect(english ? cell::English::ScoreLabel : cell::ScoreLabel),
+               QPoint(ox, 0));
+    drawMasked(status, from, fromMask,
+               rect(english ? cell::English::HighScoreLabel : cell::HighScoreLabel),
+               QPoint(ox, 20));
+    drawMasked(status, from, fromMask, rect(english ? cell::English::ComboLabel : cell::ComboLabel),
+               QPoint(ox, 50));
+    drawMasked(status, sheet, mask, rect(cell::MaxLabel), QPoint(ox, 70));
+    auto number = [&](int value, int places, int x0, int y) {
+      for (int i = 0; i < places; ++i, value /= 10)
+        drawMasked(status, sheet, mask, rect(cell::Digit(value % 10)), QPoint(ox + x0 - 13 * i, y));
+    };
+    number(123456, 7, 137, 0);
+    number(987654, 7, 137, 20);
+    number(12, 3, 65, 46);
+    number(34, 3, 65, 66);
+  }
+  save(enlarge(status, 4), dir, QStringLiteral("status-labels.png"), "PNG");
 }
 
 }  // namespace
@@ -146,6 +179,11 @@ int main(int argc, char** argv) {
   require(colourCount(sheet) <= 256, "the sprite sheet fits a 256-colour palette");
   save(opaqueRgb(sheet), out, QStringLiteral("chr.png"), "PNG");
   save(mask.convertToFormat(QImage::Format_Mono), out, QStringLiteral("mask.png"), "PNG");
+  const QImage labels = art::paintEnglishLabels();
+  const QImage labelMask = art::maskFromSheet(labels);
+  save(opaqueRgb(labels), out, QStringLiteral("labels-en.png"), "PNG");
+  save(labelMask.convertToFormat(QImage::Format_Mono), out, QStringLiteral("labels-en-mask.png"),
+       "PNG");
 
   const QImage title = art::paintTitle();
   require(colourCount(title) <= 256, "the title sheet fits a 256-colour palette");
@@ -164,7 +202,7 @@ int main(int argc, char** argv) {
 
   if (argc > 2) {
     const QString pv = QString::fromLocal8Bit(argv[2]);
-    previews(pv, sheet, mask, back);
+    previews(pv, sheet, mask, labels, labelMask, back);
     save(enlarge(sheet, 4), pv, QStringLiteral("chr4.png"), "PNG");
     save(enlarge(mask, 4), pv, QStringLiteral("mask4.png"), "PNG");
     save(enlarge(title, 3), pv, QStringLiteral("title3.png"), "PNG");
