@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/Messages.h"
+
 namespace pelaryn {
 
 class Surface;
@@ -68,9 +70,10 @@ class Dialogs {
  public:
   virtual ~Dialogs() = default;
   // A box with one OK button.
-  virtual void MessageBox(std::string_view title, std::string_view text) = 0;
-  // A one-line text box with an empty field; the typed text, or "" when cancelled.
-  virtual std::string InputBox(std::string_view title, std::string_view prompt) = 0;
+  virtual void MessageBox(const Message& message) = 0;
+  // A one-line text box with an empty field under the message; the typed text, or "" when
+  // cancelled.
+  virtual std::string InputBox(const Message& prompt) = 0;
   // The ranking window. Its 初期化 button, once confirmed, resets the ranking in `state`
   // (ResetRanking) and shows the new rows.
   virtual void ShowRanking(GameState& state) = 0;
@@ -82,7 +85,7 @@ class Dialogs {
   // raises the open window.
   virtual void ShowManual(const std::string& path) = 0;
   // A failure the player must hear of (a file that could not be saved), once per call.
-  virtual void ReportError(std::string_view text) = 0;
+  virtual void ReportError(const Message& message) = 0;
 };
 
 // Virtual-key codes of the keys the game polls.

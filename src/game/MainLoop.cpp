@@ -85,8 +85,7 @@ void Game::GameOver() {
   // The recording ends, and a playback is checked, where the game's own work ends.
   EndRecording(ReplayEnding::GameOver);
   player_.GameOverReached();
-  platform_.Windows().MessageBox("pelaryn",
-                                 "おしまい\r\n撃墜率 : " + std::to_string(s.ShotRatio) + "%");
+  platform_.Windows().MessageBox({MessageId::GameOver, s.ShotRatio, {}});
   EnterRanking();
   SaveConfigAndScores();
   if (awaitingName_) {
@@ -104,10 +103,8 @@ void Game::EnterRanking() {
   const std::optional<int> place = RankingPlace(s, s.Score);
   if (!place) return;
   InsertRankEntry(s, *place, s.Score, s.ShotRatio, s.MaxCombo);
-  const std::string prompt = std::to_string(*place + 1) +
-                             "位にランクインです！\r\n名前を入力してください\r\n"
-                             "（半角なら６文字程度、全角なら４文字以内にしてください）";
-  s.Ranking[*place].Name = RankingName(platform_.Windows().InputBox("NAME ENTRY", prompt));
+  s.Ranking[*place].Name =
+      RankingName(platform_.Windows().InputBox({MessageId::RankingEntry, *place + 1, {}}));
   if (awaitingName_) recorder_.Finished().Name = s.Ranking[*place].Name;
   platform_.Windows().ShowRanking(s);
 }

@@ -86,10 +86,7 @@ void Game::RunPlayback() {
   player_.Stop();
   StopMusicAndClearField(ctx_);
   if (differsAt && request_ != Request::Stop) {
-    real_.Windows().MessageBox("ヴェルガード",
-                               "このリプレイは " + std::to_string(*differsAt) +
-                                   " フレーム目で記録と食い違いました（記録したバージョン " +
-                                   replay->GameVersion + "）");
+    real_.Windows().MessageBox({MessageId::ReplayDiffers, *differsAt, replay->GameVersion});
   }
   playing_.reset();
   backgroundMissing_ = false;

@@ -131,7 +131,7 @@ void Game::SaveConfigAndScores() {
       failures += error;
     }
   }
-  if (!failures.empty()) platform_.Windows().ReportError("保存できませんでした: " + failures);
+  if (!failures.empty()) platform_.Windows().ReportError({MessageId::SaveFailed, 0, failures});
 }
 
 void Game::LoadBackground(const std::string& path) {

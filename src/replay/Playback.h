@@ -70,13 +70,13 @@ class PlaybackPlatform : public ForwardingPlatform {
   // name entry gets the recorded name.
   class QuietDialogs : public Dialogs {
    public:
-    void MessageBox(std::string_view, std::string_view) override {}
-    std::string InputBox(std::string_view, std::string_view) override { return name; }
+    void MessageBox(const Message&) override {}
+    std::string InputBox(const Message&) override { return name; }
     void ShowRanking(GameState&) override {}
     void ShowSettings(SettingsHost&) override {}
     void ShowAbout() override {}
     void ShowManual(const std::string&) override {}
-    void ReportError(std::string_view) override {}
+    void ReportError(const Message&) override {}
     std::string name;
   };
   class NoFiles : public FileStore {

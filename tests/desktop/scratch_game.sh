@@ -7,6 +7,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 game=$work/game
 mkdir -p "$game"
-cp -r "$1" "$(dirname "$1")"/{back.bmp,sound,pelaryn.html} "$game"/
+cp -r "$1" "$(dirname "$1")"/{back.bmp,sound,pelaryn.html,pelaryn.en.html} "$game"/
 export SDL_AUDIODRIVER=dummy PELARYN_EXE=$game/$(basename "$1") PELARYN_WORK=$work
 export XDG_CONFIG_HOME=$work/config
+# The windows speak the system's language; the tests read them in the game's own, Japanese,
+# unless one asks for another.
+export LANG=C.UTF-8
+unset LANGUAGE LC_ALL LC_MESSAGES

@@ -47,7 +47,9 @@ void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform,
   game.OnReplayRecorded = [&game, &platform, &folder](const Replay& replay) {
     std::string error;
     if (!folder.Keep(replay, game.State().Ranking, error)) {
-      platform.Windows().ReportError("リプレイを保存できませんでした: " + error);
+      platform.DesktopWindows().ReportError(
+          QCoreApplication::translate("DesktopMain", "リプレイを保存できませんでした: %1")
+              .arg(QString::fromStdString(error)));
     }
   };
   platform.DesktopWindows().AfterRanking = [&folder](const GameState& state) {
@@ -57,19 +59,23 @@ void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform,
     if (game.Playing()) return;
     FrmReplay frm([&] { return folder.List(game.State().Ranking); },
                   [](QWidget& owner) {
-                    return ShowOpenFileDialog(owner, "リプレイを開く",
-                                              "リプレイ (*.pelrpy)|*.pelrpy|すべてのファイル|*",
-                                              "");
+                    return ShowOpenFileDialog(
+                        owner,
+                        QCoreApplication::translate("DesktopMain", "リプレイを開く").toStdString(),
+                        QCoreApplication::translate(
+                            "DesktopMain", "リプレイ (*.pelrpy)|*.pelrpy|すべてのファイル|*")
+                            .toStdString(),
+                        "");
                   },
                   &window);
     frm.exec();
     const std::shared_ptr<const Replay> chosen = frm.Chosen();
     if (!chosen) return;
     if (!game.InTitle() && game.CurrentFrame() > 0) {
-      const auto answer =
-          QMessageBox::question(&window, QStringLiteral("リプレイ"),
-                                QStringLiteral("ゲームを終了してリプレイを再生しますか？"),
-                                QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+      const auto answer = QMessageBox::question(
+          &window, QCoreApplication::translate("DesktopMain", "リプレイ"),
+          QCoreApplication::translate("DesktopMain", "ゲームを終了してリプレイを再生しますか？"),
+          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
       if (answer != QMessageBox::Ok) return;
     }
     game.PlayReplay(chosen);
@@ -79,11 +85,12 @@ void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform,
 // The player's own choices reach the sound, the pad and the picture here; the keys the window
 // applies itself. The controls-and-sound window edits them.
 void ConnectPreferences(Game& game, MainWindow& window, DesktopPlatform& platform) {
-  window.OnPreferencesApplied = [&game, &platform](const Preferences& prefs) {
+  window.OnPreferencesApplied = [&game, &window, &platform](const Preferences& prefs) {
     platform.Audio().SetVolumes(prefs.Muted ? 0 : prefs.MusicVolume,
                                 prefs.Muted ? 0 : prefs.EffectVolume);
     platform.Joystick().SetBindings(prefs.Pad);
     game.SetGentleFlash(prefs.GentleFlash);
+    game.SetEnglishLabels(window.WindowLanguage() == Language::English);
   };
   window.OnControlsWindow = [&window, &platform] {
     ControlsServices services;
@@ -148,9 +155,9 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
     if (std::shared_ptr<const Replay> replay = ReadReplay(file.toStdString(), why)) {
       game.PlayReplay(std::move(replay));
     } else {
-      QMessageBox::warning(
-          &window, QStringLiteral("リプレイ"),
-          QStringLiteral("%1 は再生できません。\n%2").arg(file, QString::fromStdString(why)));
+      QMessageBox::warning(&window, QCoreApplication::translate("DesktopMain", "リプレイ"),
+                           QCoreApplication::translate("DesktopMain", "%1 は再生できません。\n%2")
+                               .arg(file, QString::fromStdString(why)));
     }
   }
   const int code = game.Run();

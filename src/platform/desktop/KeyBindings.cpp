@@ -1,5 +1,6 @@
 #include "platform/desktop/KeyBindings.h"
 
+#include <QCoreApplication>
 #include <QKeySequence>
 
 #include "base/Platform.h"
@@ -109,17 +110,18 @@ QString KeyDisplayName(KeyCode key) {
     case Qt::Key_Down:
       return QStringLiteral("↓");
     case Qt::Key_Space:
-      return QStringLiteral("スペース");
+      return QCoreApplication::translate("KeyBindings", "スペース");
     default:
       break;
   }
   if (key & kKeypad) {
-    return QStringLiteral("テンキー ") +
+    return QCoreApplication::translate("KeyBindings", "テンキー ") +
            QKeySequence(key & ~kKeypad).toString(QKeySequence::NativeText);
   }
   const QString name = QKeySequence(key).toString(QKeySequence::NativeText);
   return name.isEmpty() || name.at(0).isNonCharacter()
-             ? QStringLiteral("キー 0x") + QString::number(static_cast<uint>(key), 16)
+             ? QCoreApplication::translate("KeyBindings", "キー 0x%1")
+                   .arg(QString::number(static_cast<uint>(key), 16))
              : name;
 }
 

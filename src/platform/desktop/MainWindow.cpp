@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QIcon>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScreen>
@@ -14,11 +15,12 @@
 #include "game/Game.h"
 #include "platform/desktop/PlayField.h"
 #include "platform/desktop/Screenshot.h"
+#include "platform/desktop/ui/CoreTexts.h"
 
 namespace pelaryn {
 
 MainWindow::MainWindow() {
-  setWindowTitle(QStringLiteral("ヴェルガード"));
+  setWindowTitle(tr("ヴェルガード"));
   QIcon icon;
   for (const int size : {16, 32, 48, 64, 128, 256}) {
     icon.addFile(QStringLiteral(":/icons/icon-%1.png").arg(size), QSize(size, size));
@@ -27,15 +29,14 @@ MainWindow::MainWindow() {
   field_ = new PlayField(this);
   setCentralWidget(field_);
 
-  std::array<QMenu*, MenuItemCount> menus{};
+  std::array<QMenu*, MenuItemCount>& menus = menus_;
   for (const MenuItemInfo& item : MenuItems) {
     const auto index = static_cast<std::size_t>(item.Id);
     if (item.Parent == item.Id) {
-      menus[index] = menuBar()->addMenu(QString::fromUtf8(item.Caption));
+      menus[index] = menuBar()->addMenu(MenuCaption(item.Id));
       continue;
     }
-    QAction* action =
-        menus[static_cast<std::size_t>(item.Parent)]->addAction(QString::fromUtf8(item.Caption));
+    QAction* action = menus[static_cast<std::size_t>(item.Parent)]->addAction(MenuCaption(item.Id));
     action->setCheckable(item.Checkable);
     action->setChecked(item.DesignChecked);
     if (item.FunctionKey > 0) {
@@ -55,7 +56,7 @@ MainWindow::MainWindow() {
   }
   // Not in the game's menu table either: replays are the desktop's own. Above 終了, with the
   // game's other commands.
-  replay_ = new QAction(QStringLiteral("リプレイ…"), this);
+  replay_ = new QAction(tr("リプレイ…"), this);
   replay_->setShortcut(QKeySequence(Qt::Key_F7));
   replay_->setShortcutContext(Qt::WindowShortcut);
   connect(replay_, &QAction::triggered, this, [this] {
@@ -66,12 +67,12 @@ MainWindow::MainWindow() {
       actions_[static_cast<std::size_t>(MenuId::Exit)], replay_);
   // The player's own keys, pad and loudness, below the game's options; they change no rule.
   QMenu* config = menus[static_cast<std::size_t>(MenuId::Config)];
-  controls_ = config->addAction(QStringLiteral("操作とサウンド…"));
+  controls_ = config->addAction(tr("操作とサウンド…"));
   connect(controls_, &QAction::triggered, this, [this] {
     if (OnControlsWindow) OnControlsWindow();
     SyncMenu();
   });
-  mute_ = config->addAction(QStringLiteral("ミュート"));
+  mute_ = config->addAction(tr("ミュート"));
   mute_->setCheckable(true);
   mute_->setShortcut(QKeySequence(Qt::Key_M));
   mute_->setShortcutContext(Qt::WindowShortcut);
@@ -144,7 +145,7 @@ void MainWindow::SavePreferences() {
   std::fprintf(stderr, "pelaryn: the preferences could not be saved in %s\n",
                prefsPath_.toLocal8Bit().constData());
   QMessageBox::warning(this, QStringLiteral("pelaryn"),
-                       QStringLiteral("設定を保存できませんでした: %1").arg(prefsPath_));
+                       tr("設定を保存できませんでした: %1").arg(prefsPath_));
 }
 
 void MainWindow::SetPrefs(const Preferences& prefs) {
@@ -155,9 +156,29 @@ void MainWindow::SetPrefs(const Preferences& prefs) {
 }
 
 void MainWindow::ApplyPrefs() {
+  const Language language = ChosenLanguage(prefs_.Language, QLocale::system().uiLanguages());
+  if (language != translation_.Current()) {
+    translation_.Use(language);
+    Retranslate();
+  }
   field_->SetKeyBindings(prefs_.Keys);
   mute_->setChecked(prefs_.Muted);
   if (OnPreferencesApplied) OnPreferencesApplied(prefs_);
+}
+
+void MainWindow::Retranslate() {
+  for (const MenuItemInfo& item : MenuItems) {
+    const auto index = static_cast<std::size_t>(item.Id);
+    if (menus_[index]) menus_[index]->setTitle(MenuCaption(item.Id));
+    if (actions_[index]) actions_[index]->setText(MenuCaption(item.Id));
+  }
+  replay_->setText(tr("リプレイ…"));
+  controls_->setText(tr("操作とサウンド…"));
+  mute_->setText(tr("ミュート"));
+  title_ = tr("ヴェルガード");
+  QGuiApplication::setApplicationDisplayName(title_);
+  setWindowTitle(title_);
+  SyncMenu();
 }
 
 void MainWindow::ToggleFullScreen() {
@@ -181,8 +202,8 @@ void MainWindow::TakeScreenshot() {
       SaveScreenshot(field_->Snapshot(), field_->WholeScale(),
                      screenshotFolder_.isEmpty() ? ScreenshotFolder() : screenshotFolder_,
                      QDateTime::currentDateTime(), why);
-  ShowNote(files.isEmpty() ? QStringLiteral("スクリーンショットを保存できませんでした: ") + why
-                           : QStringLiteral("スクリーンショットを保存しました"));
+  ShowNote(files.isEmpty() ? tr("スクリーンショットを保存できませんでした: ") + why
+                           : tr("スクリーンショットを保存しました"));
 }
 
 bool MainWindow::GamePaused() const {
@@ -218,11 +239,12 @@ bool WatcherMayUse(MenuId id) {
 
 QString PlaybackTitle(const Game& game) {
   const Replay& replay = *game.Playing();
-  QString title = QStringLiteral("ヴェルガード — リプレイ ");
+  QString title = QCoreApplication::translate("MainWindow", "ヴェルガード — リプレイ ");
   if (!replay.Name.empty()) title += QString::fromStdString(replay.Name) + QLatin1Char(' ');
   title += QString::number(replay.Result.Score);
-  if (game.Playback().Fast()) title += QStringLiteral("（早送り）");
-  if (game.PlaybackBackgroundMissing()) title += QStringLiteral("（背景の画像がないため黒で再生）");
+  if (game.Playback().Fast()) title += QCoreApplication::translate("MainWindow", "（早送り）");
+  if (game.PlaybackBackgroundMissing())
+    title += QCoreApplication::translate("MainWindow", "（背景の画像がないため黒で再生）");
   return title;
 }
 
@@ -241,9 +263,9 @@ void MainWindow::SyncMenu() {
   }
   if (replay_->isEnabled() == watching) replay_->setEnabled(!watching);
   if (mute_->isChecked() != prefs_.Muted) mute_->setChecked(prefs_.Muted);
-  QString title = watching ? PlaybackTitle(*game_) : QStringLiteral("ヴェルガード");
+  QString title = watching ? PlaybackTitle(*game_) : tr("ヴェルガード");
   if (!note_.isEmpty()) title += QStringLiteral(" — ") + note_;
-  if (GamePaused()) title += QStringLiteral(" — 一時停止中");
+  if (GamePaused()) title += tr(" — 一時停止中");
   if (title != title_) {
     title_ = title;
     // The platform appends the program's display name to a title that is not the name itself;

@@ -6,9 +6,11 @@
 #include <functional>
 
 #include "base/Menu.h"
+#include "platform/desktop/Language.h"
 #include "platform/desktop/Preferences.h"
 
 class QAction;
+class QMenu;
 class QTimer;
 
 namespace pelaryn {
@@ -40,6 +42,8 @@ class MainWindow : public QMainWindow {
   void SavePreferences();
   void ToggleFullScreen();
   const Preferences& Prefs() const { return prefs_; }
+  // The language the windows speak now.
+  Language WindowLanguage() const { return translation_.Current(); }
   // Takes the player's new choices: applied at once and kept.
   void SetPrefs(const Preferences& prefs);
 
@@ -63,12 +67,16 @@ class MainWindow : public QMainWindow {
 
  private:
   void ApplyPrefs();
+  // Every caption in the language the windows speak now.
+  void Retranslate();
   void PauseForFocusLoss();
   bool GamePaused() const;
 
   Game* game_ = nullptr;
   PlayField* field_ = nullptr;
+  std::array<QMenu*, MenuItemCount> menus_{};
   std::array<QAction*, MenuItemCount> actions_{};
+  Translation translation_;
   QAction* replay_ = nullptr;
   QAction* controls_ = nullptr;
   QAction* mute_ = nullptr;

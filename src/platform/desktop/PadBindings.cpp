@@ -72,7 +72,7 @@ std::string PadButtonDisplayName(std::string_view name) {
   for (const Named& b : kButtons) {
     if (b.Name == name) return std::string(b.Display);
   }
-  if (IsNumberedButton(name)) return "ボタン" + std::string(name.substr(6));
+  if (IsNumberedButton(name)) return std::string(name.substr(6));
   return {};
 }
 

@@ -18,6 +18,7 @@ constexpr auto kHeight = "Window/Height";
 constexpr auto kFullScreen = "Window/FullScreen";
 constexpr auto kPauseOnFocusLoss = "Window/PauseOnFocusLoss";
 constexpr auto kGentleFlash = "Window/GentleFlash";
+constexpr auto kLanguage = "Window/Language";
 constexpr auto kPadShot = "Pad/Shot";
 constexpr auto kPadSpread = "Pad/Spread";
 constexpr auto kMusic = "Sound/Music";
@@ -119,6 +120,9 @@ Preferences ReadPreferences(const QString& path, QSize minimum, QSize available)
   ReadWindow(file, minimum, available, prefs);
   ReadFlag(file, kPauseOnFocusLoss, prefs.PauseOnFocusLoss);
   ReadFlag(file, kGentleFlash, prefs.GentleFlash);
+  if (const std::optional<QString> language = Text(file, kLanguage)) {
+    LanguageChoiceFromText(*language, prefs.Language);
+  }
   for (std::size_t a = 0; a < KeyActionCount; ++a) {
     for (std::size_t s = 0; s < KeysPerAction; ++s) {
       const std::optional<QString> text = Text(file, KeyName(a, s));
@@ -148,6 +152,7 @@ bool WritePreferences(const QString& path, const Preferences& prefs) {
   file.setValue(kFullScreen, prefs.FullScreen);
   file.setValue(kPauseOnFocusLoss, prefs.PauseOnFocusLoss);
   file.setValue(kGentleFlash, prefs.GentleFlash);
+  file.setValue(kLanguage, LanguageChoiceText(prefs.Language));
   for (std::size_t a = 0; a < KeyActionCount; ++a) {
     for (std::size_t s = 0; s < KeysPerAction; ++s) {
       file.setValue(KeyName(a, s), KeyToText(prefs.Keys.Keys[a][s]));

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include "platform/desktop/KeyBindings.h"
+#include "platform/desktop/Language.h"
 #include "platform/desktop/PadBindings.h"
 
 namespace pelaryn {
@@ -21,6 +22,7 @@ struct Preferences {
   bool Muted = false;
   bool PauseOnFocusLoss = true;
   bool GentleFlash = false;
+  LanguageChoice Language = LanguageChoice::System;
 
   bool operator==(const Preferences&) const = default;
 };

@@ -7,6 +7,7 @@
 #include <set>
 
 #include "persist/DiskFileStore.h"
+#include "platform/desktop/ui/CoreTexts.h"
 #include "replay/ReplayShelf.h"
 
 namespace pelaryn {
@@ -30,7 +31,7 @@ std::shared_ptr<const Replay> ReadReplay(const std::string& path, std::string& w
   ReplayFault fault = ReplayFault::None;
   std::optional<Replay> replay = LoadReplay(path, fault, why);
   if (!replay) {
-    if (fault != ReplayFault::None) why = std::string(ReplayFaultText(fault));
+    if (fault != ReplayFault::None) why = ReplayFaultWords(fault).toStdString();
     return nullptr;
   }
   return std::make_shared<const Replay>(std::move(*replay));

@@ -1,5 +1,6 @@
 #include "platform/desktop/Screenshot.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -30,15 +31,15 @@ QString ScreenshotFolder() {
 QStringList SaveScreenshot(const QImage& field, int scale, const QString& folder,
                            const QDateTime& when, QString& why) {
   if (field.isNull()) {
-    why = QStringLiteral("画面がまだありません");
+    why = QCoreApplication::translate("Screenshot", "画面がまだありません");
     return {};
   }
   if (!QDir().mkpath(folder)) {
-    why = QStringLiteral("%1 を作れません").arg(folder);
+    why = QCoreApplication::translate("Screenshot", "%1 を作れません").arg(folder);
     return {};
   }
   if (!QFileInfo(folder).isWritable()) {
-    why = QStringLiteral("%1 に書き込めません").arg(folder);
+    why = QCoreApplication::translate("Screenshot", "%1 に書き込めません").arg(folder);
     return {};
   }
   const QString stem =
@@ -52,7 +53,7 @@ QStringList SaveScreenshot(const QImage& field, int scale, const QString& folder
     }
   }
   if (base.isEmpty()) {
-    why = QStringLiteral("同じ名前のファイルが多すぎます");
+    why = QCoreApplication::translate("Screenshot", "同じ名前のファイルが多すぎます");
     return {};
   }
   QStringList written;

@@ -60,12 +60,12 @@ int RecordingSoundPlayer::Count(std::string_view file) const {
 HeadlessPlatform::HeadlessPlatform(std::string programFolder, uint32_t clockStart)
     : programFolder_(std::move(programFolder)), clock_(clockStart) {}
 
-void RecordingDialogs::MessageBox(std::string_view title, std::string_view text) {
-  shown_.push_back({"Message", std::string(title), std::string(text)});
+void RecordingDialogs::MessageBox(const Message& message) {
+  shown_.push_back({"Message", std::string(MessageTitle(message.Id)), MessageText(message)});
 }
 
-std::string RecordingDialogs::InputBox(std::string_view title, std::string_view prompt) {
-  shown_.push_back({"Input", std::string(title), std::string(prompt)});
+std::string RecordingDialogs::InputBox(const Message& prompt) {
+  shown_.push_back({"Input", std::string(MessageTitle(prompt.Id)), MessageText(prompt)});
   return name_.value_or(std::string());
 }
 
@@ -74,8 +74,9 @@ void RecordingDialogs::ShowRanking(GameState& state) {
   if (OnRanking) OnRanking(state);
 }
 
-void RecordingDialogs::ReportError(std::string_view text) {
-  errors_.emplace_back(text);
+void RecordingDialogs::ReportError(const Message& message) {
+  const std::string text = MessageText(message);
+  errors_.push_back(text);
   std::fprintf(stderr, "pelaryn-sim: %.*s\n", static_cast<int>(text.size()), text.data());
 }
 

@@ -62,15 +62,16 @@ struct DialogRecord {
 // input box; windows close as soon as they open. Boxes are recorded in order.
 class RecordingDialogs : public Dialogs {
  public:
-  void MessageBox(std::string_view title, std::string_view text) override;
-  std::string InputBox(std::string_view title, std::string_view prompt) override;
+  // Recorded in the game's own words.
+  void MessageBox(const Message& message) override;
+  std::string InputBox(const Message& prompt) override;
   void ShowRanking(GameState& state) override;
   void ShowSettings(SettingsHost& host) override {
     if (OnSettings) OnSettings(host);
   }
   void ShowAbout() override {}
   void ShowManual(const std::string&) override {}
-  void ReportError(std::string_view text) override;
+  void ReportError(const Message& message) override;
 
   // The text typed into every input box; none means the box is cancelled.
   void SetName(std::optional<std::string> name) { name_ = std::move(name); }

@@ -1,10 +1,14 @@
 #include "platform/desktop/ui/DesktopDialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QString>
+#include <algorithm>
+#include <filesystem>
 
+#include "platform/desktop/ui/CoreTexts.h"
 #include "platform/desktop/ui/FileDialog.h"
 #include "platform/desktop/ui/FrmConfig.h"
 #include "platform/desktop/ui/FrmRanking.h"
@@ -14,14 +18,6 @@
 
 namespace pelaryn {
 
-namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
-
 DesktopDialogs::DesktopDialogs(QWidget& owner, const Pictures& pictures, std::string programFolder,
                                std::function<void()> beep)
     : owner_(owner),
@@ -29,19 +25,26 @@ DesktopDialogs::DesktopDialogs(QWidget& owner, const Pictures& pictures, std::st
       programFolder_(std::move(programFolder)),
       beep_(beep ? std::move(beep) : [] { QApplication::beep(); }) {}
 
-void DesktopDialogs::MessageBox(std::string_view title, std::string_view text) {
-  QMessageBox box(QMessageBox::NoIcon, FromUtf8(title), FromUtf8(text), QMessageBox::Ok, &owner_);
-  // A two-word result would otherwise get a box barely wider than its button.
-  box.setStyleSheet(QStringLiteral("QLabel { min-width: 160px; }"));
+void DesktopDialogs::MessageBox(const Message& message) {
+  QMessageBox box(QMessageBox::NoIcon, MessageTitleText(message.Id), MessageBodyText(message),
+                  QMessageBox::Ok, &owner_);
+  // A two-word result would otherwise get a box barely wider than its button. Only a short text
+  // is widened: Qt wraps a longer one inside the widened label and cuts its end off.
+  int widest = 0;
+  for (const QString& line : box.text().split(QLatin1Char('\n'))) {
+    widest = std::max(widest, box.fontMetrics().horizontalAdvance(line.trimmed()));
+  }
+  if (widest < 160) box.setStyleSheet(QStringLiteral("QLabel { min-width: 160px; }"));
   box.exec();
 }
 
-std::string DesktopDialogs::InputBox(std::string_view title, std::string_view prompt) {
+std::string DesktopDialogs::InputBox(const Message& prompt) {
   QInputDialog box(&owner_);
-  box.setWindowTitle(FromUtf8(title));
-  box.setLabelText(FromUtf8(prompt));
+  box.setWindowTitle(MessageTitleText(prompt.Id));
+  box.setLabelText(MessageBodyText(prompt));
   box.setInputMode(QInputDialog::TextInput);
-  box.setCancelButtonText(QStringLiteral("キャンセル"));
+  box.setOkButtonText(QCoreApplication::translate("DesktopDialogs", "OK"));
+  box.setCancelButtonText(QCoreApplication::translate("DesktopDialogs", "キャンセル"));
   return box.exec() == QDialog::Accepted ? box.textValue().toStdString() : std::string();
 }
 
@@ -62,8 +65,22 @@ void DesktopDialogs::ShowAbout() {
 }
 
 void DesktopDialogs::ShowManual(const std::string& path) {
+  // The manual of the language the windows speak, where the program has one beside it.
+  std::filesystem::path file(path);
+  const std::filesystem::path translated =
+      file.parent_path() /
+      QCoreApplication::translate("DesktopDialogs", "pelaryn.html").toStdString();
+  std::error_code error;
+  if (file.filename() == "pelaryn.html" && std::filesystem::is_regular_file(translated, error)) {
+    file = translated;
+  }
+  if (manual_ && manual_->property("path").toString() != QString::fromStdString(file.string())) {
+    manual_->close();
+    manual_ = nullptr;
+  }
   if (!manual_) {
-    manual_ = new ManualViewer(path, &owner_);
+    manual_ = new ManualViewer(file.string(), &owner_);
+    manual_->setProperty("path", QString::fromStdString(file.string()));
     manual_->setAttribute(Qt::WA_DeleteOnClose);
   }
   manual_->show();
@@ -71,8 +88,12 @@ void DesktopDialogs::ShowManual(const std::string& path) {
   manual_->activateWindow();
 }
 
-void DesktopDialogs::ReportError(std::string_view text) {
-  QMessageBox::warning(&owner_, QStringLiteral("pelaryn"), FromUtf8(text));
+void DesktopDialogs::ReportError(const Message& message) {
+  ReportError(MessageBodyText(message));
+}
+
+void DesktopDialogs::ReportError(const QString& text) {
+  QMessageBox::warning(&owner_, QStringLiteral("pelaryn"), text);
 }
 
 }  // namespace pelaryn

@@ -20,13 +20,15 @@ class DesktopDialogs : public Dialogs {
   DesktopDialogs(QWidget& owner, const Pictures& pictures, std::string programFolder,
                  std::function<void()> beep = {});
 
-  void MessageBox(std::string_view title, std::string_view text) override;
-  std::string InputBox(std::string_view title, std::string_view prompt) override;
+  void MessageBox(const Message& message) override;
+  std::string InputBox(const Message& prompt) override;
   void ShowRanking(GameState& state) override;
   void ShowSettings(SettingsHost& host) override;
   void ShowAbout() override;
   void ShowManual(const std::string& path) override;
-  void ReportError(std::string_view text) override;
+  void ReportError(const Message& message) override;
+  // A failure of the desktop's own, worded by it.
+  void ReportError(const QString& text);
 
   // Runs once the ranking window has closed, with the ranking as it left it (初期化 may have
   // reset it).

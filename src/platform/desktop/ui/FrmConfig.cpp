@@ -1,6 +1,7 @@
 #include "platform/desktop/ui/FrmConfig.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -20,8 +21,9 @@
 namespace pelaryn {
 namespace {
 
-constexpr std::string_view PictureFilter = "画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif";
-constexpr std::string_view MidiFilter = "MIDIファイル(*.mid)|*.mid";
+constexpr std::string_view PictureFilter =
+    QT_TRANSLATE_NOOP("FrmConfig", "画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif");
+constexpr std::string_view MidiFilter = QT_TRANSLATE_NOOP("FrmConfig", "MIDIファイル(*.mid)|*.mid");
 
 const SettingInfo& Setting(std::string_view name) {
   return *FindSetting(name);
@@ -36,8 +38,10 @@ bool Ticked(const QCheckBox* box) {
   return box->checkState() != Qt::Unchecked;
 }
 
+// Every caption of the window is marked where it is written and worded here, in the language
+// the windows speak.
 QString Text(const char* utf8) {
-  return QString::fromUtf8(utf8);
+  return QCoreApplication::translate("FrmConfig", utf8);
 }
 
 QLabel* NewLabel(QWidget* parent, const char* name, const char* caption) {
@@ -109,7 +113,7 @@ FrmConfig::FrmConfig(SettingsHost& host, std::string programFolder, FileChooser 
       programFolder_(std::move(programFolder)),
       chooser_(std::move(chooser)) {
   setObjectName(QStringLiteral("frmConfig"));
-  setWindowTitle(Text("設定"));
+  setWindowTitle(Text(QT_TRANSLATE_NOOP("FrmConfig", "設定")));
   setModal(true);
 
   auto* frames = new QGridLayout;
@@ -119,8 +123,8 @@ FrmConfig::FrmConfig(SettingsHost& host, std::string programFolder, FileChooser 
   frames->addWidget(BuildEtc(), 1, 1);
 
   QPushButton* cmdOK = NewButton(this, "cmdOK", "OK");
-  cmdRenew_ = NewButton(this, "cmdRenew", "更新");
-  QPushButton* cmdCancel = NewButton(this, "cmdCancel", "取り消し");
+  cmdRenew_ = NewButton(this, "cmdRenew", QT_TRANSLATE_NOOP("FrmConfig", "更新"));
+  QPushButton* cmdCancel = NewButton(this, "cmdCancel", QT_TRANSLATE_NOOP("FrmConfig", "取り消し"));
   for (QPushButton* b : {cmdOK, cmdRenew_, cmdCancel}) b->setMinimumWidth(80);
   connect(cmdOK, &QPushButton::clicked, this, [this] { CmdOKClick(); });
   connect(cmdRenew_, &QPushButton::clicked, this, [this] { CmdRenewClick(); });
@@ -157,22 +161,23 @@ QLabel* FrmConfig::NewValueLabel(const char* name) {
 }
 
 QGroupBox* FrmConfig::BuildBack() {
-  auto* frame = new QGroupBox(Text("背景の設定"), this);
+  auto* frame = new QGroupBox(Text(QT_TRANSLATE_NOOP("FrmConfig", "背景の設定")), this);
   frame->setObjectName(QStringLiteral("fraBack"));
   auto* grid = new QGridLayout(frame);
   txtBack_ = NewPath(frame, "txtBack");
   QPushButton* cmdOpen = NewBrowseButton(frame, "cmdOpen");
-  grid->addWidget(NewLabel(frame, "Label1", "背景画像"), 0, 0);
+  grid->addWidget(NewLabel(frame, "Label1", QT_TRANSLATE_NOOP("FrmConfig", "背景画像")), 0, 0);
   grid->addWidget(txtBack_, 0, 1, 1, 2);
   grid->addWidget(cmdOpen, 0, 3);
 
-  chkKansei_ = NewCheck(frame, "chkKansei", "慣性");
-  chkGuriguri_ = NewCheck(frame, "chkGuriguri", "ぐりぐり");
+  chkKansei_ = NewCheck(frame, "chkKansei", QT_TRANSLATE_NOOP("FrmConfig", "慣性"));
+  chkGuriguri_ = NewCheck(frame, "chkGuriguri", QT_TRANSLATE_NOOP("FrmConfig", "ぐりぐり"));
   auto* options = new QHBoxLayout;
   options->addWidget(chkKansei_);
   options->addWidget(chkGuriguri_);
   options->addStretch();
-  grid->addWidget(NewLabel(frame, "Label4", "スクロール速度"), 1, 0);
+  grid->addWidget(NewLabel(frame, "Label4", QT_TRANSLATE_NOOP("FrmConfig", "スクロール速度")), 1,
+                  0);
   grid->addLayout(options, 1, 1, 1, 3);
 
   // The speeds change their numbers only once the thumb is let go.
@@ -180,7 +185,8 @@ QGroupBox* FrmConfig::BuildBack() {
   tate_ = {NewBar("hscTate", "BackSetting.ScrollTate", 5), NewValueLabel("lblTate"), {}};
   int row = 2;
   for (auto [bar, caption, name] :
-       {std::tuple{&yoko_, "横", "Label3"}, std::tuple{&tate_, "縦", "Label2"}}) {
+       {std::tuple{&yoko_, QT_TRANSLATE_NOOP("FrmConfig", "横"), "Label3"},
+        std::tuple{&tate_, QT_TRANSLATE_NOOP("FrmConfig", "縦"), "Label2"}}) {
     bar->Bar->setTracking(false);
     grid->addWidget(NewLabel(frame, name, caption), row, 0, Qt::AlignRight);
     grid->addWidget(bar->Bar, row, 1, 1, 2);
@@ -192,13 +198,14 @@ QGroupBox* FrmConfig::BuildBack() {
     });
     ++row;
   }
-  QPushButton* cmdNull = NewButton(frame, "cmdNull", "背景なし");
-  QPushButton* cmdDefo = NewButton(frame, "cmdDefo", "リセット");
+  QPushButton* cmdNull = NewButton(frame, "cmdNull", QT_TRANSLATE_NOOP("FrmConfig", "背景なし"));
+  QPushButton* cmdDefo = NewButton(frame, "cmdDefo", QT_TRANSLATE_NOOP("FrmConfig", "リセット"));
   AddRight(grid, row, 4, {cmdNull, cmdDefo});
 
   connect(txtBack_, &QLineEdit::textEdited, this, [this] { Edited(); });
-  connect(cmdOpen, &QPushButton::clicked, this,
-          [this] { Browse(*txtBack_, PictureFilter, "背景のオープン"); });
+  connect(cmdOpen, &QPushButton::clicked, this, [this] {
+    Browse(*txtBack_, PictureFilter, QT_TRANSLATE_NOOP("FrmConfig", "背景のオープン"));
+  });
   connect(chkKansei_, &QCheckBox::toggled, this, [this] { ChkKanseiClick(); });
   connect(chkGuriguri_, &QCheckBox::toggled, this, [this] { ChkGuririClick(); });
   connect(cmdNull, &QPushButton::clicked, this, [this] { CmdNullClick(); });
@@ -225,30 +232,37 @@ FrmConfig::MusicRow FrmConfig::NewMusicRow(QGridLayout& grid, int line, const Ro
 }
 
 QGroupBox* FrmConfig::BuildMusic() {
-  auto* frame = new QGroupBox(Text("BGMの設定"), this);
+  auto* frame = new QGroupBox(Text(QT_TRANSLATE_NOOP("FrmConfig", "BGMの設定")), this);
   frame->setObjectName(QStringLiteral("fraMusic"));
   auto* grid = new QGridLayout(frame);
   title_ = NewMusicRow(
       *grid, 0,
-      {"Label5", "タイトル", "txtBGMTitle", "chkBGMTitle", "cmdBGM_T", "タイトルBGMのオープン"});
-  bgm_[0] = NewMusicRow(
-      *grid, 1, {"Label6", "BGM1", "txtBGM(0)", "chkBGM1(0)", "cmdBGM(0)", "BGMのオープン"});
-  bgm_[1] = NewMusicRow(
-      *grid, 2, {"Label7", "BGM2", "txtBGM(1)", "chkBGM1(1)", "cmdBGM(1)", "BGMのオープン"});
-  bgmBoss_[0] = NewMusicRow(*grid, 3,
-                            {"Label8(0)", "ボス(太陽)", "txtBGMBoss(0)", "chkBGMBoss(0)",
-                             "cmdBGMBoss(0)", "ボス戦BGMのオープン"});
-  bgmBoss_[1] = NewMusicRow(*grid, 4,
-                            {"Label8(1)", "ボス(月)", "txtBGMBoss(1)", "chkBGMBoss(1)",
-                             "cmdBGMBoss(1)", "ボス戦BGMのオープン"});
-  QPushButton* reset = NewButton(frame, "cmdBGMReset", "リセット");
+      {"Label5", QT_TRANSLATE_NOOP("FrmConfig", "タイトル"), "txtBGMTitle", "chkBGMTitle",
+       "cmdBGM_T", QT_TRANSLATE_NOOP("FrmConfig", "タイトルBGMのオープン")});
+  bgm_[0] =
+      NewMusicRow(*grid, 1,
+                  {"Label6", QT_TRANSLATE_NOOP("FrmConfig", "BGM1"), "txtBGM(0)", "chkBGM1(0)",
+                   "cmdBGM(0)", QT_TRANSLATE_NOOP("FrmConfig", "BGMのオープン")});
+  bgm_[1] =
+      NewMusicRow(*grid, 2,
+                  {"Label7", QT_TRANSLATE_NOOP("FrmConfig", "BGM2"), "txtBGM(1)", "chkBGM1(1)",
+                   "cmdBGM(1)", QT_TRANSLATE_NOOP("FrmConfig", "BGMのオープン")});
+  bgmBoss_[0] = NewMusicRow(
+      *grid, 3,
+      {"Label8(0)", QT_TRANSLATE_NOOP("FrmConfig", "ボス(太陽)"), "txtBGMBoss(0)", "chkBGMBoss(0)",
+       "cmdBGMBoss(0)", QT_TRANSLATE_NOOP("FrmConfig", "ボス戦BGMのオープン")});
+  bgmBoss_[1] = NewMusicRow(
+      *grid, 4,
+      {"Label8(1)", QT_TRANSLATE_NOOP("FrmConfig", "ボス(月)"), "txtBGMBoss(1)", "chkBGMBoss(1)",
+       "cmdBGMBoss(1)", QT_TRANSLATE_NOOP("FrmConfig", "ボス戦BGMのオープン")});
+  QPushButton* reset = NewButton(frame, "cmdBGMReset", QT_TRANSLATE_NOOP("FrmConfig", "リセット"));
   AddRight(grid, 5, 4, {reset});
   connect(reset, &QPushButton::clicked, this, [this] { CmdBGMResetClick(); });
   return frame;
 }
 
 QGroupBox* FrmConfig::BuildDiff() {
-  auto* frame = new QGroupBox(Text("難易度設定"), this);
+  auto* frame = new QGroupBox(Text(QT_TRANSLATE_NOOP("FrmConfig", "難易度設定")), this);
   frame->setObjectName(QStringLiteral("fraDiff"));
   auto* grid = new QGridLayout(frame);
   // These numbers follow the thumb while it is dragged.
@@ -256,8 +270,9 @@ QGroupBox* FrmConfig::BuildDiff() {
       NewBar("hscBossNumInt", "InitialDifficulty", 10), NewValueLabel("lblBossNumInt"), {}};
   bossSkip_ = {NewBar("hscBossSkip", "DifficultySkip", 2), NewValueLabel("lblBossSkip"), {}};
   int row = 0;
-  for (auto [bar, caption, name] : {std::tuple{&bossNumInt_, "初期難易度", "Label10"},
-                                    std::tuple{&bossSkip_, "難易度スキップ", "Label9"}}) {
+  for (auto [bar, caption, name] :
+       {std::tuple{&bossNumInt_, QT_TRANSLATE_NOOP("FrmConfig", "初期難易度"), "Label10"},
+        std::tuple{&bossSkip_, QT_TRANSLATE_NOOP("FrmConfig", "難易度スキップ"), "Label9"}}) {
     grid->addWidget(NewLabel(frame, name, caption), row, 0);
     grid->addWidget(bar->Bar, row, 1);
     grid->addWidget(bar->Label, row, 2);
@@ -268,7 +283,7 @@ QGroupBox* FrmConfig::BuildDiff() {
     });
     ++row;
   }
-  QPushButton* reset = NewButton(frame, "cmdDiffReset", "リセット");
+  QPushButton* reset = NewButton(frame, "cmdDiffReset", QT_TRANSLATE_NOOP("FrmConfig", "リセット"));
   AddRight(grid, row, 3, {reset});
   grid->setRowStretch(row + 1, 1);
   connect(reset, &QPushButton::clicked, this, [this] { CmdDiffResetClick(); });
@@ -276,19 +291,19 @@ QGroupBox* FrmConfig::BuildDiff() {
 }
 
 QGroupBox* FrmConfig::BuildEtc() {
-  auto* frame = new QGroupBox(Text("その他"), this);
+  auto* frame = new QGroupBox(Text(QT_TRANSLATE_NOOP("FrmConfig", "その他")), this);
   frame->setObjectName(QStringLiteral("fraETC"));
   auto* grid = new QGridLayout(frame);
-  chkTitleAnim_ = NewCheck(frame, "chkTitleAnim", "タイトルアニメ");
-  chkJoy_ = NewCheck(frame, "chkJoy", "ジョイスティックを使う");
+  chkTitleAnim_ = NewCheck(frame, "chkTitleAnim", QT_TRANSLATE_NOOP("FrmConfig", "タイトルアニメ"));
+  chkJoy_ = NewCheck(frame, "chkJoy", QT_TRANSLATE_NOOP("FrmConfig", "ジョイスティックを使う"));
   joySence_ = {NewBar("hscJoySence", "JoySensitivity", 2000), nullptr, {}};
   joySence_.Bar->setSingleStep(500);
   grid->addWidget(chkTitleAnim_, 0, 0, 1, 4);
   grid->addWidget(chkJoy_, 1, 0, 1, 4);
-  grid->addWidget(NewLabel(frame, "Label11", "感度"), 2, 0);
-  grid->addWidget(NewLabel(frame, "Label12", "高"), 2, 1);
+  grid->addWidget(NewLabel(frame, "Label11", QT_TRANSLATE_NOOP("FrmConfig", "感度")), 2, 0);
+  grid->addWidget(NewLabel(frame, "Label12", QT_TRANSLATE_NOOP("FrmConfig", "高")), 2, 1);
   grid->addWidget(joySence_.Bar, 2, 2);
-  grid->addWidget(NewLabel(frame, "Label13", "低"), 2, 3);
+  grid->addWidget(NewLabel(frame, "Label13", QT_TRANSLATE_NOOP("FrmConfig", "低")), 2, 3);
   grid->setColumnStretch(2, 1);
   grid->setRowStretch(3, 1);
   connect(chkTitleAnim_, &QCheckBox::toggled, this, [this] { Edited(); });
@@ -428,7 +443,8 @@ void FrmConfig::CmdCancelClick() {
 void FrmConfig::Browse(QLineEdit& text, std::string_view filter, const char* title) {
   const std::string initialDir =
       ResolveInProgramFolder(programFolder_, DirectoryOf(text.text().toStdString()));
-  const std::string chosen = chooser_(*this, title, filter, initialDir);
+  const std::string chosen = chooser_(*this, Text(title).toStdString(),
+                                      Text(std::string(filter).c_str()).toStdString(), initialDir);
   if (chosen.empty()) return;
   text.setText(QString::fromStdString(chosen));
   Edited();

@@ -1,6 +1,7 @@
 #include "platform/desktop/ui/FrmControls.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,8 +18,13 @@
 namespace pelaryn {
 namespace {
 
-constexpr std::array<const char*, KeyActionCount> kActionCaptions{"左", "右",       "上",
-                                                                  "下", "ショット", "拡散ショット"};
+constexpr std::array<const char*, KeyActionCount> kActionCaptions{
+    QT_TRANSLATE_NOOP("pelaryn::FrmControls", "左"),
+    QT_TRANSLATE_NOOP("pelaryn::FrmControls", "右"),
+    QT_TRANSLATE_NOOP("pelaryn::FrmControls", "上"),
+    QT_TRANSLATE_NOOP("pelaryn::FrmControls", "下"),
+    QT_TRANSLATE_NOOP("pelaryn::FrmControls", "ショット"),
+    QT_TRANSLATE_NOOP("pelaryn::FrmControls", "拡散ショット")};
 constexpr std::array<const char*, KeyActionCount> kActionObjects{"Left", "Right", "Up",
                                                                  "Down", "Shot",  "Spread"};
 // Often enough that a quick tap of a button is not missed.
@@ -47,16 +53,15 @@ QString Text(const std::string& text) {
 
 FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QWidget* owner)
     : QDialog(owner), original_(prefs), edited_(prefs), services_(std::move(services)) {
-  setWindowTitle(QStringLiteral("操作とサウンド"));
+  setWindowTitle(tr("操作とサウンド"));
   setObjectName(QStringLiteral("frmControls"));
 
-  auto* keys = new QGroupBox(QStringLiteral("キー"), this);
+  auto* keys = new QGroupBox(tr("キー"), this);
   auto* keyGrid = new QGridLayout(keys);
   for (std::size_t a = 0; a < KeyActionCount; ++a) {
-    keyGrid->addWidget(new QLabel(QString::fromUtf8(kActionCaptions[a]), keys), static_cast<int>(a),
-                       0);
+    keyGrid->addWidget(new QLabel(tr(kActionCaptions[a]), keys), static_cast<int>(a), 0);
     for (std::size_t s = 0; s < KeysPerAction; ++s) {
-      auto* box = new KeyBox(QStringLiteral("キーを押してください"), keys);
+      auto* box = new KeyBox(tr("キーを押してください"), keys);
       box->setObjectName(
           QStringLiteral("key%1%2").arg(QLatin1String(kActionObjects[a])).arg(s + 1));
       const auto action = static_cast<KeyAction>(a);
@@ -72,8 +77,7 @@ FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QW
         Show();
       });
       connect(box, &KeyBox::Refused, this, [this](KeyCode key) {
-        Note(
-            QStringLiteral("%1 はメニューのキーなので割り当てられません").arg(KeyDisplayName(key)));
+        Note(tr("%1 はメニューのキーなので割り当てられません").arg(KeyDisplayName(key)));
       });
       keyGrid->addWidget(box, static_cast<int>(a), static_cast<int>(s) + 1);
       keyBoxes_[a][s] = box;
@@ -81,17 +85,17 @@ FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QW
   }
   keyGrid->setRowStretch(KeyActionCount, 1);
 
-  auto* pad = new QGroupBox(QStringLiteral("パッド"), this);
+  auto* pad = new QGroupBox(tr("パッド"), this);
   auto* padGrid = new QGridLayout(pad);
-  padShot_ = new KeyBox(QStringLiteral("ボタンを押してください"), pad);
-  padSpread_ = new KeyBox(QStringLiteral("ボタンを押してください"), pad);
+  padShot_ = new KeyBox(tr("ボタンを押してください"), pad);
+  padSpread_ = new KeyBox(tr("ボタンを押してください"), pad);
   padShot_->setObjectName(QStringLiteral("padShot"));
   padSpread_->setObjectName(QStringLiteral("padSpread"));
   padState_ = new QLabel(pad);
   padState_->setObjectName(QStringLiteral("lblPad"));
-  padGrid->addWidget(new QLabel(QStringLiteral("ショット"), pad), 0, 0);
+  padGrid->addWidget(new QLabel(tr("ショット"), pad), 0, 0);
   padGrid->addWidget(padShot_, 0, 1);
-  padGrid->addWidget(new QLabel(QStringLiteral("拡散ショット"), pad), 1, 0);
+  padGrid->addWidget(new QLabel(tr("拡散ショット"), pad), 1, 0);
   padGrid->addWidget(padSpread_, 1, 1);
   padGrid->addWidget(padState_, 2, 0, 1, 2);
   for (KeyBox* box : {padShot_, padSpread_}) {
@@ -107,7 +111,7 @@ FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QW
     connect(box, &KeyBox::KeyChosen, this, [this] { Show(); });
   }
 
-  auto* sound = new QGroupBox(QStringLiteral("サウンド"), this);
+  auto* sound = new QGroupBox(tr("サウンド"), this);
   auto* soundGrid = new QGridLayout(sound);
   music_ = VolumeSlider(QStringLiteral("sldMusic"), sound);
   effects_ = VolumeSlider(QStringLiteral("sldEffects"), sound);
@@ -116,12 +120,12 @@ FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QW
   musicValue_->setMinimumWidth(44);
   musicValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   effectsValue_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  muted_ = new QCheckBox(QStringLiteral("ミュート (M)"), sound);
+  muted_ = new QCheckBox(tr("ミュート (M)"), sound);
   muted_->setObjectName(QStringLiteral("chkMuted"));
-  soundGrid->addWidget(new QLabel(QStringLiteral("ミュージック"), sound), 0, 0);
+  soundGrid->addWidget(new QLabel(tr("ミュージック"), sound), 0, 0);
   soundGrid->addWidget(music_, 0, 1);
   soundGrid->addWidget(musicValue_, 0, 2);
-  soundGrid->addWidget(new QLabel(QStringLiteral("効果音"), sound), 1, 0);
+  soundGrid->addWidget(new QLabel(tr("効果音"), sound), 1, 0);
   soundGrid->addWidget(effects_, 1, 1);
   soundGrid->addWidget(effectsValue_, 1, 2);
   soundGrid->addWidget(muted_, 2, 0, 1, 3);
@@ -145,32 +149,42 @@ FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QW
     Preview();
   });
 
-  auto* window = new QGroupBox(QStringLiteral("ウィンドウ"), this);
+  auto* window = new QGroupBox(tr("ウィンドウ"), this);
   auto* windowBox = new QVBoxLayout(window);
-  pauseOnFocusLoss_ = new QCheckBox(QStringLiteral("フォーカスを失ったら一時停止"), window);
+  pauseOnFocusLoss_ = new QCheckBox(tr("フォーカスを失ったら一時停止"), window);
   pauseOnFocusLoss_->setObjectName(QStringLiteral("chkPauseOnFocusLoss"));
-  gentleFlash_ = new QCheckBox(QStringLiteral("画面のフラッシュを弱める"), window);
+  gentleFlash_ = new QCheckBox(tr("画面のフラッシュを弱める"), window);
   gentleFlash_->setObjectName(QStringLiteral("chkGentleFlash"));
   windowBox->addWidget(pauseOnFocusLoss_);
   windowBox->addWidget(gentleFlash_);
+  // Each language named in itself, so that a player who cannot read the other finds their own.
+  language_ = new QComboBox(window);
+  language_->setObjectName(QStringLiteral("cboLanguage"));
+  language_->addItem(tr("システムに従う"), static_cast<int>(LanguageChoice::System));
+  language_->addItem(QStringLiteral("日本語"), static_cast<int>(LanguageChoice::Japanese));
+  language_->addItem(QStringLiteral("English"), static_cast<int>(LanguageChoice::English));
+  auto* languageLine = new QHBoxLayout;
+  languageLine->addWidget(new QLabel(tr("言語"), window));
+  languageLine->addWidget(language_, 1);
+  windowBox->addLayout(languageLine);
+  connect(language_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    edited_.Language = static_cast<LanguageChoice>(language_->itemData(index).toInt());
+  });
   connect(pauseOnFocusLoss_, &QCheckBox::toggled, this,
           [this](bool on) { edited_.PauseOnFocusLoss = on; });
   connect(gentleFlash_, &QCheckBox::toggled, this, [this](bool on) { edited_.GentleFlash = on; });
 
   auto* hint = new QLabel(
-      QStringLiteral("枠をクリックしてキーかボタンを押します。Esc: そのまま　Backspace: 解除"),
-      this);
+      tr("枠をクリックしてキーかボタンを押します。Esc: そのまま　Backspace: 解除"), this);
   hint->setWordWrap(true);
   note_ = new QLabel(this);
   note_->setObjectName(QStringLiteral("lblNote"));
   note_->setStyleSheet(QStringLiteral("color: #b00000"));
 
   auto* buttons = new QDialogButtonBox(this);
-  QPushButton* cmdDefaults =
-      buttons->addButton(QStringLiteral("初期値に戻す"), QDialogButtonBox::ResetRole);
+  QPushButton* cmdDefaults = buttons->addButton(tr("初期値に戻す"), QDialogButtonBox::ResetRole);
   QPushButton* cmdOk = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-  QPushButton* cmdCancel =
-      buttons->addButton(QStringLiteral("キャンセル"), QDialogButtonBox::RejectRole);
+  QPushButton* cmdCancel = buttons->addButton(tr("キャンセル"), QDialogButtonBox::RejectRole);
   cmdDefaults->setObjectName(QStringLiteral("cmdDefaults"));
   cmdOk->setObjectName(QStringLiteral("cmdOK"));
   cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
@@ -224,11 +238,13 @@ void FrmControls::Show() {
   muted_->setChecked(edited_.Muted);
   pauseOnFocusLoss_->setChecked(edited_.PauseOnFocusLoss);
   gentleFlash_->setChecked(edited_.GentleFlash);
+  const QSignalBlocker quietLanguage(language_);
+  language_->setCurrentIndex(language_->findData(static_cast<int>(edited_.Language)));
 }
 
 void FrmControls::ShowPad() {
   const bool there = services_.PadConnected && services_.PadConnected();
-  const QString text = !there ? QStringLiteral("パッドが見つかりません")
+  const QString text = !there ? tr("パッドが見つかりません")
                               : Text(services_.PadName ? services_.PadName() : std::string());
   if (padState_->text() != text) padState_->setText(text);
 }

@@ -9,6 +9,7 @@
 #include "platform/desktop/Preferences.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QSlider;
 class QTimer;
@@ -64,6 +65,7 @@ class FrmControls : public QDialog {
   QCheckBox* muted_ = nullptr;
   QCheckBox* pauseOnFocusLoss_ = nullptr;
   QCheckBox* gentleFlash_ = nullptr;
+  QComboBox* language_ = nullptr;
   QLabel* note_ = nullptr;
   QTimer* padTimer_ = nullptr;
   // The buttons already held when a pad box began to listen: only a new press binds.

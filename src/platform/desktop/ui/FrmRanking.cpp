@@ -31,10 +31,14 @@ struct ColumnStyle {
 const std::array<ColumnStyle, ColumnCount>& Columns() {
   static const std::array<ColumnStyle, ColumnCount> columns{{
       {nullptr, "", "lblRankNum", QColor(0, 255, 255), Qt::AlignRight},
-      {"lblName", "名前", "lblRankName", QColor(0, 255, 0), Qt::AlignLeft},
-      {"lblScore", "得点", "lblRankScore", QColor(255, 255, 0), Qt::AlignRight},
-      {"lblCombo", "コンボ", "lblRankCombo", QColor(255, 128, 0), Qt::AlignRight},
-      {"lblSRatio", "％", "lblRankSRatio", QColor(255, 0, 0), Qt::AlignRight},
+      {"lblName", QT_TRANSLATE_NOOP("pelaryn::FrmRanking", "名前"), "lblRankName",
+       QColor(0, 255, 0), Qt::AlignLeft},
+      {"lblScore", QT_TRANSLATE_NOOP("pelaryn::FrmRanking", "得点"), "lblRankScore",
+       QColor(255, 255, 0), Qt::AlignRight},
+      {"lblCombo", QT_TRANSLATE_NOOP("pelaryn::FrmRanking", "コンボ"), "lblRankCombo",
+       QColor(255, 128, 0), Qt::AlignRight},
+      {"lblSRatio", QT_TRANSLATE_NOOP("pelaryn::FrmRanking", "％"), "lblRankSRatio",
+       QColor(255, 0, 0), Qt::AlignRight},
   }};
   return columns;
 }
@@ -57,7 +61,7 @@ QLabel* NewCell(QWidget* parent, const QString& name, const QString& text, const
 FrmRanking::FrmRanking(GameState& state, const Surface& logo, QWidget* owner)
     : QDialog(owner), state_(state) {
   setObjectName(QStringLiteral("frmRanking"));
-  setWindowTitle(QStringLiteral("ヴェルガード"));
+  setWindowTitle(tr("ヴェルガード"));
   setModal(true);
 
   auto* picture1 = new QFrame(this);
@@ -87,9 +91,9 @@ FrmRanking::FrmRanking(GameState& state, const Surface& logo, QWidget* owner)
   for (int c = 0; c < ColumnCount; ++c) {
     const ColumnStyle& style = Columns()[c];
     if (style.Header) {
-      grid->addWidget(NewCell(picture1, QString::fromLatin1(style.Header),
-                              QString::fromUtf8(style.Caption), style, font),
-                      0, c);
+      grid->addWidget(
+          NewCell(picture1, QString::fromLatin1(style.Header), tr(style.Caption), style, font), 0,
+          c);
     }
     for (int i = 0; i < RankingCount; ++i) {
       const QString name = QStringLiteral("%1(%2)").arg(QString::fromLatin1(style.Cell)).arg(i);
@@ -109,7 +113,7 @@ FrmRanking::FrmRanking(GameState& state, const Surface& logo, QWidget* owner)
   auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);
   cmdOK->setObjectName(QStringLiteral("cmdOK"));
   cmdOK->setDefault(true);
-  auto* cmdClear = new QPushButton(QStringLiteral("初期化"), this);
+  auto* cmdClear = new QPushButton(tr("初期化"), this);
   cmdClear->setObjectName(QStringLiteral("cmdClear"));
   cmdClear->setAutoDefault(false);
   for (QPushButton* b : {cmdOK, cmdClear}) b->setMinimumWidth(80);
@@ -153,8 +157,8 @@ void FrmRanking::Timer1Timer() {
 }
 
 void FrmRanking::CmdClearClick() {
-  QMessageBox box(QMessageBox::NoIcon, QStringLiteral("ランキング初期化"),
-                  QStringLiteral("ランキングを初期化します。\nよろしいですか？"),
+  QMessageBox box(QMessageBox::NoIcon, tr("ランキング初期化"),
+                  tr("ランキングを初期化します。\nよろしいですか？"),
                   QMessageBox::Ok | QMessageBox::Cancel, this);
   if (box.exec() != QMessageBox::Ok) return;
   ResetRanking(state_);

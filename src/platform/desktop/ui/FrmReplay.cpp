@@ -29,15 +29,13 @@ std::string PlayLength(uint32_t frames, int framePeriodMs) {
 FrmReplay::FrmReplay(std::function<std::vector<ReplayFolder::Entry>()> list,
                      std::function<std::string(QWidget&)> chooseFile, QWidget* owner)
     : QDialog(owner), list_(std::move(list)), chooseFile_(std::move(chooseFile)) {
-  setWindowTitle(QStringLiteral("リプレイ"));
+  setWindowTitle(tr("リプレイ"));
   setObjectName(QStringLiteral("frmReplay"));
   table_ = new QTableWidget(this);
   table_->setObjectName(QStringLiteral("tblReplays"));
   table_->setColumnCount(7);
-  table_->setHorizontalHeaderLabels({QStringLiteral("順位"), QStringLiteral("名前"),
-                                     QStringLiteral("スコア"), QStringLiteral("コンボ"),
-                                     QStringLiteral("撃墜率"), QStringLiteral("長さ"),
-                                     QStringLiteral("日時")});
+  table_->setHorizontalHeaderLabels(
+      {tr("順位"), tr("名前"), tr("スコア"), tr("コンボ"), tr("撃墜率"), tr("長さ"), tr("日時")});
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -46,12 +44,10 @@ FrmReplay::FrmReplay(std::function<std::vector<ReplayFolder::Entry>()> list,
   connect(table_, &QTableWidget::cellDoubleClicked, this, &FrmReplay::CmdPlayClick);
 
   auto* buttons = new QDialogButtonBox(this);
-  cmdPlay_ = buttons->addButton(QStringLiteral("再生"), QDialogButtonBox::AcceptRole);
-  cmdDelete_ = buttons->addButton(QStringLiteral("削除"), QDialogButtonBox::ActionRole);
-  QPushButton* cmdOpen =
-      buttons->addButton(QStringLiteral("ファイルを開く…"), QDialogButtonBox::ActionRole);
-  QPushButton* cmdClose =
-      buttons->addButton(QStringLiteral("閉じる"), QDialogButtonBox::RejectRole);
+  cmdPlay_ = buttons->addButton(tr("再生"), QDialogButtonBox::AcceptRole);
+  cmdDelete_ = buttons->addButton(tr("削除"), QDialogButtonBox::ActionRole);
+  QPushButton* cmdOpen = buttons->addButton(tr("ファイルを開く…"), QDialogButtonBox::ActionRole);
+  QPushButton* cmdClose = buttons->addButton(tr("閉じる"), QDialogButtonBox::RejectRole);
   cmdPlay_->setObjectName(QStringLiteral("cmdPlay"));
   cmdDelete_->setObjectName(QStringLiteral("cmdDelete"));
   cmdOpen->setObjectName(QStringLiteral("cmdOpen"));
@@ -79,8 +75,8 @@ void FrmReplay::Fill() {
     const QString played =
         QDateTime::fromSecsSinceEpoch(r.PlayedAt).toLocalTime().toString("yyyy-MM-dd HH:mm");
     const QString cells[] = {
-        entry.Place >= 0 ? QStringLiteral("%1位").arg(entry.Place + 1) : QStringLiteral("最近"),
-        Text(r.Name), QString::number(r.Result.Score), QString::number(r.Result.MaxCombo),
+        entry.Place >= 0 ? tr("%1位").arg(entry.Place + 1) : tr("最近"), Text(r.Name),
+        QString::number(r.Result.Score), QString::number(r.Result.MaxCombo),
         // Only a game over works out the ratio.
         r.Result.Ending == ReplayEnding::GameOver ? QStringLiteral("%1%").arg(r.Result.ShotRatio)
                                                   : QStringLiteral("—"),
@@ -107,9 +103,9 @@ void FrmReplay::CmdPlayClick() {
 void FrmReplay::CmdDeleteClick() {
   const int row = table_->currentRow();
   if (row < 0 || row >= static_cast<int>(entries_.size())) return;
-  const auto answer = QMessageBox::question(
-      this, QStringLiteral("リプレイ"), QStringLiteral("このリプレイを削除しますか？"),
-      QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
+  const auto answer =
+      QMessageBox::question(this, tr("リプレイ"), tr("このリプレイを削除しますか？"),
+                            QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
   if (answer != QMessageBox::Ok) return;
   ReplayFolder::Remove(entries_[static_cast<std::size_t>(row)].Path);
   Fill();
@@ -121,8 +117,8 @@ void FrmReplay::CmdOpenClick() {
   std::string why;
   chosen_ = ReadReplay(path, why);
   if (!chosen_) {
-    QMessageBox::warning(this, QStringLiteral("リプレイ"),
-                         QStringLiteral("%1 は再生できません。\n%2").arg(Text(path), Text(why)));
+    QMessageBox::warning(this, tr("リプレイ"),
+                         tr("%1 は再生できません。\n%2").arg(Text(path), Text(why)));
     return;
   }
   accept();

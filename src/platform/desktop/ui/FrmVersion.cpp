@@ -22,7 +22,7 @@ FrmVersion::FrmVersion(const Surface& picture, VersionNumbers version, std::func
                        QWidget* owner)
     : QDialog(owner), beep_(std::move(beep)) {
   setObjectName(QStringLiteral("frmVersion"));
-  setWindowTitle(QStringLiteral("バージョン情報"));
+  setWindowTitle(tr("バージョン情報"));
   setModal(true);
 
   auto* image1 = new QLabel(this);
@@ -30,7 +30,7 @@ FrmVersion::FrmVersion(const Surface& picture, VersionNumbers version, std::func
   image1->setPixmap(ToPixmap(picture));
   image1->setFixedSize(picture.Width(), picture.Height());
 
-  auto* lblTitle = new QLabel(QStringLiteral("ヴェルガード"), this);
+  auto* lblTitle = new QLabel(tr("ヴェルガード"), this);
   lblTitle->setObjectName(QStringLiteral("lblTitle"));
   QFont titleFont(QStringLiteral("IPAPGothic"));
   titleFont.setPointSize(12);
@@ -39,7 +39,7 @@ FrmVersion::FrmVersion(const Surface& picture, VersionNumbers version, std::func
 
   auto* lblVersion = new QLabel(QString::fromStdString(VersionLine(version)), this);
   lblVersion->setObjectName(QStringLiteral("lblVersion"));
-  auto* lblEditor = new QLabel(QStringLiteral("プログラム・絵・音楽　pelaryn 開発チーム"), this);
+  auto* lblEditor = new QLabel(tr("プログラム・絵・音楽　pelaryn 開発チーム"), this);
   lblEditor->setObjectName(QStringLiteral("lblEditor"));
 
   auto* cmdOK = new QPushButton(QStringLiteral("OK"), this);

@@ -1,5 +1,6 @@
 #include "platform/desktop/ui/ManualViewer.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -9,7 +10,7 @@ ManualViewer::ManualViewer(const std::string& path, QWidget* owner) : QTextBrows
   // A window of its own, yet closed along with the game's window.
   setWindowFlag(Qt::Window);
   setObjectName(QStringLiteral("manual"));
-  setWindowTitle(QStringLiteral("ヴェルガード 説明書"));
+  setWindowTitle(QCoreApplication::translate("ManualViewer", "ヴェルガード 説明書"));
   setOpenExternalLinks(true);
   resize(640, 560);
   const QString file = QString::fromStdString(path);
@@ -18,7 +19,9 @@ ManualViewer::ManualViewer(const std::string& path, QWidget* owner) : QTextBrows
     setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
   } else {
     setHtml(
-        QStringLiteral("<h3>説明書が見つかりません</h3><p>%1</p><p>The manual was not found.</p>")
+        QCoreApplication::translate("ManualViewer",
+                                    "<h3>説明書が見つかりません</h3><p>%1</p><p>The manual was not "
+                                    "found.</p>")
             .arg(file.toHtmlEscaped()));
   }
 }

@@ -1,0 +1,607 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en" sourcelanguage="ja">
+<context>
+    <name>DesktopDialogs</name>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>pelaryn.html</source>
+        <translation>pelaryn.en.html</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopMain</name>
+    <message>
+        <source>リプレイを保存できませんでした: %1</source>
+        <translation>The replay could not be saved: %1</translation>
+    </message>
+    <message>
+        <source>リプレイを開く</source>
+        <translation>Open a replay</translation>
+    </message>
+    <message>
+        <source>リプレイ (*.pelrpy)|*.pelrpy|すべてのファイル|*</source>
+        <translation>Replays (*.pelrpy)|*.pelrpy|All files|*</translation>
+    </message>
+    <message>
+        <source>リプレイ</source>
+        <translation>Replays</translation>
+    </message>
+    <message>
+        <source>ゲームを終了してリプレイを再生しますか？</source>
+        <translation>End this game and play the replay?</translation>
+    </message>
+    <message>
+        <source>%1 は再生できません。
+%2</source>
+        <translation>%1 cannot be played.
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>FrmConfig</name>
+    <message>
+        <source>画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif</source>
+        <translation>Pictures (*.bmp, *.jpg, *.gif)|*.bmp;*.jpg;*.gif</translation>
+    </message>
+    <message>
+        <source>MIDIファイル(*.mid)|*.mid</source>
+        <translation>MIDI files (*.mid)|*.mid</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Options</translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>Apply</translation>
+    </message>
+    <message>
+        <source>取り消し</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>背景の設定</source>
+        <translation>Background</translation>
+    </message>
+    <message>
+        <source>背景画像</source>
+        <translation>Picture</translation>
+    </message>
+    <message>
+        <source>慣性</source>
+        <translation>Inertia</translation>
+    </message>
+    <message>
+        <source>ぐりぐり</source>
+        <translation>Wander</translation>
+    </message>
+    <message>
+        <source>スクロール速度</source>
+        <translation>Scroll speed</translation>
+    </message>
+    <message>
+        <source>横</source>
+        <translation>Horizontal</translation>
+    </message>
+    <message>
+        <source>縦</source>
+        <translation>Vertical</translation>
+    </message>
+    <message>
+        <source>背景なし</source>
+        <translation>No background</translation>
+    </message>
+    <message>
+        <source>リセット</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>背景のオープン</source>
+        <translation>Open a background picture</translation>
+    </message>
+    <message>
+        <source>BGMの設定</source>
+        <translation>Music</translation>
+    </message>
+    <message>
+        <source>タイトル</source>
+        <translation>Title</translation>
+    </message>
+    <message>
+        <source>タイトルBGMのオープン</source>
+        <translation>Open the title music</translation>
+    </message>
+    <message>
+        <source>BGMのオープン</source>
+        <translation>Open a piece of music</translation>
+    </message>
+    <message>
+        <source>ボス(太陽)</source>
+        <translation>Boss (sun)</translation>
+    </message>
+    <message>
+        <source>ボス戦BGMのオープン</source>
+        <translation>Open the boss music</translation>
+    </message>
+    <message>
+        <source>ボス(月)</source>
+        <translation>Boss (moon)</translation>
+    </message>
+    <message>
+        <source>難易度設定</source>
+        <translation>Difficulty</translation>
+    </message>
+    <message>
+        <source>初期難易度</source>
+        <translation>Starting difficulty</translation>
+    </message>
+    <message>
+        <source>難易度スキップ</source>
+        <translation>Difficulty skip</translation>
+    </message>
+    <message>
+        <source>その他</source>
+        <translation>Other</translation>
+    </message>
+    <message>
+        <source>タイトルアニメ</source>
+        <translation>Title animation</translation>
+    </message>
+    <message>
+        <source>ジョイスティックを使う</source>
+        <translation>Use joystick</translation>
+    </message>
+    <message>
+        <source>感度</source>
+        <translation>Sensitivity</translation>
+    </message>
+    <message>
+        <source>高</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>低</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>BGM1</source>
+        <translation>Music 1</translation>
+    </message>
+    <message>
+        <source>BGM2</source>
+        <translation>Music 2</translation>
+    </message>
+</context>
+<context>
+    <name>KeyBindings</name>
+    <message>
+        <source>スペース</source>
+        <translation>Space</translation>
+    </message>
+    <message>
+        <source>テンキー </source>
+        <translation>Keypad </translation>
+    </message>
+    <message>
+        <source>キー 0x%1</source>
+        <translation>Key 0x%1</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>ヴェルガード — リプレイ </source>
+        <translation>Velgard — Replay </translation>
+    </message>
+    <message>
+        <source>（早送り）</source>
+        <translation> (fast)</translation>
+    </message>
+    <message>
+        <source>（背景の画像がないため黒で再生）</source>
+        <translation> (on black: the background picture is missing)</translation>
+    </message>
+</context>
+<context>
+    <name>ManualViewer</name>
+    <message>
+        <source>ヴェルガード 説明書</source>
+        <translation>Velgard manual</translation>
+    </message>
+    <message>
+        <source>&lt;h3&gt;説明書が見つかりません&lt;/h3&gt;&lt;p&gt;%1&lt;/p&gt;&lt;p&gt;The manual was not found.&lt;/p&gt;</source>
+        <translation>&lt;h3&gt;The manual was not found&lt;/h3&gt;&lt;p&gt;%1&lt;/p&gt;</translation>
+    </message>
+</context>
+<context>
+    <name>Menu</name>
+    <message>
+        <source>ゲーム</source>
+        <translation>Game</translation>
+    </message>
+    <message>
+        <source>スタート</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>ポーズ</source>
+        <translation>Pause</translation>
+    </message>
+    <message>
+        <source>リセット</source>
+        <translation>Reset</translation>
+    </message>
+    <message>
+        <source>終了(&amp;X)</source>
+        <translation>E&amp;xit</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source>効果音</source>
+        <translation>Sound effects</translation>
+    </message>
+    <message>
+        <source>オートショット</source>
+        <translation>Auto fire</translation>
+    </message>
+    <message>
+        <source>スコアランキング</source>
+        <translation>Ranking</translation>
+    </message>
+    <message>
+        <source>オプション</source>
+        <translation>Options…</translation>
+    </message>
+    <message>
+        <source>ヘルプ</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>説明書</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+</context>
+<context>
+    <name>Messages</name>
+    <message>
+        <source>NAME ENTRY</source>
+        <translation>NAME ENTRY</translation>
+    </message>
+    <message>
+        <source>ヴェルガード</source>
+        <translation>Velgard</translation>
+    </message>
+    <message>
+        <source>おしまい<byte value="xd"/>
+撃墜率 : %1%</source>
+        <translation>Game over — shoot-down ratio: %1%</translation>
+    </message>
+    <message>
+        <source>保存できませんでした: %1</source>
+        <translation>Could not be saved: %1</translation>
+    </message>
+    <message>
+        <source>%1位にランクインです！<byte value="xd"/>
+名前を入力してください<byte value="xd"/>
+（半角なら６文字程度、全角なら４文字以内にしてください）</source>
+        <translation>You are number %1!
+Enter your name (about six letters)</translation>
+    </message>
+    <message>
+        <source>このリプレイは %1 フレーム目で記録と食い違いました（記録したバージョン %2）</source>
+        <translation>This replay parted from the recorded game at frame %1 (recorded with version %2)</translation>
+    </message>
+</context>
+<context>
+    <name>ReplayFault</name>
+    <message>
+        <source>リプレイファイルではありません</source>
+        <translation>not a replay file</translation>
+    </message>
+    <message>
+        <source>この版では読めない形式のリプレイです</source>
+        <translation>a replay in a format this version cannot read</translation>
+    </message>
+    <message>
+        <source>ファイルが途中で切れています</source>
+        <translation>the file is cut short</translation>
+    </message>
+    <message>
+        <source>ファイルが壊れています</source>
+        <translation>the file is damaged</translation>
+    </message>
+</context>
+<context>
+    <name>Screenshot</name>
+    <message>
+        <source>画面がまだありません</source>
+        <translation>there is no picture yet</translation>
+    </message>
+    <message>
+        <source>%1 を作れません</source>
+        <translation>%1 cannot be made</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません</source>
+        <translation>%1 cannot be written to</translation>
+    </message>
+    <message>
+        <source>同じ名前のファイルが多すぎます</source>
+        <translation>too many files of the same name</translation>
+    </message>
+</context>
+<context>
+    <name>pelaryn::FrmControls</name>
+    <message>
+        <source>操作とサウンド</source>
+        <translation>Controls and sound</translation>
+    </message>
+    <message>
+        <source>キー</source>
+        <translation>Keys</translation>
+    </message>
+    <message>
+        <source>キーを押してください</source>
+        <translation>Press a key</translation>
+    </message>
+    <message>
+        <source>%1 はメニューのキーなので割り当てられません</source>
+        <translation>%1 belongs to the menu and cannot be bound</translation>
+    </message>
+    <message>
+        <source>パッド</source>
+        <translation>Pad</translation>
+    </message>
+    <message>
+        <source>ボタンを押してください</source>
+        <translation>Press a button</translation>
+    </message>
+    <message>
+        <source>ショット</source>
+        <translation>Shot</translation>
+    </message>
+    <message>
+        <source>拡散ショット</source>
+        <translation>Spread shot</translation>
+    </message>
+    <message>
+        <source>サウンド</source>
+        <translation>Sound</translation>
+    </message>
+    <message>
+        <source>ミュート (M)</source>
+        <translation>Mute (M)</translation>
+    </message>
+    <message>
+        <source>ミュージック</source>
+        <translation>Music</translation>
+    </message>
+    <message>
+        <source>効果音</source>
+        <translation>Sound effects</translation>
+    </message>
+    <message>
+        <source>ウィンドウ</source>
+        <translation>Window</translation>
+    </message>
+    <message>
+        <source>フォーカスを失ったら一時停止</source>
+        <translation>Pause when the window loses focus</translation>
+    </message>
+    <message>
+        <source>画面のフラッシュを弱める</source>
+        <translation>Gentler screen flashes</translation>
+    </message>
+    <message>
+        <source>枠をクリックしてキーかボタンを押します。Esc: そのまま&#x3000;Backspace: 解除</source>
+        <translation>Click a box, then press a key or button. Esc: keep   Backspace: clear</translation>
+    </message>
+    <message>
+        <source>初期値に戻す</source>
+        <translation>Restore defaults</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>パッドが見つかりません</source>
+        <translation>Pad not found</translation>
+    </message>
+    <message>
+        <source>左</source>
+        <translation>Left</translation>
+    </message>
+    <message>
+        <source>右</source>
+        <translation>Right</translation>
+    </message>
+    <message>
+        <source>上</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>下</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>システムに従う</source>
+        <translation>As the system</translation>
+    </message>
+    <message>
+        <source>言語</source>
+        <translation>Language</translation>
+    </message>
+</context>
+<context>
+    <name>pelaryn::FrmRanking</name>
+    <message>
+        <source>ヴェルガード</source>
+        <translation>Velgard</translation>
+    </message>
+    <message>
+        <source>初期化</source>
+        <translation>Clear</translation>
+    </message>
+    <message>
+        <source>ランキング初期化</source>
+        <translation>Clear the ranking</translation>
+    </message>
+    <message>
+        <source>ランキングを初期化します。
+よろしいですか？</source>
+        <translation>The ranking will be cleared.
+Are you sure?</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>得点</source>
+        <translation>Score</translation>
+    </message>
+    <message>
+        <source>コンボ</source>
+        <translation>Combo</translation>
+    </message>
+    <message>
+        <source>％</source>
+        <translation>%</translation>
+    </message>
+</context>
+<context>
+    <name>pelaryn::FrmReplay</name>
+    <message>
+        <source>リプレイ</source>
+        <translation>Replays</translation>
+    </message>
+    <message>
+        <source>順位</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>スコア</source>
+        <translation>Score</translation>
+    </message>
+    <message>
+        <source>コンボ</source>
+        <translation>Combo</translation>
+    </message>
+    <message>
+        <source>撃墜率</source>
+        <translation>Ratio</translation>
+    </message>
+    <message>
+        <source>長さ</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>日時</source>
+        <translation>Played</translation>
+    </message>
+    <message>
+        <source>再生</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>ファイルを開く…</source>
+        <translation>Open file…</translation>
+    </message>
+    <message>
+        <source>閉じる</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>%1位</source>
+        <translation>No. %1</translation>
+    </message>
+    <message>
+        <source>最近</source>
+        <translation>Recent</translation>
+    </message>
+    <message>
+        <source>このリプレイを削除しますか？</source>
+        <translation>Delete this replay?</translation>
+    </message>
+    <message>
+        <source>%1 は再生できません。
+%2</source>
+        <translation>%1 cannot be played.
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>pelaryn::FrmVersion</name>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>ヴェルガード</source>
+        <translation>Velgard</translation>
+    </message>
+    <message>
+        <source>プログラム・絵・音楽&#x3000;pelaryn 開発チーム</source>
+        <translation>Program, pictures and music: the pelaryn developers</translation>
+    </message>
+</context>
+<context>
+    <name>pelaryn::MainWindow</name>
+    <message>
+        <source>ヴェルガード</source>
+        <translation>Velgard</translation>
+    </message>
+    <message>
+        <source>リプレイ…</source>
+        <translation>Replays…</translation>
+    </message>
+    <message>
+        <source>操作とサウンド…</source>
+        <translation>Controls and sound…</translation>
+    </message>
+    <message>
+        <source>ミュート</source>
+        <translation>Mute</translation>
+    </message>
+    <message>
+        <source>設定を保存できませんでした: %1</source>
+        <translation>The preferences could not be saved: %1</translation>
+    </message>
+    <message>
+        <source>スクリーンショットを保存できませんでした: </source>
+        <translation>The screenshot could not be saved: </translation>
+    </message>
+    <message>
+        <source>スクリーンショットを保存しました</source>
+        <translation>Screenshot saved</translation>
+    </message>
+    <message>
+        <source> — 一時停止中</source>
+        <translation> — paused</translation>
+    </message>
+</context>
+</TS>
