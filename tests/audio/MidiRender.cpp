@@ -2,6 +2,7 @@
 
 #include <fluidsynth.h>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -18,8 +19,8 @@ struct Deleter {
 
 }  // namespace
 
-Audio RenderMidi(const std::string& midiPath, const std::string& soundFont, double gain,
-                 double maxSeconds) {
+Rendering RenderMidi(const std::string& midiPath, const std::string& soundFont, double gain,
+                     double maxSeconds) {
   constexpr int kRate = 44100;
   constexpr int kChunk = 512;
   fluid_set_log_function(FLUID_WARN, nullptr, nullptr);  // keep the test log quiet
@@ -39,7 +40,9 @@ Audio RenderMidi(const std::string& midiPath, const std::string& soundFont, doub
     return {};
   }
 
-  Audio audio{kRate, {{}, {}}};
+  Rendering rendering{Audio{kRate, {{}, {}}}};
+  Audio& audio = rendering.audio;
+  double voiceBlocks = 0.0;
   std::vector<float> left(kChunk);
   std::vector<float> right(kChunk);
   const auto limit = static_cast<size_t>(maxSeconds * kRate);
@@ -54,9 +57,14 @@ Audio RenderMidi(const std::string& midiPath, const std::string& soundFont, doub
     fluid_synth_write_float(synth.get(), kChunk, left.data(), 0, 1, right.data(), 0, 1);
     audio.channels[0].insert(audio.channels[0].end(), left.begin(), left.end());
     audio.channels[1].insert(audio.channels[1].end(), right.begin(), right.end());
+    const int voices = fluid_synth_get_active_voice_count(synth.get());
+    rendering.peakVoices = std::max(rendering.peakVoices, voices);
+    voiceBlocks += voices;
   }
   fluid_player_stop(player.get());
-  return audio;
+  const size_t blocks = audio.Frames() / kChunk;
+  if (blocks > 0) rendering.meanVoices = voiceBlocks / static_cast<double>(blocks);
+  return rendering;
 }
 
 }  // namespace pelaryn::test

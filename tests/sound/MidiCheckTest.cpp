@@ -150,17 +150,41 @@ TEST(MidiCheck, APieceMustHaveANote) {
 }
 
 TEST(MidiCheck, EventsAreBoundedPerMomentAndPerSecond) {
-  // 255 controller changes and the note on one tick, across two tracks: the most allowed.
-  auto crowded = [](int extra) {
-    Track first;
-    for (int i = 0; i < 128 + extra; ++i) first.Event(0, {0xB0, 7, 100});
-    Track second;
-    for (int i = 0; i < 127; ++i) second.Event(0, {0xB1, 7, 100});
-    second.Event(0, {0x91, 60, 100});
-    return File({first, second});
+  // One moment's events, the controller changes in one track and the rest in another, with the
+  // note starts of the next tick.
+  struct Moment {
+    int controllers;
+    int notes;
+    int silentNotes;  // note-ons of velocity 0, which end a note
+    int sysex;
+    int metas;
+    int notesAfter;
+    std::string why;
   };
-  EXPECT_EQ(Why(crowded(0)), "");
-  EXPECT_EQ(Why(crowded(1)), "has more than 256 events at one moment");
+  const std::string tooManyEvents = "has more than 1024 events at one moment";
+  const std::string tooManyNotes = "has more than 128 notes at one moment";
+  const Moment moments[] = {
+      {1'023, 1, 0, 0, 0, 0, ""},  // the most: 1,024 with the note
+      {1'024, 1, 0, 0, 0, 0, tooManyEvents},
+      {1'000, 1, 0, 23, 500, 0, ""},  // metas ask nothing of the synthesiser
+      {1'000, 1, 0, 24, 0, 0, tooManyEvents},
+      {0, 128, 200, 0, 0, 0, ""},  // the most note starts
+      {0, 129, 0, 0, 0, 0, tooManyNotes},
+      {500, 128, 0, 0, 0, 128, ""},  // each moment counts its own
+      {20'000, 1, 0, 0, 0, 0, tooManyEvents},
+  };
+  for (const Moment& m : moments) {
+    Track first;
+    for (int i = 0; i < m.controllers; ++i) first.Event(0, {0xB0 | (i & 15), 7, 100});
+    Track second;
+    for (int i = 0; i < m.sysex; ++i) second.Event(0, {0xF0, 3, 0x7E, 0x7F, 0xF7});
+    for (int i = 0; i < m.metas; ++i) second.Event(0, {0xFF, 0x01, 1, 'x'});
+    for (int i = 0; i < m.silentNotes; ++i) second.Event(0, {0x99, 36, 0});
+    for (int i = 0; i < m.notes; ++i) second.Event(0, {0x90 | (i & 15), 30 + i % 64, 100});
+    for (int i = 0; i < m.notesAfter; ++i) second.Event(i == 0 ? 1 : 0, {0x91, 60, 100});
+    EXPECT_EQ(Why(File({first, second})), m.why)
+        << m.controllers << " controllers, " << m.notes << " notes, " << m.sysex << " sysex";
+  }
 
   // 2,400 events one tick apart: at 480 ticks a quarter and the default half second a quarter,
   // 961 fall within a second; at a tempo 2.4 times as fast, 2,305 do.
@@ -195,6 +219,7 @@ TEST(MidiCheck, EventsAreBoundedPerMomentAndPerSecond) {
   // Tempo changes follow one another: each counts from the tick of the one before.
   pelaryn::MidiLimits slow;
   slow.EventsPerSecond = 300;
+  slow.NotesPerTick = 200;
   Track early;
   for (int i = 0; i < 200; ++i) early.Event(0, {0x90, 60, 100});
   Track late = Track().Tempo(1, 1'000'000).Tempo(0, 1'000'000);

@@ -170,6 +170,24 @@ void Part::Pattern(uint32_t tick, uint32_t unit, int key, std::string_view steps
   }
 }
 
+void Part::ScaleRelease(double scale) {
+  constexpr int kReleaseGenerator = 38;  // the volume envelope's release, in timecents
+  // Data entry 8192 is no change; each step either side is two timecents (1200 per doubling).
+  const long steps = std::lround(600.0 * std::log2(scale));
+  if (scale <= 0.0 || steps < -8192 || steps > 8191) {
+    throw std::invalid_argument("release scale out of range");
+  }
+  const int data = static_cast<int>(8192 + steps);
+  track_.Controller(0, channel_, 99, 120);
+  track_.Controller(0, channel_, 98, kReleaseGenerator);
+  // FluidSynth acts on the data entry's high byte, with whatever low byte came before it.
+  track_.Controller(0, channel_, 38, data & 0x7F);
+  track_.Controller(0, channel_, 6, data >> 7);
+  // Closed again, so that no later data entry could reach the release by accident.
+  track_.Controller(0, channel_, 99, 127);
+  track_.Controller(0, channel_, 98, 127);
+}
+
 Song::Song(std::string title, double quartersPerMinute, int numerator, int denominator,
            double level)
     : quartersPerMinute_(quartersPerMinute),

