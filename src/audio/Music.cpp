@@ -1,5 +1,7 @@
 #include "audio/Music.h"
 
+#include <vector>
+
 #include "base/Paths.h"
 
 namespace pelaryn {
@@ -8,6 +10,14 @@ void PlayMusic(Platform& platform, const std::string& path) {
   MusicDevice& music = platform.Music();
   music.Open(ResolveInProgramFolder(platform.ProgramFolder(), path));
   music.Play();
+}
+
+void KeepNamedMusic(Platform& platform, const GameState& s) {
+  std::vector<std::string> paths;
+  for (const BgmEntry* entry : {&s.TitleBgm, &s.Bgm[0], &s.Bgm[1], &s.BossBgm[0], &s.BossBgm[1]}) {
+    paths.push_back(ResolveInProgramFolder(platform.ProgramFolder(), entry->Path));
+  }
+  platform.Music().KeepOnly(paths);
 }
 
 void StopMusic(Platform& platform) {

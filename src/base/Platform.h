@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/Messages.h"
 
@@ -32,6 +33,9 @@ class MusicDevice {
   // "playing" while the open piece sounds, "stopped" once it has ended or was stopped, and ""
   // when no piece is open (a query that fails).
   virtual std::string_view Mode() = 0;
+  // The pieces the settings name now, as Open would be given them: a device that keeps pieces
+  // it has rendered lets go of the others.
+  virtual void KeepOnly(const std::vector<std::string>& paths) { (void)paths; }
 };
 
 // WAV effects, one at a time. An interrupting request cuts the effect that is playing; a

@@ -105,7 +105,9 @@ void Game::MnuRankingClick() {
 void Game::MnuOptionClick() {
   settingsApplied_ = false;
   platform_.Windows().ShowSettings(*this);
-  if (settingsApplied_) recorder_.NoteSettings(state_, picBack_.Width(), picBack_.Height());
+  if (!settingsApplied_) return;
+  recorder_.NoteSettings(state_, picBack_.Width(), picBack_.Height());
+  KeepNamedMusic(platform_, state_);
 }
 
 // The manual is ours, an HTML file beside the program, shown without holding up the game.

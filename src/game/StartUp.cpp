@@ -114,6 +114,7 @@ void Game::LoadConfigAndScores() {
     ReadRankingText(DecodeFileText(*bytes), state_);
   }
   if (OnSettingsLoaded) OnSettingsLoaded(state_);
+  KeepNamedMusic(platform_, state_);
   state_.Menu.At(MenuId::Se).Checked = state_.SoundEffectsOn;
   state_.Menu.At(MenuId::Autoshot).Checked = state_.AutoShot;
 }

@@ -790,3 +790,103 @@ TEST(SdlAudioWithoutSoundFont, SaysSoAndStillPlaysEffects) {
 }
 
 }  // namespace
+
+namespace {
+
+// A piece rendered by hand, a mix buffer at a time, as the mixer would ask for it: every sample,
+// and the buffer after which the device first said the piece had ended.
+struct Pass {
+  Samples Audio;
+  int EndBuffer = -1;
+};
+
+constexpr int kBufferFrames = 1024;
+
+Pass RenderPass(pelaryn::SdlMusicDevice& music, int buffers) {
+  Pass pass;
+  Samples buffer(kBufferFrames * kChannels);
+  for (int b = 0; b < buffers; ++b) {
+    std::fill(buffer.begin(), buffer.end(), int16_t{0});
+    music.RenderInto(buffer.data(), static_cast<int>(buffer.size() * sizeof(int16_t)));
+    pass.Audio.insert(pass.Audio.end(), buffer.begin(), buffer.end());
+    if (pass.EndBuffer < 0 && music.Mode() == "stopped") pass.EndBuffer = b;
+  }
+  return pass;
+}
+
+}  // namespace
+
+// The first pass is the synthesiser's; every later one is the same samples from memory, ending
+// at the same sample, with the synthesiser idle. A piece that does not fit plays live, and a
+// piece the settings stop naming, or whose file changes, is let go.
+TEST(SdlMusicMemory, APieceHeardOnceLoopsFromMemoryExactlyAsRendered) {
+  const fs::path folder = fs::temp_directory_path() / "pelaryn-music-memory";
+  fs::create_directories(folder);
+  const fs::path piece = folder / "piece.mid";
+  WriteTestMidi(piece, 480, 960);  // a second of chord, then half a second of nothing
+  int64_t now = 0;
+  auto device = [&](std::size_t budget) {
+    auto music = std::make_unique<pelaryn::SdlMusicDevice>(budget);
+    music->SetClock([&now] { return now; });
+    EXPECT_EQ(music->LoadSoundFontAt(std::string(pelaryn::kDefaultSoundFont), kRate, kChannels),
+              "");
+    return music;
+  };
+  auto music = device(pelaryn::PieceMemory::DefaultBudgetBytes);
+  ASSERT_TRUE(music->Open(piece.string()));
+  music->Play();
+  const int buffers = 2 * kRate / kBufferFrames;  // the piece, its end and a little tail
+  const Pass live = RenderPass(*music, buffers);
+  ASSERT_GT(live.EndBuffer, 0);
+  EXPECT_GT(Peak(live.Audio), 1000);
+  EXPECT_FALSE(music->FromMemory());
+  for (int pass = 0; pass < 2; ++pass) {
+    now += 2'000'000;
+    music->PlayFromStart();
+    EXPECT_TRUE(music->FromMemory()) << pass;
+    const Pass again = RenderPass(*music, buffers);
+    EXPECT_EQ(again.EndBuffer, live.EndBuffer) << pass;
+    EXPECT_TRUE(again.Audio == live.Audio) << pass;
+  }
+  // Half the loudness from memory too.
+  music->SetVolume(50);
+  now += 2'000'000;
+  music->PlayFromStart();
+  const Pass half = RenderPass(*music, 8);
+  for (std::size_t i = 0; i < half.Audio.size(); ++i) {
+    ASSERT_EQ(half.Audio[i], live.Audio[i] * 50 / 100) << i;
+  }
+  EXPECT_GT(music->MemoryBytes(), 0u);
+
+  // The settings name other pieces: let go once it closes.
+  music->KeepOnly({(folder / "other.mid").string()});
+  EXPECT_GT(music->MemoryBytes(), 0u);
+  music->Close();
+  music->KeepOnly({(folder / "other.mid").string()});
+  EXPECT_EQ(music->MemoryBytes(), 0u);
+  ASSERT_TRUE(music->Open(piece.string()));
+  EXPECT_FALSE(music->FromMemory());
+  music->Play();
+  RenderPass(*music, buffers);
+  now += 2'000'000;
+  music->PlayFromStart();
+  EXPECT_TRUE(music->FromMemory());
+  music->Close();
+  // Another file under the same name is rendered afresh.
+  WriteTestMidi(piece, 240, 960);
+  ASSERT_TRUE(music->Open(piece.string()));
+  EXPECT_FALSE(music->FromMemory());
+  music->Close();
+
+  // Too long for the budget: played live at every start, and still heard.
+  auto small = device(pelaryn::PieceMemory::BlockSamples * sizeof(int16_t));
+  ASSERT_TRUE(small->Open(piece.string()));
+  small->Play();
+  RenderPass(*small, buffers);
+  now += 2'000'000;
+  small->PlayFromStart();
+  EXPECT_FALSE(small->FromMemory());
+  EXPECT_GT(Peak(RenderPass(*small, 20).Audio), 1000);
+  EXPECT_EQ(small->MemoryBytes(), 0u);
+  fs::remove_all(folder);
+}

@@ -33,8 +33,7 @@ constexpr int kMixSamples = 1024;
 // forty-three.
 constexpr int kSilentMixSamples = 8192;
 
-// Far above any piece or effect of ours; a larger file is not worth the memory.
-constexpr std::size_t MaxMidiFileSize = std::size_t{4} << 20;
+// Far above any effect of ours; a larger file is not worth the memory.
 constexpr std::size_t MaxWavFileSize = std::size_t{32} << 20;
 // Distinct library messages said before the rest are kept quiet.
 constexpr std::size_t MaxLibraryMessages = 8;
@@ -47,17 +46,6 @@ ChunkPtr ReadWav(const std::string& path, std::string& why) {
       Mix_LoadWAV_RW(SDL_RWFromConstMem(bytes->data(), static_cast<int>(bytes->size())), 1));
   if (!chunk) why = std::string("is not a WAV effect: ") + Mix_GetError();
   return chunk;
-}
-
-int64_t NowMicros() {
-  return std::chrono::duration_cast<std::chrono::microseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
-// Linear in amplitude, so half the percentage is 6 dB down; 100 is the mix exactly as written.
-float MusicGain(int percent) {
-  return static_cast<float>(kMusicGain * (percent / 100.0));
 }
 
 // Rounded to SDL's steps of a 128th: the nearest step, exactly kEffectVolume at 100. Only 0 is
@@ -79,173 +67,6 @@ void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 
 void FreeChunk::operator()(Mix_Chunk* chunk) const {
   Mix_FreeChunk(chunk);
-}
-
-// ---- Music ----
-
-void SdlMusicDevice::Connect() {
-  int rate = 0;
-  Uint16 format = 0;
-  int channels = 0;
-  // The mixer was asked for 16-bit samples, and that is all we render.
-  if (Mix_QuerySpec(&rate, &format, &channels) == 0 || format != AUDIO_S16SYS) return;
-  {
-    const std::lock_guard lock(lock_);
-    rate_ = rate;
-    channels_ = channels;
-  }
-  Mix_HookMusic(&SdlMusicDevice::Render, this);
-  hooked_ = true;
-}
-
-SdlMusicDevice::~SdlMusicDevice() {
-  if (hooked_) Mix_HookMusic(nullptr, nullptr);  // returns once no mix is in progress
-  DropPlayer();
-  if (synth_ != nullptr) delete_fluid_synth(synth_);
-  if (settings_ != nullptr) delete_fluid_settings(settings_);
-}
-
-std::string SdlMusicDevice::LoadSoundFont(const std::string& soundFont) {
-  if (!hooked_) return "";
-  fluid_settings_t* settings = new_fluid_settings();
-  if (settings == nullptr) return "cannot start the synthesizer";
-  fluid_settings_setnum(settings, "synth.sample-rate", rate_);
-  fluid_settings_setnum(settings, "synth.gain", kMusicGain);
-  // The player keeps time by the samples rendered: no timer thread, and a piece stands still
-  // exactly while the music is stopped.
-  fluid_settings_setstr(settings, "player.timing-source", "sample");
-  fluid_settings_setint(settings, "synth.lock-memory", 0);
-  fluid_synth_t* synth = new_fluid_synth(settings);
-  if (synth == nullptr || fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) {
-    if (synth != nullptr) delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
-    return "cannot load soundfont " + soundFont;
-  }
-  const std::lock_guard lock(lock_);
-  settings_ = settings;
-  synth_ = synth;
-  ApplyVolume();
-  if (open_) StartPlayer();
-  return "";
-}
-
-void SdlMusicDevice::SetVolume(int percent) {
-  const std::lock_guard lock(lock_);
-  volume_ = percent;
-  ApplyVolume();
-}
-
-void SdlMusicDevice::ApplyVolume() {
-  // FluidSynth scales the notes already sounding too, so a change is heard at the next buffer. It
-  // also ends every note that its gain puts below the noise floor, for good: at gain 0 a held
-  // note would not come back when the music is turned up again. Silence keeps the last gain and
-  // is made when rendering.
-  if (synth_ != nullptr && volume_ > 0) fluid_synth_set_gain(synth_, MusicGain(volume_));
-}
-
-void SdlMusicDevice::Render(void* self, uint8_t* stream, int bytes) {
-  // The mixer has filled the stream with silence; the music goes in first, the effects on top.
-  auto* device = static_cast<SdlMusicDevice*>(self);
-  const std::lock_guard lock(device->lock_);
-  if (device->player_ == nullptr || !device->playing_) return;
-  const int channels = device->channels_;
-  auto* out = reinterpret_cast<int16_t*>(stream);
-  fluid_synth_write_s16(device->synth_, bytes / (2 * channels), out, 0, channels, out,
-                        channels > 1 ? 1 : 0, channels);
-  // Silenced music runs on at its last gain (the piece keeps its time, ends when it would, and its
-  // held notes are there when it is turned up again), but is not heard.
-  if (device->volume_ == 0) std::memset(stream, 0, static_cast<size_t>(bytes));
-  if (device->ended_.load(std::memory_order_relaxed)) return;
-  if (device->totalTicks_ <= 0) {
-    device->totalTicks_ = fluid_player_get_total_ticks(device->player_);
-  }
-  const int total = device->totalTicks_;
-  if (fluid_player_get_status(device->player_) != FLUID_PLAYER_PLAYING ||
-      (total > 0 && fluid_player_get_current_tick(device->player_) >= total)) {
-    device->ended_.store(true, std::memory_order_relaxed);
-  }
-}
-
-void SdlMusicDevice::StartPlayer() {
-  DropPlayer();
-  ended_ = false;
-  totalTicks_ = 0;
-  if (synth_ == nullptr) return;  // the soundfont's loader starts it
-  // A fresh start: no notes, controllers or echoes left over from what played before.
-  fluid_synth_system_reset(synth_);
-  player_ = new_fluid_player(synth_);
-  if (player_ == nullptr ||
-      fluid_player_add_mem(player_, piece_.data(), piece_.size()) != FLUID_OK ||
-      fluid_player_play(player_) != FLUID_OK) {
-    DropPlayer();
-    ended_ = true;
-  }
-}
-
-void SdlMusicDevice::DropPlayer() {
-  if (player_ == nullptr) return;
-  fluid_player_stop(player_);
-  delete_fluid_player(player_);
-  player_ = nullptr;
-}
-
-bool SdlMusicDevice::Open(const std::string& path) {
-  if (noMixer_ || open_ || path.empty()) return false;
-  std::string why;
-  const std::optional<std::string> bytes = ReadRegularFile(path, MaxMidiFileSize, why);
-  if (!bytes) {
-    warnings_.Warn("the music", path, why);
-    return false;
-  }
-  std::vector<uint8_t> piece(bytes->begin(), bytes->end());
-  if (!IsPlayableMidi(piece, why)) {
-    warnings_.Warn("the music", path, why);
-    return false;
-  }
-  const std::lock_guard lock(lock_);
-  piece_ = std::move(piece);
-  open_ = true;
-  playing_ = false;
-  restarts_.Started(NowMicros());
-  StartPlayer();
-  return true;
-}
-
-void SdlMusicDevice::Play() {
-  if (!open_ || playing_) return;
-  const std::lock_guard lock(lock_);
-  playing_ = true;
-}
-
-void SdlMusicDevice::PlayFromStart() {
-  if (!open_) return;
-  const int64_t now = NowMicros();
-  if (ended_.load(std::memory_order_relaxed) && !restarts_.MayRestart(now)) return;
-  restarts_.Started(now);
-  const std::lock_guard lock(lock_);
-  StartPlayer();
-  playing_ = true;
-}
-
-void SdlMusicDevice::Stop() {
-  if (!open_ || !playing_) return;
-  const std::lock_guard lock(lock_);
-  playing_ = false;
-}
-
-void SdlMusicDevice::Close() {
-  if (!open_) return;
-  const std::lock_guard lock(lock_);
-  DropPlayer();
-  open_ = false;
-  playing_ = false;
-  ended_ = false;
-  piece_.clear();
-}
-
-std::string_view SdlMusicDevice::Mode() {
-  if (!open_) return "";
-  return playing_ && !ended_.load(std::memory_order_relaxed) ? "playing" : "stopped";
 }
 
 // ---- Effects ----

@@ -17,97 +17,23 @@
 
 #include "base/Platform.h"
 #include "base/RegularFile.h"
-#include "platform/sound/RestartGate.h"
+#include "platform/desktop/SdlMusic.h"
 
 // The libraries' own types, declared here so that this header pulls in neither.
 struct Mix_Chunk;
-struct _fluid_hashtable_t;
-struct _fluid_synth_t;
-struct _fluid_player_t;
 
 namespace pelaryn {
 
-inline constexpr std::string_view kDefaultSoundFont = "/usr/share/sounds/sf3/default-GM.sf3";
-
-// The mix. Our pieces are written to sit at about -28 LUFS at this synthesizer gain and our
-// effects at about -16 LUFS each; the effect channel's volume (of SDL_mixer's 128) brings an
-// effect down to a few dB above the music, where it is heard without drowning the tune, and
+// The mix. Our pieces are written to sit at about -28 LUFS at the synthesizer's gain (kMusicGain)
+// and our effects at about -16 LUFS each; the effect channel's volume (of SDL_mixer's 128) brings
+// an effect down to a few dB above the music, where it is heard without drowning the tune, and
 // leaves headroom so that an effect over the loudest bar never reaches full scale.
-inline constexpr double kMusicGain = 0.3;
 inline constexpr int kEffectVolume = 36;
 
 struct FreeChunk {
   void operator()(Mix_Chunk* chunk) const;
 };
 using ChunkPtr = std::unique_ptr<Mix_Chunk, FreeChunk>;
-
-// The one music device. A piece is read into memory when it opens (a MIDI file is small) and
-// played by a FluidSynth player on the synthesiser that the mixer's thread renders into the
-// music stream, so no call here waits for anything slower than one mix buffer. The mixer and the
-// soundfont come later, from a helper thread: a piece asked for before they are ready counts as
-// playing and starts from its beginning as soon as it can sound.
-//
-// A piece counts as ended once its player has passed the last tick of the file, not when the
-// synthesiser has let its last notes ring out (seconds later), so a piece loops without a gap.
-// A piece is checked before the player sees it, and starts again at most once a second.
-class SdlMusicDevice final : public MusicDevice {
- public:
-  SdlMusicDevice() = default;
-  ~SdlMusicDevice() override;
-  SdlMusicDevice(const SdlMusicDevice&) = delete;
-  SdlMusicDevice& operator=(const SdlMusicDevice&) = delete;
-
-  bool Open(const std::string& path) override;
-  void Play() override;
-  void PlayFromStart() override;
-  void Stop() override;
-  void Close() override;
-  std::string_view Mode() override;
-
-  // For the helper thread, in this order. Connect: the mixer is open and renders the music from
-  // now on; NoMixer: there is none, and from now on every piece fails to open. LoadSoundFont
-  // builds the synthesiser and hands it to the mixer; empty on success, else why the music is
-  // silent. The slow part runs without any lock.
-  void Connect();
-  void NoMixer() { noMixer_ = true; }
-  std::string LoadSoundFont(const std::string& soundFont);
-
-  // From the game's thread, at any time: the music at this share (0..100) of kMusicGain, from the
-  // next mix buffer on, or from the synthesiser's first one if it is still to come.
-  void SetVolume(int percent);
-
- private:
-  static void Render(void* self, uint8_t* stream, int bytes);
-  // With lock_ held: a fresh player for the open piece, from its beginning.
-  void StartPlayer();
-  void DropPlayer();
-  // With lock_ held: the synthesiser's gain for volume_.
-  void ApplyVolume();
-
-  FileWarnings warnings_{"pelaryn"};
-  std::atomic<bool> noMixer_ = false;
-  bool hooked_ = false;
-  int rate_ = 44100;
-  int channels_ = 2;
-
-  // Held by the mixer's thread while it renders the music, and by the game's thread (or the
-  // soundfont's loader) while it changes what plays: never for longer than a mix buffer.
-  std::mutex lock_;
-  _fluid_hashtable_t* settings_ = nullptr;
-  _fluid_synth_t* synth_ = nullptr;
-  _fluid_player_t* player_ = nullptr;
-  int volume_ = 100;  // percent
-  bool open_ = false;
-  bool playing_ = false;  // started or resumed, and not stopped since
-  std::vector<uint8_t> piece_;
-  // The open piece's length in ticks, once its player has read it: FluidSynth counts it by
-  // walking every event, too slow to ask for at every mix buffer.
-  int totalTicks_ = 0;
-  RestartGate restarts_;  // the game's thread only
-
-  // Set by the mixer's thread once the player has passed the end of the piece.
-  std::atomic<bool> ended_ = false;
-};
 
 // One effect at a time on one mixer channel. The effects named at start-up are read on a helper
 // thread once it has opened the mixer; until then effects are dropped. Any other file is read on
