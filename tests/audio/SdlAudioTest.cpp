@@ -878,6 +878,19 @@ TEST(SdlMusicMemory, APieceHeardOnceLoopsFromMemoryExactlyAsRendered) {
   EXPECT_FALSE(music->FromMemory());
   music->Close();
 
+  // Asked for before the soundfont is there, the first pass is kept all the same.
+  {
+    pelaryn::SdlMusicDevice early;
+    early.SetClock([&now] { return now; });
+    ASSERT_TRUE(early.Open(piece.string()));
+    early.Play();
+    ASSERT_EQ(early.LoadSoundFontAt(std::string(pelaryn::kDefaultSoundFont), kRate, kChannels), "");
+    RenderPass(early, buffers);
+    now += 2'000'000;
+    early.PlayFromStart();
+    EXPECT_TRUE(early.FromMemory());
+  }
+
   // Too long for the budget: played live at every start, and still heard.
   auto small = device(pelaryn::PieceMemory::BlockSamples * sizeof(int16_t));
   ASSERT_TRUE(small->Open(piece.string()));

@@ -35,7 +35,8 @@ void PieceMemory::BeginRecording(const std::string& path, std::vector<uint8_t> f
 }
 
 std::size_t PieceMemory::BlocksWanted() const {
-  if (!recording_) return 0;
+  // Kept ready even between recordings: a recording may begin on a thread that cannot allocate
+  // and meet the mixer's first buffer at once.
   return spare_.size() >= LeadBlocks ? 0 : LeadBlocks - spare_.size();
 }
 

@@ -53,7 +53,7 @@ class PieceMemory {
   }
   // Nothing to allocate or free.
   bool Idle() const { return BlocksWanted() == 0 && stale_.empty(); }
-  // Blocks that Exchange should receive to keep the lead; allocate them outside the lock.
+  // Blocks that Exchange should receive to keep the lead ready; allocate them outside the lock.
   std::size_t BlocksWanted() const;
   // Takes `fresh` blocks and hands over in `stale` those no longer needed, to be freed outside
   // the lock as well.

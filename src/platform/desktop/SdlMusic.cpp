@@ -68,6 +68,12 @@ std::string SdlMusicDevice::LoadSoundFont(const std::string& soundFont) {
 }
 
 std::string SdlMusicDevice::LoadSoundFontAt(const std::string& soundFont, int rate, int channels) {
+  // A piece asked for meanwhile starts recording here, on this thread: its blocks come first.
+  std::vector<PieceMemory::Block> fresh;
+  std::vector<PieceMemory::Block> stale;
+  for (std::size_t i = 0; i < PieceMemory::LeadBlocks; ++i) {
+    fresh.push_back(std::make_unique_for_overwrite<int16_t[]>(PieceMemory::BlockSamples));
+  }
   fluid_settings_t* settings = new_fluid_settings();
   if (settings == nullptr) return "cannot start the synthesizer";
   fluid_settings_setnum(settings, "synth.sample-rate", rate);
@@ -87,6 +93,7 @@ std::string SdlMusicDevice::LoadSoundFontAt(const std::string& soundFont, int ra
   channels_ = channels;
   settings_ = settings;
   synth_ = synth;
+  memory_.Exchange(fresh, stale);
   if (open_) StartPlayer();
   return "";
 }
@@ -187,6 +194,7 @@ void SdlMusicDevice::TopUpMemory() {
 
 bool SdlMusicDevice::Open(const std::string& path) {
   if (noMixer_ || open_ || path.empty()) return false;
+  TopUpMemory();
   std::string why;
   const std::optional<std::string> bytes = ReadRegularFile(path, MaxMidiFileSize, why);
   if (!bytes) {
@@ -222,6 +230,7 @@ void SdlMusicDevice::PlayFromStart() {
   const int64_t now = clock_ ? clock_() : NowMicros();
   if (ended_.load(std::memory_order_relaxed) && !restarts_.MayRestart(now)) return;
   restarts_.Started(now);
+  TopUpMemory();
   {
     const std::lock_guard lock(lock_);
     StartPlayer();
