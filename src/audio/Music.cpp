@@ -14,8 +14,10 @@ void PlayMusic(Platform& platform, const std::string& path) {
 
 void KeepNamedMusic(Platform& platform, const GameState& s) {
   std::vector<std::string> paths;
+  // The title first: it is the first asked for, and the one heard longest.
   for (const BgmEntry* entry : {&s.TitleBgm, &s.Bgm[0], &s.Bgm[1], &s.BossBgm[0], &s.BossBgm[1]}) {
-    paths.push_back(ResolveInProgramFolder(platform.ProgramFolder(), entry->Path));
+    if (entry->Enabled)
+      paths.push_back(ResolveInProgramFolder(platform.ProgramFolder(), entry->Path));
   }
   platform.Music().KeepOnly(paths);
 }

@@ -23,8 +23,8 @@ void StartPlayMusic(CoreContext& g);
 // Silences the music and frees every shot, enemy, enemy shot, boss bomb and boss bullet.
 void StopMusicAndClearField(CoreContext& g);
 
-// Tells the music device which pieces the settings name, so that one that keeps the pieces it
-// has rendered can let go of the others.
+// Tells the music device which pieces the settings turn on, so that it may prepare them ahead
+// and let go of any other.
 void KeepNamedMusic(Platform& platform, const GameState& s);
 
 }  // namespace pelaryn

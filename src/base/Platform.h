@@ -33,8 +33,8 @@ class MusicDevice {
   // "playing" while the open piece sounds, "stopped" once it has ended or was stopped, and ""
   // when no piece is open (a query that fails).
   virtual std::string_view Mode() = 0;
-  // The pieces the settings name now, as Open would be given them: a device that keeps pieces
-  // it has rendered lets go of the others.
+  // The pieces the game may play from now on, as Open would be given them, the likeliest first:
+  // a device may prepare them ahead, and lets go of any other it holds.
   virtual void KeepOnly(const std::vector<std::string>& paths) { (void)paths; }
 };
 

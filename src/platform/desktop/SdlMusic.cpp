@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
+#include <pthread.h>
+#include <sched.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,9 +18,8 @@ namespace {
 
 // Far above any piece of ours; a larger file is not worth the memory.
 constexpr std::size_t MaxMidiFileSize = std::size_t{4} << 20;
-// What a piece rings on after its end is kept up to its next start, which the game asks for
-// within a frame; a piece nobody starts again keeps no more than this.
-constexpr int kTailSeconds = 4;
+// Frames the live synthesiser renders at a time before they become 16-bit.
+constexpr std::size_t kScratchFrames = 1024;
 
 int64_t NowMicros() {
   return std::chrono::duration_cast<std::chrono::microseconds>(
@@ -36,6 +37,14 @@ void ApplyVolume(int16_t* samples, std::size_t count, int percent) {
   for (std::size_t i = 0; i < count; ++i) {
     samples[i] = static_cast<int16_t>(samples[i] * percent / 100);
   }
+}
+
+std::optional<std::vector<uint8_t>> ReadPiece(const std::string& path, std::string& why) {
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxMidiFileSize, why);
+  if (!bytes) return std::nullopt;
+  std::vector<uint8_t> piece(bytes->begin(), bytes->end());
+  if (!IsPlayableMidi(piece, why)) return std::nullopt;
+  return piece;
 }
 
 }  // namespace
@@ -56,44 +65,35 @@ void SdlMusicDevice::Connect() {
 }
 
 SdlMusicDevice::~SdlMusicDevice() {
+  renderer_.request_stop();
+  if (renderer_.joinable()) renderer_.join();
   if (hooked_) Mix_HookMusic(nullptr, nullptr);  // returns once no mix is in progress
   DropPlayer();
-  if (synth_ != nullptr) delete_fluid_synth(synth_);
-  if (settings_ != nullptr) delete_fluid_settings(settings_);
 }
 
 std::string SdlMusicDevice::LoadSoundFont(const std::string& soundFont) {
   if (!hooked_) return "";
-  return LoadSoundFontAt(soundFont, rate_, channels_);
+  std::string problem = LoadSoundFontAt(soundFont, rate_, channels_);
+  // The rendering ahead fills memory in a piece's first seconds, at the lowest priority. A
+  // piece's end is then reported at the same sample as live whenever the mixer's buffers are
+  // whole synthesiser steps, as they are at every buffer size SDL offers (powers of two).
+  if (problem.empty()) {
+    renderer_ = std::jthread([this](std::stop_token stop) { RenderAheadLoop(stop); });
+  }
+  return problem;
 }
 
 std::string SdlMusicDevice::LoadSoundFontAt(const std::string& soundFont, int rate, int channels) {
-  // A piece asked for meanwhile starts recording here, on this thread: its blocks come first.
-  std::vector<PieceMemory::Block> fresh;
-  std::vector<PieceMemory::Block> stale;
-  for (std::size_t i = 0; i < PieceMemory::LeadBlocks; ++i) {
-    fresh.push_back(std::make_unique_for_overwrite<int16_t[]>(PieceMemory::BlockSamples));
-  }
-  fluid_settings_t* settings = new_fluid_settings();
-  if (settings == nullptr) return "cannot start the synthesizer";
-  fluid_settings_setnum(settings, "synth.sample-rate", rate);
-  fluid_settings_setnum(settings, "synth.gain", kMusicGain);
-  // The player keeps time by the samples rendered: no timer thread, and a piece stands still
-  // exactly while the music is stopped.
-  fluid_settings_setstr(settings, "player.timing-source", "sample");
-  fluid_settings_setint(settings, "synth.lock-memory", 0);
-  fluid_synth_t* synth = new_fluid_synth(settings);
-  if (synth == nullptr || fluid_synth_sfload(synth, soundFont.c_str(), 1) == FLUID_FAILED) {
-    if (synth != nullptr) delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
-    return "cannot load soundfont " + soundFont;
-  }
+  SynthHandle synth;
+  if (std::string problem = synth.Make(soundFont, rate); !problem.empty()) return problem;
+  std::vector<float> scratch(2 * kScratchFrames);
   const std::lock_guard lock(lock_);
   rate_ = rate;
   channels_ = channels;
-  settings_ = settings;
-  synth_ = synth;
-  memory_.Exchange(fresh, stale);
+  soundFont_ = soundFont;
+  synth_ = std::move(synth);
+  synthUsed_ = false;
+  scratch_ = std::move(scratch);
   if (open_) StartPlayer();
   return "";
 }
@@ -111,60 +111,44 @@ void SdlMusicDevice::RenderInto(int16_t* out, int bytes) {
   // The mixer has filled the stream with silence; the music goes in first, the effects on top.
   const std::lock_guard lock(lock_);
   if (!playing_ || bytes <= 0) return;
-  const int channels = channels_;
   const auto count = static_cast<std::size_t>(bytes) / sizeof(int16_t);
   if (fromMemory_ != nullptr) {
-    const PieceMemory::Piece& piece = *fromMemory_;
-    for (std::size_t i = 0; i < count && position_ + i < piece.Samples; ++i) {
-      const std::size_t at = position_ + i;
-      out[i] = piece.Blocks[at / PieceMemory::BlockSamples][at % PieceMemory::BlockSamples];
-    }
+    fromMemory_->Read(position_, out, count);
     position_ += count;
-    if (position_ >= piece.EndSample) ended_.store(true, std::memory_order_relaxed);
-    ApplyVolume(out, count, volume_);
-    return;
-  }
-  if (player_ == nullptr) return;
-  fluid_synth_write_s16(synth_, bytes / (2 * channels), out, 0, channels, out, channels > 1 ? 1 : 0,
-                        channels);
-  const bool endedBefore = ended_.load(std::memory_order_relaxed);
-  if (!endedBefore) {
-    if (totalTicks_ <= 0) totalTicks_ = fluid_player_get_total_ticks(player_);
-    if (fluid_player_get_status(player_) != FLUID_PLAYER_PLAYING ||
-        (totalTicks_ > 0 && fluid_player_get_current_tick(player_) >= totalTicks_)) {
+    if (position_ >= fromMemory_->EndSample) ended_.store(true, std::memory_order_relaxed);
+  } else if (player_ != nullptr) {
+    WriteSamples(synth_.Get(), out, count / channels_, channels_, scratch_);
+    position_ += count;
+    if (!ended_.load(std::memory_order_relaxed) && PassedEnd(player_, totalTicks_)) {
       ended_.store(true, std::memory_order_relaxed);
     }
-  }
-  // Kept as rendered, at full loudness, up to a few seconds past the end.
-  const auto tail = static_cast<std::size_t>(kTailSeconds * rate_ * channels);
-  if (memory_.Recording() && memory_.SamplesPastEnd() <= tail && memory_.Append(out, count) &&
-      !endedBefore && ended_.load(std::memory_order_relaxed)) {
-    memory_.MarkEnd();
   }
   ApplyVolume(out, count, volume_);
 }
 
 void SdlMusicDevice::StartPlayer() {
   DropPlayer();
-  // What was rendered since the last start is the whole piece, if it was heard to its end.
-  memory_.FinishRecording();
   ended_ = false;
   totalTicks_ = 0;
-  fromMemory_ = memory_.Find(path_, piece_);
   position_ = 0;
-  if (synth_ == nullptr) return;  // the soundfont's loader starts it
+  fromMemory_ = memory_.Find(path_, piece_);
+  if (!synth_) return;  // the soundfont's loader starts it
   // A fresh start: no notes, controllers or echoes left over from what played before.
-  fluid_synth_system_reset(synth_);
+  fluid_synth_system_reset(synth_.Get());
   if (fromMemory_ != nullptr) return;
-  player_ = new_fluid_player(synth_);
+  // The memory holds what a fresh synthesiser renders, sample for sample. This one gives the
+  // same only while it has played nothing else: after another piece it differs a little all
+  // through (by up to 2 % of full scale in a sustained chord), so such a pass stays live to its
+  // end rather than jump.
+  seamless_ = !synthUsed_;
+  synthUsed_ = true;
+  player_ = new_fluid_player(synth_.Get());
   if (player_ == nullptr ||
       fluid_player_add_mem(player_, piece_.data(), piece_.size()) != FLUID_OK ||
       fluid_player_play(player_) != FLUID_OK) {
     DropPlayer();
     ended_ = true;
-    return;
   }
-  if (!memory_.TooLarge(path_, piece_)) memory_.BeginRecording(path_, piece_);
 }
 
 void SdlMusicDevice::DropPlayer() {
@@ -174,48 +158,33 @@ void SdlMusicDevice::DropPlayer() {
   player_ = nullptr;
 }
 
-void SdlMusicDevice::TopUpMemory() {
-  std::size_t wanted = 0;
-  {
-    const std::lock_guard lock(lock_);
-    if (memory_.Idle()) return;
-    wanted = memory_.BlocksWanted();
-  }
-  // Allocated and freed here, outside the lock, never by the mixer's thread.
-  std::vector<PieceMemory::Block> fresh;
-  std::vector<PieceMemory::Block> stale;
-  fresh.reserve(wanted);
-  for (std::size_t i = 0; i < wanted; ++i) {
-    fresh.push_back(std::make_unique_for_overwrite<int16_t[]>(PieceMemory::BlockSamples));
-  }
-  const std::lock_guard lock(lock_);
-  memory_.Exchange(fresh, stale);
+void SdlMusicDevice::CatchUpWithMemory() {
+  if (fromMemory_ != nullptr || player_ == nullptr || !seamless_) return;
+  const PieceMemory::Piece* piece = memory_.Find(path_, piece_);
+  if (piece == nullptr) return;
+  DropPlayer();
+  fromMemory_ = piece;
 }
 
 bool SdlMusicDevice::Open(const std::string& path) {
   if (noMixer_ || open_ || path.empty()) return false;
-  TopUpMemory();
   std::string why;
-  const std::optional<std::string> bytes = ReadRegularFile(path, MaxMidiFileSize, why);
-  if (!bytes) {
+  std::optional<std::vector<uint8_t>> piece = ReadPiece(path, why);
+  if (!piece) {
     warnings_.Warn("the music", path, why);
     return false;
   }
-  std::vector<uint8_t> piece(bytes->begin(), bytes->end());
-  if (!IsPlayableMidi(piece, why)) {
-    warnings_.Warn("the music", path, why);
-    return false;
+  const std::lock_guard lock(lock_);
+  path_ = path;
+  piece_ = std::move(*piece);
+  open_ = true;
+  playing_ = false;
+  restarts_.Started(clock_ ? clock_() : NowMicros());
+  StartPlayer();
+  if (fromMemory_ == nullptr && !memory_.Settled(path_, piece_)) {
+    toRender_.push_front(path_);
+    wake_.notify_one();
   }
-  {
-    const std::lock_guard lock(lock_);
-    path_ = path;
-    piece_ = std::move(piece);
-    open_ = true;
-    playing_ = false;
-    restarts_.Started(clock_ ? clock_() : NowMicros());
-    StartPlayer();
-  }
-  TopUpMemory();
   return true;
 }
 
@@ -230,13 +199,9 @@ void SdlMusicDevice::PlayFromStart() {
   const int64_t now = clock_ ? clock_() : NowMicros();
   if (ended_.load(std::memory_order_relaxed) && !restarts_.MayRestart(now)) return;
   restarts_.Started(now);
-  TopUpMemory();
-  {
-    const std::lock_guard lock(lock_);
-    StartPlayer();
-    playing_ = true;
-  }
-  TopUpMemory();
+  const std::lock_guard lock(lock_);
+  StartPlayer();
+  playing_ = true;
 }
 
 void SdlMusicDevice::Stop() {
@@ -247,35 +212,109 @@ void SdlMusicDevice::Stop() {
 
 void SdlMusicDevice::Close() {
   if (!open_) return;
-  {
-    const std::lock_guard lock(lock_);
-    DropPlayer();
-    memory_.FinishRecording();
-    fromMemory_ = nullptr;
-    open_ = false;
-    playing_ = false;
-    ended_ = false;
-    piece_.clear();
-    path_.clear();
-  }
-  TopUpMemory();
+  const std::lock_guard lock(lock_);
+  DropPlayer();
+  fromMemory_ = nullptr;
+  open_ = false;
+  playing_ = false;
+  ended_ = false;
+  piece_.clear();
+  path_.clear();
 }
 
 std::string_view SdlMusicDevice::Mode() {
   if (!open_) return "";
-  TopUpMemory();
+  {
+    const std::lock_guard lock(lock_);
+    CatchUpWithMemory();
+  }
   return playing_ && !ended_.load(std::memory_order_relaxed) ? "playing" : "stopped";
 }
 
 void SdlMusicDevice::KeepOnly(const std::vector<std::string>& paths) {
+  std::vector<PieceMemory::Piece> letGo;
+  const std::lock_guard lock(lock_);
+  std::vector<std::string> kept = paths;
+  // The piece playing now stays until it closes, named or not.
+  if (open_) kept.push_back(path_);
+  memory_.KeepOnly(kept, letGo);
+  named_ = paths;
+  WantRendered(paths);
+  // letGo's samples are freed after the lock, as it is declared before it.
+}
+
+void SdlMusicDevice::WantRendered(const std::vector<std::string>& named) {
+  toRender_.clear();
+  if (open_) toRender_.push_back(path_);
+  for (const std::string& path : named) {
+    if (!path.empty() && std::find(toRender_.begin(), toRender_.end(), path) == toRender_.end()) {
+      toRender_.push_back(path);
+    }
+  }
+  wake_.notify_one();
+}
+
+void SdlMusicDevice::RenderAheadNow() {
+  SynthHandle synth;
+  while (RenderNext(synth, std::stop_token())) {
+  }
+}
+
+void SdlMusicDevice::RenderAheadLoop(std::stop_token stop) {
+  // Behind everything else in the process: it only ever saves work later.
+  const sched_param lowest{};
+  pthread_setschedparam(pthread_self(), SCHED_IDLE, &lowest);
+  SynthHandle synth;
+  while (!stop.stop_requested()) {
+    if (RenderNext(synth, stop)) continue;
+    // Nothing left: the soundfont's second copy goes until there is work again.
+    synth.Reset();
+    std::unique_lock lock(lock_);
+    wake_.wait(lock, stop, [this] { return !toRender_.empty(); });
+  }
+}
+
+bool SdlMusicDevice::RenderNext(SynthHandle& synth, const std::stop_token& stop) {
+  std::string path;
+  std::optional<std::vector<uint8_t>> file;
+  std::string soundFont;
+  int rate = 0;
+  int channels = 0;
+  std::size_t room = 0;
   {
     const std::lock_guard lock(lock_);
-    std::vector<std::string> kept = paths;
-    // The piece playing now stays until it closes, named or not.
-    if (open_) kept.push_back(path_);
-    memory_.KeepOnly(kept);
+    if (toRender_.empty() || soundFont_.empty()) return false;
+    path = toRender_.front();
+    toRender_.pop_front();
+    // The open piece as it was read then; any other as the file holds it now.
+    if (open_ && path == path_) file = piece_;
+    soundFont = soundFont_;
+    rate = rate_;
+    channels = channels_;
+    room = memory_.Room();
   }
-  TopUpMemory();
+  std::string why;
+  if (!file) file = ReadPiece(path, why);
+  if (!file) return true;  // the game says why, if it ever opens it
+  {
+    const std::lock_guard lock(lock_);
+    if (memory_.Settled(path, *file)) return true;
+  }
+  if (!synth && !synth.Make(soundFont, rate).empty()) return true;
+  PieceMemory::Piece piece;
+  piece.File = std::move(*file);
+  const RenderOutcome outcome = RenderPiece(synth.Get(), rate, channels, room, stop, piece);
+  std::vector<PieceMemory::Piece> letGo;
+  const std::lock_guard lock(lock_);
+  // Named no more, or no longer open, while it was rendered: not kept.
+  const bool wanted =
+      (open_ && path == path_) || std::find(named_.begin(), named_.end(), path) != named_.end();
+  if (outcome == RenderOutcome::Rendered && wanted) {
+    memory_.Keep(path, std::move(piece), letGo);
+  } else if (outcome == RenderOutcome::TooLarge && wanted) {
+    memory_.MarkTooLarge(path, std::move(piece.File), letGo);
+  }
+  return true;
 }
 
 std::size_t SdlMusicDevice::MemoryBytes() {

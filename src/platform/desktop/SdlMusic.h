@@ -4,29 +4,26 @@
 // soundfont and fed to SDL2_mixer as its music, each piece kept in memory once heard.
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "base/Platform.h"
 #include "base/RegularFile.h"
 #include "platform/desktop/PieceMemory.h"
+#include "platform/desktop/PieceRenderer.h"
 #include "platform/sound/RestartGate.h"
-
-// The library's own types, declared here so that this header does not pull it in.
-struct _fluid_hashtable_t;
-struct _fluid_synth_t;
-struct _fluid_player_t;
 
 namespace pelaryn {
 
 inline constexpr std::string_view kDefaultSoundFont = "/usr/share/sounds/sf3/default-GM.sf3";
-
-// Our pieces are written to sit at about -28 LUFS at this synthesizer gain.
-inline constexpr double kMusicGain = 0.3;
 
 // The one music device. A piece is read into memory when it opens (a MIDI file is small) and
 // played by a FluidSynth player on the synthesiser that the mixer's thread renders into the
@@ -38,9 +35,12 @@ inline constexpr double kMusicGain = 0.3;
 // synthesiser has let its last notes ring out (seconds later), so a piece loops without a gap.
 // A piece is checked before the player sees it, and starts again at most once a second.
 //
-// The first pass of a piece is rendered live and kept as rendered, up to its next start; every
-// later start plays it from memory, reporting its end at the same sample, while the synthesiser
-// rests. The loudness is applied to the rendered samples, so a piece is kept at full loudness.
+// A helper thread of the lowest priority renders every piece the game may ask for ahead, once,
+// into memory, with a synthesiser of its own that gives the very samples the live one would.
+// Until a piece is there it plays live; from its next start on (and for the very first piece
+// at once, from the sample the live synthesiser had reached) it plays from memory, reporting its
+// end at the same sample, while the synthesiser rests. The loudness is applied to the samples as
+// they are played, so a piece is kept at full loudness.
 class SdlMusicDevice final : public MusicDevice {
  public:
   explicit SdlMusicDevice(std::size_t memoryBudget = PieceMemory::DefaultBudgetBytes)
@@ -59,8 +59,8 @@ class SdlMusicDevice final : public MusicDevice {
 
   // For the helper thread, in this order. Connect: the mixer is open and renders the music from
   // now on; NoMixer: there is none, and from now on every piece fails to open. LoadSoundFont
-  // builds the synthesiser and hands it to the mixer; empty on success, else why the music is
-  // silent. The slow part runs without any lock.
+  // builds the synthesiser, hands it to the mixer and starts rendering ahead; empty on success,
+  // else why the music is silent. The slow part runs without any lock.
   void Connect();
   void NoMixer() { noMixer_ = true; }
   std::string LoadSoundFont(const std::string& soundFont);
@@ -70,21 +70,31 @@ class SdlMusicDevice final : public MusicDevice {
   void SetVolume(int percent);
 
   // Without a mixer, for tests: the synthesiser at this rate and channel count, and the mixer's
-  // call rendered by hand, with a clock of the test's own for the restart gate.
+  // call rendered by hand, with a clock of the test's own for the restart gate. The pieces are
+  // rendered ahead only when RenderAheadNow asks, on the caller's thread.
   std::string LoadSoundFontAt(const std::string& soundFont, int rate, int channels);
   void RenderInto(int16_t* out, int bytes);
   void SetClock(std::function<int64_t()> clock) { clock_ = std::move(clock); }
+  void RenderAheadNow();
   // Whether the open piece now plays from memory.
-  bool FromMemory() const { return fromMemory_ != nullptr; }
+  bool FromMemory() {
+    const std::lock_guard lock(lock_);
+    return fromMemory_ != nullptr;
+  }
   std::size_t MemoryBytes();
 
  private:
   static void Render(void* self, uint8_t* stream, int bytes);
-  // With lock_ held: the open piece from its beginning, from memory when it was heard before.
+  // With lock_ held: the open piece from its beginning, from memory when it is there.
   void StartPlayer();
   void DropPlayer();
-  // Keeps blocks ready ahead of a recording and frees the ones let go; the game's thread only.
-  void TopUpMemory();
+  // With lock_ held: a piece playing live goes on from memory, once it is there.
+  void CatchUpWithMemory();
+  // The open piece first, then those named, in their order.
+  void WantRendered(const std::vector<std::string>& named);
+  void RenderAheadLoop(std::stop_token stop);
+  // Renders the next piece wanted; false when none is left. `synth` is made when first needed.
+  bool RenderNext(SynthHandle& synth, const std::stop_token& stop);
 
   FileWarnings warnings_{"pelaryn"};
   std::atomic<bool> noMixer_ = false;
@@ -92,14 +102,17 @@ class SdlMusicDevice final : public MusicDevice {
   int rate_ = 44100;
   int channels_ = 2;
   std::function<int64_t()> clock_;
+  std::string soundFont_;
 
   // Held by the mixer's thread while it renders the music, and by the game's thread (or the
   // soundfont's loader) while it changes what plays: never for longer than a mix buffer.
   std::mutex lock_;
-  _fluid_hashtable_t* settings_ = nullptr;
-  _fluid_synth_t* synth_ = nullptr;
+  SynthHandle synth_;
   _fluid_player_t* player_ = nullptr;
-  int volume_ = 100;  // percent
+  std::vector<float> scratch_;  // the live synthesiser's output before it becomes 16-bit
+  bool synthUsed_ = false;      // the live synthesiser has played a piece
+  bool seamless_ = false;       // and this is its first: memory may take over at any sample
+  int volume_ = 100;            // percent
   bool open_ = false;
   bool playing_ = false;  // started or resumed, and not stopped since
   std::string path_;
@@ -110,10 +123,16 @@ class SdlMusicDevice final : public MusicDevice {
   RestartGate restarts_;  // the game's thread only
   PieceMemory memory_;
   const PieceMemory::Piece* fromMemory_ = nullptr;
-  std::size_t position_ = 0;  // samples of fromMemory_ played
+  std::size_t position_ = 0;          // samples of the open piece played since its start
+  std::vector<std::string> named_;    // what the game may ask for, as last told
+  std::deque<std::string> toRender_;  // still to look at, the first first
+  std::condition_variable_any wake_;  // the renderer, when toRender_ grows
 
   // Set by the mixer's thread once the piece has passed its end.
   std::atomic<bool> ended_ = false;
+
+  // Last, so that it stops before anything it uses goes.
+  std::jthread renderer_;
 };
 
 }  // namespace pelaryn
