@@ -6,6 +6,7 @@
 #include "persist/Cp932.h"
 #include "persist/FieldReader.h"
 #include "persist/SettingsTable.h"
+#include "persist/Utf8.h"
 
 namespace pelaryn {
 namespace {

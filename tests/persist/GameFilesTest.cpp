@@ -5,6 +5,7 @@
 #include "../TestGame.h"
 #include "persist/Cp932.h"
 #include "persist/FieldReader.h"
+#include "persist/Utf8.h"
 
 namespace pelaryn {
 namespace {
