@@ -6,7 +6,7 @@ namespace pelaryn {
 namespace {
 
 std::size_t BytesOf(const PieceMemory::Piece& piece) {
-  return piece.Blocks.size() * PieceMemory::BlockSamples * sizeof(int16_t);
+  return piece.Samples * sizeof(int16_t);
 }
 
 }  // namespace
@@ -23,15 +23,18 @@ std::size_t PieceMemory::Piece::Read(std::size_t at, int16_t* out, std::size_t c
   return done;
 }
 
-int16_t* PieceMemory::Piece::Extend(std::size_t count) {
-  // The renderer asks for whole synthesiser steps, which divide a block.
-  if (count == 0 || BlockSamples % count != 0) return nullptr;
-  if (Samples == Blocks.size() * BlockSamples) {
-    Blocks.push_back(std::make_unique_for_overwrite<int16_t[]>(BlockSamples));
+void PieceMemory::Piece::Append(const int16_t* samples, std::size_t count) {
+  while (count > 0) {
+    if (Samples == Blocks.size() * BlockSamples) {
+      Blocks.push_back(std::make_unique_for_overwrite<int16_t[]>(BlockSamples));
+    }
+    const std::size_t offset = Samples % BlockSamples;
+    const std::size_t now = std::min(count, BlockSamples - offset);
+    std::copy_n(samples, now, Blocks.back().get() + offset);
+    samples += now;
+    count -= now;
+    Samples += now;
   }
-  int16_t* room = Blocks.back().get() + Samples % BlockSamples;
-  Samples += count;
-  return room;
 }
 
 const PieceMemory::Piece* PieceMemory::Find(const std::string& path,

@@ -33,9 +33,8 @@ class PieceMemory {
 
     // Copies up to `count` samples from `at` on into `out`; how many there were.
     std::size_t Read(std::size_t at, int16_t* out, std::size_t count) const;
-    // Room for `count` more samples at the end, for the renderer to fill; null when a block
-    // cannot be had.
-    int16_t* Extend(std::size_t count);
+    // The renderer's next samples, at the end.
+    void Append(const int16_t* samples, std::size_t count);
   };
 
   explicit PieceMemory(std::size_t budgetBytes = DefaultBudgetBytes) : budget_(budgetBytes) {}

@@ -3,9 +3,9 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <utility>
+#include <vector>
 
 namespace pelaryn {
 
@@ -72,7 +72,7 @@ bool PassedEnd(fluid_player_t* player, int& totalTicks) {
          (totalTicks > 0 && fluid_player_get_current_tick(player) >= totalTicks);
 }
 
-RenderOutcome RenderPiece(fluid_synth_t* synth, int rate, int channels, std::size_t roomBytes,
+RenderOutcome RenderPiece(fluid_synth_t* synth, const RenderLayout& layout, std::size_t roomBytes,
                           const std::stop_token& stop, PieceMemory::Piece& piece) {
   fluid_synth_system_reset(synth);
   fluid_player_t* player = new_fluid_player(synth);
@@ -86,10 +86,12 @@ RenderOutcome RenderPiece(fluid_synth_t* synth, int rate, int channels, std::siz
       fluid_player_play(player) != FLUID_OK) {
     return finish(RenderOutcome::Unplayable);
   }
-  const std::size_t stepSamples = kSynthStepFrames * static_cast<std::size_t>(channels);
+  const auto channels = static_cast<std::size_t>(layout.Channels);
+  const std::size_t chunkSamples = layout.ChunkFrames * channels;
   const std::size_t roomSamples = roomBytes / sizeof(int16_t);
-  const std::size_t tailSamples = static_cast<std::size_t>(kTailSeconds) * rate * channels;
-  std::array<float, 2 * kSynthStepFrames> scratch{};
+  const std::size_t tailSamples = static_cast<std::size_t>(kTailSeconds) * layout.Rate * channels;
+  std::vector<float> scratch(2 * layout.ChunkFrames);
+  std::vector<int16_t> chunk(chunkSamples);
   piece.Blocks.clear();
   piece.Samples = 0;
   piece.EndSample = 0;
@@ -97,14 +99,12 @@ RenderOutcome RenderPiece(fluid_synth_t* synth, int rate, int channels, std::siz
   bool ended = false;
   while (!ended || piece.Samples < piece.EndSample + tailSamples) {
     if (stop.stop_requested()) return finish(RenderOutcome::Stopped);
-    const bool newBlock = piece.Samples == piece.Blocks.size() * PieceMemory::BlockSamples;
-    if (newBlock && (piece.Blocks.size() + 1) * PieceMemory::BlockSamples > roomSamples) {
+    if (piece.Samples + chunkSamples > roomSamples) {
       piece.Blocks.clear();
       return finish(RenderOutcome::TooLarge);
     }
-    int16_t* room = piece.Extend(stepSamples);
-    if (room == nullptr) return finish(RenderOutcome::Unplayable);
-    WriteSamples(synth, room, kSynthStepFrames, channels, scratch);
+    WriteSamples(synth, chunk.data(), layout.ChunkFrames, layout.Channels, scratch);
+    piece.Append(chunk.data(), chunk.size());
     if (!ended && PassedEnd(player, totalTicks)) {
       ended = true;
       piece.EndSample = piece.Samples;

@@ -21,8 +21,6 @@ namespace pelaryn {
 
 // Our pieces are written to sit at about -28 LUFS at this synthesizer gain.
 inline constexpr double kMusicGain = 0.3;
-// The synthesiser works in steps of this many frames; a piece's end is seen at one of them.
-inline constexpr std::size_t kSynthStepFrames = 64;
 
 // A FluidSynth synthesiser with its settings, freed together.
 class SynthHandle {
@@ -60,10 +58,20 @@ inline constexpr int kTailSeconds = 4;
 
 enum class RenderOutcome { Rendered, TooLarge, Unplayable, Stopped };
 
+// How a rendering is laid out: the live synthesiser's rate and channels, and the frames the
+// mixer asks for at a time. FluidSynth's player and effects move on once a call, so only the
+// same split of the frames between calls gives the same samples; a piece's end is seen at the
+// end of a call, and so reported at the same sample too.
+struct RenderLayout {
+  int Rate = 44100;
+  int Channels = 2;
+  std::size_t ChunkFrames = 1024;
+};
+
 // Renders `piece.File` from its beginning on `synth` (reset first), as the live synthesiser
-// would play it at `rate` and `channels`, until kTailSeconds past its end; gives up when the
-// samples would take more than `roomBytes` or `stop` is asked for.
-RenderOutcome RenderPiece(_fluid_synth_t* synth, int rate, int channels, std::size_t roomBytes,
+// would play it, until kTailSeconds past its end; gives up when the samples would take more
+// than `roomBytes` or `stop` is asked for.
+RenderOutcome RenderPiece(_fluid_synth_t* synth, const RenderLayout& layout, std::size_t roomBytes,
                           const std::stop_token& stop, PieceMemory::Piece& piece);
 
 }  // namespace pelaryn

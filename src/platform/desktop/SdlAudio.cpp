@@ -168,7 +168,7 @@ std::string SdlAudio::Load() {
   if (mixerOpen_) {
     Mix_AllocateChannels(1);
     Mix_Volume(kEffectChannel, kEffectVolume);
-    music_->Connect();
+    music_->Connect(kMixSamples);
   } else {
     music_->NoMixer();
   }

@@ -18,8 +18,6 @@ namespace {
 
 // Far above any piece of ours; a larger file is not worth the memory.
 constexpr std::size_t MaxMidiFileSize = std::size_t{4} << 20;
-// Frames the live synthesiser renders at a time before they become 16-bit.
-constexpr std::size_t kScratchFrames = 1024;
 
 int64_t NowMicros() {
   return std::chrono::duration_cast<std::chrono::microseconds>(
@@ -49,7 +47,7 @@ std::optional<std::vector<uint8_t>> ReadPiece(const std::string& path, std::stri
 
 }  // namespace
 
-void SdlMusicDevice::Connect() {
+void SdlMusicDevice::Connect(int bufferFrames) {
   int rate = 0;
   Uint16 format = 0;
   int channels = 0;
@@ -59,6 +57,7 @@ void SdlMusicDevice::Connect() {
     const std::lock_guard lock(lock_);
     rate_ = rate;
     channels_ = channels;
+    chunkFrames_ = static_cast<std::size_t>(std::max(bufferFrames, 1));
   }
   Mix_HookMusic(&SdlMusicDevice::Render, this);
   hooked_ = true;
@@ -73,23 +72,23 @@ SdlMusicDevice::~SdlMusicDevice() {
 
 std::string SdlMusicDevice::LoadSoundFont(const std::string& soundFont) {
   if (!hooked_) return "";
-  std::string problem = LoadSoundFontAt(soundFont, rate_, channels_);
-  // The rendering ahead fills memory in a piece's first seconds, at the lowest priority. A
-  // piece's end is then reported at the same sample as live whenever the mixer's buffers are
-  // whole synthesiser steps, as they are at every buffer size SDL offers (powers of two).
+  std::string problem = LoadSoundFontAt(soundFont, rate_, channels_, chunkFrames_);
+  // The rendering ahead fills memory in a piece's first seconds, at the lowest priority.
   if (problem.empty()) {
     renderer_ = std::jthread([this](std::stop_token stop) { RenderAheadLoop(stop); });
   }
   return problem;
 }
 
-std::string SdlMusicDevice::LoadSoundFontAt(const std::string& soundFont, int rate, int channels) {
+std::string SdlMusicDevice::LoadSoundFontAt(const std::string& soundFont, int rate, int channels,
+                                            std::size_t chunkFrames) {
   SynthHandle synth;
   if (std::string problem = synth.Make(soundFont, rate); !problem.empty()) return problem;
-  std::vector<float> scratch(2 * kScratchFrames);
+  std::vector<float> scratch(2 * chunkFrames);
   const std::lock_guard lock(lock_);
   rate_ = rate;
   channels_ = channels;
+  chunkFrames_ = chunkFrames;
   soundFont_ = soundFont;
   synth_ = std::move(synth);
   synthUsed_ = false;
@@ -117,7 +116,10 @@ void SdlMusicDevice::RenderInto(int16_t* out, int bytes) {
     position_ += count;
     if (position_ >= fromMemory_->EndSample) ended_.store(true, std::memory_order_relaxed);
   } else if (player_ != nullptr) {
-    WriteSamples(synth_.Get(), out, count / channels_, channels_, scratch_);
+    const std::size_t frames = count / channels_;
+    // Split otherwise than the rendering ahead, the synthesiser gives other samples from here.
+    if (frames != chunkFrames_) seamless_ = false;
+    WriteSamples(synth_.Get(), out, frames, channels_, scratch_);
     position_ += count;
     if (!ended_.load(std::memory_order_relaxed) && PassedEnd(player_, totalTicks_)) {
       ended_.store(true, std::memory_order_relaxed);
@@ -137,9 +139,9 @@ void SdlMusicDevice::StartPlayer() {
   fluid_synth_system_reset(synth_.Get());
   if (fromMemory_ != nullptr) return;
   // The memory holds what a fresh synthesiser renders, sample for sample. This one gives the
-  // same only while it has played nothing else: after another piece it differs a little all
-  // through (by up to 2 % of full scale in a sustained chord), so such a pass stays live to its
-  // end rather than jump.
+  // same only while it has played nothing else and is asked for the same frames at a time:
+  // after another piece it differs a little all through, so such a pass stays live to its end
+  // rather than jump.
   seamless_ = !synthUsed_;
   synthUsed_ = true;
   player_ = new_fluid_player(synth_.Get());
@@ -278,8 +280,7 @@ bool SdlMusicDevice::RenderNext(SynthHandle& synth, const std::stop_token& stop)
   std::string path;
   std::optional<std::vector<uint8_t>> file;
   std::string soundFont;
-  int rate = 0;
-  int channels = 0;
+  RenderLayout layout;
   std::size_t room = 0;
   {
     const std::lock_guard lock(lock_);
@@ -289,8 +290,7 @@ bool SdlMusicDevice::RenderNext(SynthHandle& synth, const std::stop_token& stop)
     // The open piece as it was read then; any other as the file holds it now.
     if (open_ && path == path_) file = piece_;
     soundFont = soundFont_;
-    rate = rate_;
-    channels = channels_;
+    layout = RenderLayout{rate_, channels_, chunkFrames_};
     room = memory_.Room();
   }
   std::string why;
@@ -300,10 +300,10 @@ bool SdlMusicDevice::RenderNext(SynthHandle& synth, const std::stop_token& stop)
     const std::lock_guard lock(lock_);
     if (memory_.Settled(path, *file)) return true;
   }
-  if (!synth && !synth.Make(soundFont, rate).empty()) return true;
+  if (!synth && !synth.Make(soundFont, layout.Rate).empty()) return true;
   PieceMemory::Piece piece;
   piece.File = std::move(*file);
-  const RenderOutcome outcome = RenderPiece(synth.Get(), rate, channels, room, stop, piece);
+  const RenderOutcome outcome = RenderPiece(synth.Get(), layout, room, stop, piece);
   std::vector<PieceMemory::Piece> letGo;
   const std::lock_guard lock(lock_);
   // Named no more, or no longer open, while it was rendered: not kept.

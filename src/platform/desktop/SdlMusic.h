@@ -61,7 +61,7 @@ class SdlMusicDevice final : public MusicDevice {
   // now on; NoMixer: there is none, and from now on every piece fails to open. LoadSoundFont
   // builds the synthesiser, hands it to the mixer and starts rendering ahead; empty on success,
   // else why the music is silent. The slow part runs without any lock.
-  void Connect();
+  void Connect(int bufferFrames);
   void NoMixer() { noMixer_ = true; }
   std::string LoadSoundFont(const std::string& soundFont);
 
@@ -72,7 +72,8 @@ class SdlMusicDevice final : public MusicDevice {
   // Without a mixer, for tests: the synthesiser at this rate and channel count, and the mixer's
   // call rendered by hand, with a clock of the test's own for the restart gate. The pieces are
   // rendered ahead only when RenderAheadNow asks, on the caller's thread.
-  std::string LoadSoundFontAt(const std::string& soundFont, int rate, int channels);
+  std::string LoadSoundFontAt(const std::string& soundFont, int rate, int channels,
+                              std::size_t chunkFrames = 1024);
   void RenderInto(int16_t* out, int bytes);
   void SetClock(std::function<int64_t()> clock) { clock_ = std::move(clock); }
   void RenderAheadNow();
@@ -101,6 +102,7 @@ class SdlMusicDevice final : public MusicDevice {
   bool hooked_ = false;
   int rate_ = 44100;
   int channels_ = 2;
+  std::size_t chunkFrames_ = 1024;  // what the mixer asks for at a time
   std::function<int64_t()> clock_;
   std::string soundFont_;
 
