@@ -75,8 +75,10 @@ class ByteReader {
   std::string Text(std::size_t limit) {
     const uint64_t size = Varint();
     if (!ok_ || size > limit || size > Left()) return Fail(), std::string();
-    std::string text(bytes_.substr(pos_, size));
-    pos_ += size;
+    // Within what is left, so it fits a size_t on a 32-bit machine too.
+    const auto length = static_cast<std::size_t>(size);
+    std::string text(bytes_.substr(pos_, length));
+    pos_ += length;
     return text;
   }
 

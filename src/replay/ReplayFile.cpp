@@ -267,7 +267,7 @@ std::optional<Replay> DecodeReplay(std::string_view bytes, ReplayFault& fault) {
   }
   const uint64_t checkpoints = in.Varint();
   if (in.Ok() && checkpoints <= in.Left() / 8) {
-    replay.Checkpoints.reserve(checkpoints);
+    replay.Checkpoints.reserve(static_cast<std::size_t>(checkpoints));  // within the bytes left
     for (uint64_t i = 0; i < checkpoints; ++i) replay.Checkpoints.push_back(in.Fixed(8));
   } else {
     in.Fail();

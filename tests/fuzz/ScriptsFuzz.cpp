@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
-#include "platform/headless/Scripts.h"
+#include "platform/script/Scripts.h"
 
 using pelaryn::fuzz::Check;
 

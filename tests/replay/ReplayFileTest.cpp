@@ -9,7 +9,7 @@
 #include "../TestGame.h"
 #include "persist/Ranking.h"
 #include "platform/headless/SimRunner.h"
-#include "platform/headless/StateJson.h"
+#include "platform/script/StateJson.h"
 #include "replay/ByteStream.h"
 
 namespace pelaryn {

@@ -13,8 +13,8 @@
 #include <sstream>
 
 #include "../ScratchPath.h"
-#include "platform/headless/Scripts.h"
 #include "platform/headless/SimRunner.h"
+#include "platform/script/Scripts.h"
 
 namespace pelaryn {
 namespace {

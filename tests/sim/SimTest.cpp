@@ -10,7 +10,7 @@
 #include <sstream>
 
 #include "../ScratchPath.h"
-#include "platform/headless/Scripts.h"
+#include "platform/script/Scripts.h"
 
 namespace pelaryn {
 namespace {

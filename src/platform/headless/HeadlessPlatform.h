@@ -10,7 +10,8 @@
 
 #include "base/Platform.h"
 #include "base/RegularFile.h"
-#include "platform/headless/Scripts.h"
+#include "platform/script/Scripts.h"
+#include "platform/script/StateJson.h"
 
 namespace pelaryn {
 
@@ -49,13 +50,6 @@ class RecordingSoundPlayer : public SoundPlayer {
 
  private:
   std::map<std::string, int, std::less<>> requests_;
-};
-
-// One box or window the game showed.
-struct DialogRecord {
-  std::string Kind;  // "Message", "Input" or "Ranking"
-  std::string Title;
-  std::string Text;  // the prompt of an input box; empty for the ranking window
 };
 
 // Answers the game's boxes at once: OK to every message, the given name (or a cancel) to every

@@ -16,8 +16,8 @@
 #include "game/Game.h"
 #include "persist/DiskFileStore.h"
 #include "platform/headless/HeadlessPlatform.h"
-#include "platform/headless/Settings.h"
-#include "platform/headless/StateJson.h"
+#include "platform/script/Settings.h"
+#include "platform/script/StateJson.h"
 #include "render/Pictures.h"
 
 namespace pelaryn {

@@ -50,8 +50,8 @@ bool BitmapDataComplete(const std::string& b) {
   if (compression == Rle8 || compression == Rle4) {
     // Qt leaves what the runs do not reach black: the runs must reach their end-of-bitmap mark.
     for (uint64_t at = start; at + 1 < b.size();) {
-      const auto count = static_cast<unsigned char>(b[at]);
-      const auto code = static_cast<unsigned char>(b[at + 1]);
+      const auto count = static_cast<unsigned char>(b[static_cast<std::size_t>(at)]);
+      const auto code = static_cast<unsigned char>(b[static_cast<std::size_t>(at + 1)]);
       at += 2;
       if (count > 0 || code == 0) continue;  // a run, or the end of a row
       if (code == 1) return true;

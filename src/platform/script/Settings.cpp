@@ -1,4 +1,4 @@
-#include "platform/headless/Settings.h"
+#include "platform/script/Settings.h"
 
 #include <charconv>
 #include <cstdint>

@@ -6,9 +6,15 @@
 #include <vector>
 
 #include "base/GameState.h"
-#include "platform/headless/HeadlessPlatform.h"
 
 namespace pelaryn {
+
+// One box or window the game showed.
+struct DialogRecord {
+  std::string Kind;  // "Message", "Input" or "Ranking"
+  std::string Title;
+  std::string Text;  // the prompt of an input box; empty for the ranking window
+};
 
 // What a dump says besides the game state itself.
 struct DumpExtras {

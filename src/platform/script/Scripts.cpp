@@ -1,4 +1,4 @@
-#include "platform/headless/Scripts.h"
+#include "platform/script/Scripts.h"
 
 #include <algorithm>
 #include <array>

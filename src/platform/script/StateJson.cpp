@@ -1,4 +1,4 @@
-#include "platform/headless/StateJson.h"
+#include "platform/script/StateJson.h"
 
 #include <span>
 

@@ -1,0 +1,114 @@
+// pelaryn in the browser: the same game, on the page's canvas. Opened with ?test, the page plays
+// the key script it is given instead of the keyboard and reports the game's fingerprints as the
+// headless runner writes them (pelaryn-sim --hashes), so that a test can compare the two.
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "base/Fingerprint.h"
+#include "game/Game.h"
+#include "platform/script/Scripts.h"
+#include "platform/script/Settings.h"
+#include "platform/script/StateJson.h"
+#include "platform/web/Browser.h"
+#include "platform/web/WebPlatform.h"
+#include "render/Pictures.h"
+
+namespace {
+
+std::string Hex(uint64_t value) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+  return text;
+}
+
+// The runner's bookkeeping for a run of keys and settings alone: Start as the title begins, the
+// settings applied where the runner applies them, a fingerprint of the whole state every hundred
+// frames and at the end; the run ends at the first game over.
+void HookTest(pelaryn::WebPlatform& platform, pelaryn::Game& game) {
+  std::string error;
+  std::istringstream text(pelaryn::browser::TestValue("Keys"));
+  std::optional<pelaryn::KeyScript> keys = pelaryn::KeyScript::Parse(text, error);
+  if (!keys) {
+    pelaryn::browser::TestReport("error " + error);
+    return;
+  }
+  platform.SetKeyScript(std::move(*keys), [&game] { return game.CurrentFrame(); });
+  const std::string folder = pelaryn::browser::TestValue("ProgramFolder");
+  if (!folder.empty() && !platform.SetProgramFolder(folder)) {
+    pelaryn::browser::TestReport("error cannot show the files under " + folder);
+  }
+  struct Run {
+    uint64_t Frames = 0;
+    bool GameOver = false;
+    bool FirstStartUp = true;
+    std::vector<std::pair<std::string, std::string>> Settings;
+  };
+  static Run run;
+  std::istringstream settings(pelaryn::browser::TestValue("Settings"));
+  for (std::string line; std::getline(settings, line);) {
+    const std::size_t equals = line.find('=');
+    if (equals == std::string::npos) continue;
+    run.Settings.emplace_back(line.substr(0, equals), line.substr(equals + 1));
+  }
+  auto apply = [](pelaryn::GameState& s, bool atGameStart) {
+    for (const auto& [name, value] : run.Settings) {
+      std::string why;
+      if (pelaryn::IsGameStartValue(name) != atGameStart) continue;
+      if (!pelaryn::ApplySetting(s, name, value, why)) pelaryn::browser::TestReport("error " + why);
+    }
+  };
+  game.OnSettingsLoaded = [apply](pelaryn::GameState& s) {
+    if (run.FirstStartUp) apply(s, false);
+    run.FirstStartUp = false;
+  };
+  game.OnGameStarted = [apply](pelaryn::GameState& s) {
+    run.GameOver = false;
+    apply(s, true);
+  };
+  auto snapshot = [&platform, &game] {
+    pelaryn::DumpExtras extras;
+    extras.Frame = game.CurrentFrame();
+    extras.RandomDraws = game.RandomSource().Draws();
+    extras.GameOver = run.GameOver;
+    extras.SoundRequests = &platform.CountedEffects().Requests();
+    extras.Dialogs = &platform.NotedDialogs().Shown();
+    return pelaryn::StateToJson(game.State(), extras);
+  };
+  auto endOfFrame = [snapshot] {
+    if (++run.Frames % 100 != 0) return;
+    const std::string json = snapshot();
+    pelaryn::browser::TestReport("state " + std::to_string(run.Frames) + ' ' +
+                                 Hex(pelaryn::Fingerprint(json.data(), json.size())));
+  };
+  game.OnTitleStart = [&game] { game.MenuCommand(pelaryn::MenuId::Start); };
+  platform.OnYield = [&game, endOfFrame] {
+    if (!game.InTitle()) endOfFrame();
+  };
+  // The frame that ends in game over has no yield; it is counted here.
+  game.OnGameOver = [&game, endOfFrame, snapshot] {
+    run.GameOver = true;
+    endOfFrame();
+    const std::string json = snapshot();
+    pelaryn::browser::TestReport("final " + std::to_string(run.Frames) + ' ' +
+                                 Hex(pelaryn::Fingerprint(json.data(), json.size())));
+    game.RequestStop();
+  };
+}
+
+}  // namespace
+
+int main() {
+  pelaryn::Pictures pictures;
+  if (!pelaryn::LoadEmbeddedPictures(pictures)) return 1;
+  pelaryn::WebPlatform platform;
+  pelaryn::Game game(platform, pictures);
+  platform.SetGame(game);
+  if (pelaryn::browser::TestMode()) HookTest(platform, game);
+  const int code = game.Run();
+  pelaryn::browser::Ended();
+  return code;
+}

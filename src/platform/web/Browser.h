@@ -1,0 +1,64 @@
+#pragma once
+
+// The few things the game asks of the page, each one call into the page's JavaScript. Only the
+// browser build has them; everything that can be decided without a browser lives beside them
+// in plain C++ and is tested on the desktop.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace pelaryn::browser {
+
+// The page's monotonic clock (performance.now), in milliseconds with a fraction.
+double NowMs();
+// Gives the browser its turn until the clock reads `deadlineMs`: timers for the long part, the
+// page's own message loop for the last millisecond, so the game wakes on time without spinning.
+void SleepUntil(double deadlineMs);
+// Gives the browser its turn until a key, a click or a pad arrives, or `timeoutMs` passes.
+void WaitForInput(double timeoutMs);
+
+// The next key event the page has seen since the last call: its KeyboardEvent.code, and whether
+// it went down. None when there is none left; "Blur" when the page lost the keyboard.
+struct KeyEvent {
+  std::string Code;
+  bool Down = false;
+};
+std::optional<KeyEvent> TakeKeyEvent();
+
+// The play field's 300 × 400 pixels, RGBA, onto the page's canvas; `handedMs` is when the game
+// handed it over, on the page's clock, for the page's frame log.
+void ShowField(const uint8_t* rgba, int width, int height, double handedMs);
+
+// The first pad with the standard mapping: axes in [-1, 1], buttons as the Gamepad API numbers
+// them. False when there is none.
+struct PadState {
+  double X = 0;
+  double Y = 0;
+  uint32_t Buttons = 0;  // bit n: button n held (0 A, 1 B, 2 X, 3 Y, 12..15 the D-pad)
+};
+bool ReadPad(PadState& pad);
+
+// The page's storage: a file's exact bytes, or none.
+std::optional<std::string> ReadStored(const std::string& name);
+bool Store(const std::string& name, const std::string& bytes, std::string& error);
+
+// The picture in `bytes` decoded by the browser, as RGBA bytes; false when it cannot.
+bool DecodePicture(const std::string& bytes, int& width, int& height, std::string& rgba);
+
+// The browser's own boxes, for now: they hold the page (and so the game) until answered.
+void Alert(const std::string& text);
+std::optional<std::string> Prompt(const std::string& text);
+void OpenPage(const std::string& url);
+// The game has ended (終了): the page says so.
+void Ended();
+
+// Test hook: whether the page was opened for a test, what the test gave it (its window's
+// pelarynTest + `name`: "Keys", a key script; "Settings", lines of NAME=VALUE as pelaryn-sim's
+// --set takes them; "ProgramFolder", where the game is to see its files, the headless runner's,
+// to compare with it), empty when nothing, and a line for the test to read.
+bool TestMode();
+std::string TestValue(const std::string& name);
+void TestReport(const std::string& line);
+
+}  // namespace pelaryn::browser

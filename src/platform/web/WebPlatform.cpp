@@ -1,0 +1,260 @@
+#include "platform/web/WebPlatform.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "base/Messages.h"
+#include "base/RegularFile.h"
+#include "game/Game.h"
+#include "platform/picture/PictureData.h"
+#include "platform/picture/PictureFile.h"
+#include "platform/web/Browser.h"
+#include "render/Surface.h"
+
+namespace pelaryn {
+namespace {
+
+// The page's storage keeps each file under this prefix, beside whatever else the site keeps.
+constexpr std::string_view kStoragePrefix = "pelaryn/";
+// How long the pause's wait rests before it looks at the pad again.
+constexpr double kPadPollMs = 50;
+
+std::string StorageName(std::string_view name) {
+  return std::string(kStoragePrefix) + std::string(name);
+}
+
+// A picture's format as its contents tell it, by the names the completeness check knows.
+std::string PictureFormat(const std::string& bytes) {
+  if (bytes.size() >= 2 && bytes[0] == 'B' && bytes[1] == 'M') return "bmp";
+  if (IsPng(bytes)) return "png";
+  if (GifPictureEnd(bytes) > 0) return "gif";
+  if (JpegPictureEnd(bytes) > 0) return "jpeg";
+  return "";
+}
+
+uint32_t Axis(double value) {
+  return static_cast<uint32_t>(std::lround((std::clamp(value, -1.0, 1.0) + 1.0) * 32767.5));
+}
+
+}  // namespace
+
+bool QuietMusic::Open(const std::string& path) {
+  if (open_ || path.empty()) return false;
+  open_ = true;
+  playing_ = false;
+  return true;
+}
+
+void QuietMusic::Play() {
+  if (open_) playing_ = true;
+}
+
+void QuietMusic::PlayFromStart() {
+  if (open_) playing_ = true;
+}
+
+void QuietMusic::Close() {
+  open_ = false;
+  playing_ = false;
+}
+
+std::string_view QuietMusic::Mode() {
+  if (!open_) return "";
+  return playing_ ? "playing" : "stopped";
+}
+
+void CountedSound::Play(std::string_view file, bool) {
+  auto it = requests_.find(file);
+  if (it == requests_.end()) it = requests_.emplace(std::string(file), 0).first;
+  ++it->second;
+}
+
+void PageDialogs::MessageBox(const Message& message) {
+  const std::string title(MessageTitle(message.Id));
+  shown_.push_back({"Message", title, MessageText(message)});
+  browser::Alert(title + "\n\n" + MessageText(message));
+}
+
+std::string PageDialogs::InputBox(const Message& prompt) {
+  shown_.push_back({"Input", std::string(MessageTitle(prompt.Id)), MessageText(prompt)});
+  return browser::Prompt(MessageText(prompt)).value_or(std::string());
+}
+
+void PageDialogs::ShowRanking(GameState& state) {
+  shown_.push_back({"Ranking", "ヴェルガード", ""});
+  std::string text = "スコアランキング\n";
+  for (std::size_t i = 0; i < state.Ranking.size(); ++i) {
+    const RankEntry& row = state.Ranking[i];
+    text += "\n" + std::to_string(i + 1) + ". " + row.Name + "  " + std::to_string(row.Score);
+  }
+  browser::Alert(text);
+}
+
+void PageDialogs::ShowSettings(SettingsHost&) {
+  browser::Alert("設定はまだブラウザーではできません。");
+}
+
+void PageDialogs::ShowAbout() {
+  browser::Alert("ヴェルガード");
+}
+
+void PageDialogs::ShowManual(const std::string& path) {
+  // The manual lies beside the page, under the name the game gives it in its folder.
+  const std::size_t slash = path.find_last_of('/');
+  browser::OpenPage(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+void PageDialogs::ReportError(const Message& message) {
+  browser::Alert(MessageText(message));
+}
+
+std::optional<std::string> PageFiles::Read(std::string_view name) {
+  return browser::ReadStored(StorageName(name));
+}
+
+bool PageFiles::Write(std::string_view name, std::string_view bytes, std::string& error) {
+  return browser::Store(StorageName(name), std::string(bytes), error);
+}
+
+WebPlatform::WebPlatform() : startMs_(browser::NowMs()) {}
+
+uint32_t WebPlatform::TimeGetTime() {
+  return static_cast<uint32_t>(static_cast<uint64_t>(browser::NowMs() - startMs_));
+}
+
+void WebPlatform::Sleep(uint32_t ms) {
+  browser::SleepUntil(browser::NowMs() + ms);
+}
+
+uint32_t WebPlatform::MicroTime() {
+  return static_cast<uint32_t>(static_cast<uint64_t>((browser::NowMs() - startMs_) * 1000.0));
+}
+
+void WebPlatform::WaitUntil(uint32_t start, uint32_t micros) {
+  const uint32_t passed = MicroTime() - start;
+  if (passed >= micros) return;
+  browser::SleepUntil(browser::NowMs() + (micros - passed) / 1000.0);
+}
+
+void WebPlatform::TakeInput() {
+  while (const std::optional<browser::KeyEvent> event = browser::TakeKeyEvent()) {
+    if (event->Code == "Blur") {
+      keys_.ReleaseAll();
+    } else if (!event->Down) {
+      keys_.Release(event->Code);
+    } else if (!keys_.Press(event->Code)) {
+      if (const std::optional<MenuId> item = MenuItemForCode(event->Code)) {
+        commands_.push_back(*item);
+      }
+    }
+  }
+}
+
+void WebPlatform::ProcessEvents() {
+  TakeInput();
+  if (OnYield) OnYield();
+  if (game_ == nullptr) return;
+  // A command may open a box or end the game; it runs here, at the yield, as on the desktop.
+  std::vector<MenuId> now;
+  now.swap(commands_);
+  for (const MenuId id : now) {
+    if (game_->State().Menu.Enabled(id)) game_->MenuCommand(id);
+  }
+}
+
+void WebPlatform::WaitEvents() {
+  browser::WaitForInput(kPadPollMs);
+  ProcessEvents();
+}
+
+uint32_t WebPlatform::Present(const Surface& field) {
+  const std::size_t pixels = static_cast<std::size_t>(field.Width()) * field.Height();
+  rgba_.resize(pixels * 4);
+  const uint32_t* from = field.Data();
+  for (std::size_t i = 0; i < pixels; ++i) {
+    rgba_[4 * i] = static_cast<uint8_t>(from[i] >> 16);
+    rgba_[4 * i + 1] = static_cast<uint8_t>(from[i] >> 8);
+    rgba_[4 * i + 2] = static_cast<uint8_t>(from[i]);
+    rgba_[4 * i + 3] = 0xFF;
+  }
+  const double now = browser::NowMs();
+  browser::ShowField(rgba_.data(), field.Width(), field.Height(), now);
+  return static_cast<uint32_t>(static_cast<uint64_t>((now - startMs_) * 1000.0));
+}
+
+bool WebPlatform::KeyDown(int virtualKey) {
+  if (keyScript_) return keyScript_->Down(frame_(), virtualKey);
+  return keys_.Down(virtualKey);
+}
+
+bool WebPlatform::SetProgramFolder(const std::string& folder) {
+  std::error_code error;
+  const std::filesystem::path link(folder);
+  std::filesystem::create_directories(link.parent_path(), error);
+  std::filesystem::create_directory_symlink(programFolder_, link, error);
+  if (error) return false;
+  programFolder_ = folder;
+  return true;
+}
+
+void WebPlatform::SetKeyScript(KeyScript keys, std::function<uint64_t()> frame) {
+  keyScript_ = std::move(keys);
+  frame_ = std::move(frame);
+}
+
+int WebPlatform::JoyGetDevCaps(JoyCapsRecord& caps) {
+  browser::PadState pad;
+  if (keyScript_ || !browser::ReadPad(pad)) return 1;
+  caps = JoyCapsRecord{65535, 65535};
+  return 0;
+}
+
+int WebPlatform::JoyGetPos(JoyInfo& info) {
+  browser::PadState pad;
+  if (keyScript_ || !browser::ReadPad(pad)) return 1;
+  // The standard mapping's D-pad (buttons 12 to 15) moves as the stick does.
+  double x = pad.X;
+  double y = pad.Y;
+  if (pad.Buttons & (1u << 14)) x = -1;
+  if (pad.Buttons & (1u << 15)) x = 1;
+  if (pad.Buttons & (1u << 12)) y = -1;
+  if (pad.Buttons & (1u << 13)) y = 1;
+  // A and B fire straight and spread; X and Y hold the fire, as a pad's do on the desktop.
+  info = JoyInfo{Axis(x), Axis(y), 32768, pad.Buttons & 0xFu};
+  return 0;
+}
+
+bool WebPlatform::LoadPicture(const std::string& path, Surface& out) {
+  if (path.empty()) return false;
+  std::string why;
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxPictureFileSize, why);
+  if (!bytes) return false;
+  // Our own checks first, as on the desktop; then the browser, whose decoders are built for
+  // pictures from anywhere.
+  const std::string format = PictureFormat(*bytes);
+  if (format.empty() || (format == "bmp" && KnownBitmapHeader(*bytes) == 0) ||
+      !PictureDataComplete(format, *bytes)) {
+    return false;
+  }
+  int width = 0;
+  int height = 0;
+  std::string rgba;
+  if (!browser::DecodePicture(*bytes, width, height, rgba) || width <= 0 || height <= 0 ||
+      width > MaxPictureFileSide || height > MaxPictureFileSide ||
+      int64_t{width} * height > MaxPicturePixels) {
+    return false;
+  }
+  out.Resize(width, height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const std::size_t at = (static_cast<std::size_t>(y) * width + x) * 4;
+      out.SetPixel(x, y,
+                   Rgb(static_cast<uint8_t>(rgba[at]), static_cast<uint8_t>(rgba[at + 1]),
+                       static_cast<uint8_t>(rgba[at + 2])));
+    }
+  }
+  return true;
+}
+
+}  // namespace pelaryn

@@ -1,0 +1,126 @@
+#pragma once
+
+// The browser: the play field on a canvas, the keyboard and pads through the page, the page's
+// clock, its storage for the two files. The game's loops stay as they are: every wait gives the
+// browser its turn (Asyncify) and comes back.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "base/Platform.h"
+#include "platform/script/Scripts.h"
+#include "platform/script/StateJson.h"
+#include "platform/web/WebKeys.h"
+
+namespace pelaryn {
+
+class Game;
+
+// Until the browser has a synthesiser, a piece plays as silence that never ends, keeping the
+// device's rules (one piece open at a time).
+class QuietMusic final : public MusicDevice {
+ public:
+  bool Open(const std::string& path) override;
+  void Play() override;
+  void PlayFromStart() override;
+  void Stop() override { playing_ = false; }
+  void Close() override;
+  std::string_view Mode() override;
+
+ private:
+  bool open_ = false;
+  bool playing_ = false;
+};
+
+// Until the browser plays effects, they are only counted, by file, as a test reads them.
+class CountedSound final : public SoundPlayer {
+ public:
+  void Play(std::string_view file, bool interrupt) override;
+  const std::map<std::string, int, std::less<>>& Requests() const { return requests_; }
+
+ private:
+  std::map<std::string, int, std::less<>> requests_;
+};
+
+// The browser's own boxes for now; each holds the page, and so the game, until answered. Every
+// box is noted as the headless runner notes it, so that a test can compare the two.
+class PageDialogs final : public Dialogs {
+ public:
+  void MessageBox(const Message& message) override;
+  std::string InputBox(const Message& prompt) override;
+  void ShowRanking(GameState& state) override;
+  void ShowSettings(SettingsHost& host) override;
+  void ShowAbout() override;
+  void ShowManual(const std::string& path) override;
+  void ReportError(const Message& message) override;
+  const std::vector<DialogRecord>& Shown() const { return shown_; }
+
+ private:
+  std::vector<DialogRecord> shown_;
+};
+
+// pelaryn.cfg and pelaryn.sco in the page's storage, as the exact bytes the desktop writes.
+class PageFiles final : public FileStore {
+ public:
+  std::optional<std::string> Read(std::string_view name) override;
+  bool Write(std::string_view name, std::string_view bytes, std::string& error) override;
+};
+
+class WebPlatform final : public Platform {
+ public:
+  WebPlatform();
+
+  // The game whose menu says which function keys are enabled.
+  void SetGame(Game& game) { game_ = &game; }
+
+  uint32_t TimeGetTime() override;
+  void Sleep(uint32_t ms) override;
+  uint32_t MicroTime() override;
+  void WaitUntil(uint32_t start, uint32_t micros) override;
+  void ProcessEvents() override;
+  void WaitEvents() override;
+  uint32_t Present(const Surface& field) override;
+  bool KeyDown(int virtualKey) override;
+  int JoyGetDevCaps(JoyCapsRecord& caps) override;
+  int JoyGetPos(JoyInfo& info) override;
+  bool LoadPicture(const std::string& path, Surface& out) override;
+  std::string ProgramFolder() override { return programFolder_; }
+  MusicDevice& Music() override { return music_; }
+  SoundPlayer& Sound() override { return sound_; }
+  Dialogs& Windows() override { return dialogs_; }
+  FileStore& Files() override { return files_; }
+
+  // Test hook: the game's files seen under another name of their folder, as another front end
+  // sees them, since the state holds the paths.
+  bool SetProgramFolder(const std::string& folder);
+  // Test hook: keys from a script, read at the frame `frame` gives, instead of the keyboard;
+  // and a call at every yield, as the headless runner has.
+  void SetKeyScript(KeyScript keys, std::function<uint64_t()> frame);
+  std::function<void()> OnYield;
+  const CountedSound& CountedEffects() const { return sound_; }
+  const PageDialogs& NotedDialogs() const { return dialogs_; }
+
+ private:
+  // Takes in the keys the page has seen; runs the menu commands their function keys stand for.
+  void TakeInput();
+
+  Game* game_ = nullptr;
+  std::string programFolder_ = "/pelaryn";  // where the page's data file is unpacked
+  double startMs_ = 0;
+  HeldKeys keys_;
+  std::vector<MenuId> commands_;  // asked for by a key, run at the yield
+  std::optional<KeyScript> keyScript_;
+  std::function<uint64_t()> frame_;
+  std::vector<uint8_t> rgba_;  // the field as the canvas takes it
+  QuietMusic music_;
+  CountedSound sound_;
+  PageDialogs dialogs_;
+  PageFiles files_;
+};
+
+}  // namespace pelaryn

@@ -1,0 +1,147 @@
+// The browser's build in a real Chromium: the page shows the title, F2 starts a game that the
+// keys steer, a key script played in the page gives the very fingerprints pelaryn-sim gives, and
+// the ranking the game over writes is kept, byte for byte as the desktop writes it, across a
+// reload of the page.
+//
+//   PELARYN_SIM=build/debug/bin/pelaryn-sim node --test tests/web/
+//
+// The page is served from build/web (scripts/web builds it), or PELARYN_WEB_SITE.
+import { after, before, test } from "node:test";
+import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import { mkdtempSync, readFileSync, writeFileSync } from "node:fs";
+import { tmpdir } from "node:os";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
+import puppeteer from "puppeteer-core";
+import { serve } from "../../app/web/serve.mjs";
+
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
+const site = process.env.PELARYN_WEB_SITE || path.join(root, "build/web");
+const sim = process.env.PELARYN_SIM || path.join(root, "build/debug/bin/pelaryn-sim");
+
+// Into the first boss firing both shots, then still until the ship breaks: a boss fight and a
+// game over with a score for the ranking (54 points, some 480 frames).
+const keys = "1 100 Z Left\n101 300 X Right\n301 600 Z Left\n601 900 X\n";
+const settings = ["PhaseFrames=1290", "Life=5"];
+const name = "ウェブ";
+
+let server;
+let browser;
+let origin;
+
+before(async () => {
+  server = await serve(site);
+  origin = `http://127.0.0.1:${server.address().port}`;
+  browser = await puppeteer.launch({
+    executablePath: process.env.PELARYN_CHROMIUM || "/usr/bin/chromium",
+    headless: true,
+    args: ["--no-sandbox", "--autoplay-policy=no-user-gesture-required"],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  server?.close();
+});
+
+async function open(query = "", setUp = async () => {}) {
+  const page = await browser.newPage();
+  const errors = [];
+  page.on("pageerror", (error) => errors.push(error.message));
+  page.on("dialog", (dialog) => dialog.accept(dialog.type() === "prompt" ? name : undefined));
+  await setUp(page);
+  await page.goto(`${origin}/index.html${query}`);
+  return { page, errors };
+}
+
+// Distinct colours on the canvas: a blank or one-colour field has one or two.
+function colours(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById("field");
+    const data = canvas.getContext("2d").getImageData(0, 0, 300, 400).data;
+    const seen = new Set();
+    for (let i = 0; i < data.length; i += 4) seen.add((data[i] << 16) | (data[i + 1] << 8) | data[i + 2]);
+    return seen.size;
+  });
+}
+
+function field(page, x, y, width, height) {
+  return page.evaluate((x, y, width, height) => {
+    const canvas = document.getElementById("field");
+    return Array.from(canvas.getContext("2d").getImageData(x, y, width, height).data);
+  }, x, y, width, height);
+}
+
+test("the page shows the title, and F2 starts a game that the arrow keys steer", async () => {
+  const { page, errors } = await open();
+  await page.waitForFunction(() => document.getElementById("status").textContent === "",
+                             { timeout: 10000 });
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  assert.ok(await colours(page) > 20, "the title is drawn");
+  await page.keyboard.press("F2");
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  // The ship starts at the bottom centre; held left, it leaves the centre for the left edge.
+  const centre = () => field(page, 130, 330, 40, 60);
+  const before = await centre();
+  await page.keyboard.down("ArrowLeft");
+  await new Promise((resolve) => setTimeout(resolve, 2500));
+  await page.keyboard.up("ArrowLeft");
+  const left = await field(page, 0, 330, 40, 60);
+  assert.notDeepEqual(await centre(), before, "the ship moved away from the centre");
+  assert.ok(new Set(left).size > 10, "the ship is at the left edge");
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+const files = ["pelaryn.cfg", "pelaryn.sco"];
+
+// What pelaryn-sim writes for the same keys and settings, run after run in one folder of files:
+// its fingerprints, and the files as hex after the run.
+function simRun(dir) {
+  const work = mkdtempSync(path.join(tmpdir(), "pelaryn-web-"));
+  writeFileSync(path.join(work, "keys"), keys);
+  const args = ["--frames", "100000", "--keys", path.join(work, "keys"), "--name", name,
+                "--dir", dir, "--hashes", path.join(work, "hashes")];
+  for (const setting of settings) args.push("--set", setting);
+  execFileSync(sim, args, { stdio: ["ignore", "ignore", "inherit"] });
+  return {
+    hashes: readFileSync(path.join(work, "hashes"), "utf8").trim().split("\n"),
+    files: files.map((file) => readFileSync(path.join(dir, file)).toString("hex")),
+  };
+}
+
+// The page's files as hex: one character a byte in the page's storage.
+function storedFiles(page) {
+  return page.evaluate((files) => files.map((file) => localStorage.getItem("pelaryn/" + file)),
+                       files)
+    .then((stored) => stored.map((text) => Buffer.from(text ?? "", "latin1").toString("hex")));
+}
+
+async function pageRun(page) {
+  await page.waitForFunction(() => window.pelarynReport.some((line) => line.startsWith("final")),
+                             { timeout: 120000 });
+  return page.evaluate(() => window.pelarynReport.slice());
+}
+
+test("a key script played in the page gives pelaryn-sim's fingerprints, and the ranking stays", async () => {
+  const dir = mkdtempSync(path.join(tmpdir(), "pelaryn-web-files-"));
+  const expected = [simRun(dir), simRun(dir)];
+  assert.ok(expected[0].hashes.length >= 3 && expected[0].hashes.at(-1).startsWith("final"));
+  const { page, errors } = await open("?test", (page) =>
+    page.evaluateOnNewDocument((keys, settings, folder) => {
+      window.pelarynTestKeys = keys;
+      window.pelarynTestSettings = settings;
+      window.pelarynTestProgramFolder = folder;
+    }, keys, settings.join("\n"), path.dirname(path.resolve(sim))));
+  assert.deepEqual(await pageRun(page), expected[0].hashes);
+  // The files are the desktop's own bytes, the name in code page 932 included.
+  assert.deepEqual(await storedFiles(page), expected[0].files);
+  // Loaded again, the page reads them back: the second run starts from the first one's ranking.
+  await page.reload();
+  assert.deepEqual(await pageRun(page), expected[1].hashes);
+  assert.deepEqual(await storedFiles(page), expected[1].files);
+  assert.notDeepEqual(expected[1].hashes, expected[0].hashes);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
