@@ -108,6 +108,7 @@ int main() {
   pelaryn::Game game(platform, pictures);
   platform.SetGame(game);
   if (pelaryn::browser::TestMode()) HookTest(platform, game);
+  platform.LoadEffects();
   const int code = game.Run();
   pelaryn::browser::Ended();
   return code;

@@ -28,6 +28,105 @@
                             "Numpad2", "Numpad4", "Numpad6", "Numpad8"]);
   const menuKeys = new Set(["F1", "F2", "F3", "F4", "F5", "F6", "F9"]);
 
+  // Sound: one effect at a time, at the desktop's effect loudness (36 of SDL's 128 steps). The
+  // browser starts it only at the first key or click; until then nothing sounds.
+  const audio = {
+    context: null,
+    effects: new Map(),
+    playing: null,
+    until: 0,
+    started: 0,
+  };
+  function audioContext() {
+    if (!audio.context) {
+      audio.context = new AudioContext();
+      audio.effectGain = new GainNode(audio.context, { gain: 36 / 128 });
+      audio.effectGain.connect(audio.context.destination);
+    }
+    return audio.context;
+  }
+  function startSound() {
+    const context = audioContext();
+    if (context.state === "suspended") context.resume().catch(() => {});
+    startSynthesiser();
+  }
+
+  // The music: FluidSynth (js-synthesizer) in an audio worklet with the desktop's soundfont,
+  // made once, at the first key or click. What the game asks for is kept here and carried out
+  // in order once the synthesiser is there.
+  const music = {
+    synth: null,
+    making: null,
+    piece: null,
+    open: false,
+    playing: false,
+    ended: false,
+    fromStart: true,  // the next play starts the piece from its beginning
+    turn: 0,          // counts the steps, so that an old step's end is not taken for this one's
+    queue: Promise.resolve(),
+  };
+  function startSynthesiser() {
+    if (music.making || typeof JSSynth === "undefined") return;
+    const context = audioContext();
+    music.making = (async () => {
+      await context.audioWorklet.addModule("libfluidsynth-2.4.6.js");
+      await context.audioWorklet.addModule("js-synthesizer.worklet.min.js");
+      const synth = new JSSynth.AudioWorkletNodeSynthesizer();
+      synth.init(context.sampleRate, { initialGain: 0.3 });
+      const node = synth.createAudioNode(context);
+      node.connect(context.destination);
+      // Listens to the music alone, for a test to hear it.
+      music.analyser = new AnalyserNode(context, { fftSize: 2048 });
+      node.connect(music.analyser);
+      const font = await fetch("TimGM6mb.sf2");
+      if (!font.ok) throw new Error("no soundfont");
+      await synth.loadSFont(await font.arrayBuffer());
+      music.synth = synth;
+      carryOut();
+    })().catch((error) => console.warn("pelaryn: the music stays silent:", error));
+  }
+  // Brings the synthesiser to what the game asked for, one step after another.
+  function carryOut() {
+    const synth = music.synth;
+    if (!synth) return;
+    const wanted = { open: music.open, playing: music.playing, fromStart: music.fromStart,
+                     piece: music.piece };
+    music.fromStart = false;
+    // From now on, whatever an earlier step still watches is not this piece's end.
+    const turn = ++music.turn;
+    music.queue = music.queue.then(async () => {
+      if (!wanted.open || !wanted.playing) {
+        await synth.stopPlayer();
+        if (!wanted.open) await synth.resetPlayer();
+        return;
+      }
+      if (wanted.fromStart) {
+        await synth.stopPlayer();
+        await synth.resetPlayer();
+        synth.midiSystemReset();
+        await synth.addSMFDataToPlayer(wanted.piece.slice(0));
+      }
+      await synth.playPlayer();
+      // Ended once the player has passed the piece's last tick, as on the desktop, not when its
+      // last notes have rung out seconds later: the game starts it again at once.
+      const current = () => turn === music.turn && music.playing && !music.ended;
+      (async () => {
+        // The length is known once the player has read the piece, which may take a moment.
+        let total = 0;
+        while (current()) {
+          if (total <= 0) total = await synth.retrievePlayerTotalTicks();
+          const tick = await synth.retrievePlayerCurrentTick();
+          if (current() && total > 0 && tick >= total) music.ended = true;
+          await new Promise((resolve) => setTimeout(resolve, 150));
+        }
+      })();
+      synth.waitForPlayerStopped().then(() => {
+        if (current()) music.ended = true;
+      });
+    }).catch((error) => console.warn("pelaryn: the music:", error));
+  }
+  window.addEventListener("pointerdown", startSound);
+
   function wake() {
     if (inputWaiter) {
       const resolve = inputWaiter;
@@ -37,6 +136,7 @@
   }
 
   window.addEventListener("keydown", (event) => {
+    startSound();
     if (event.code === "F11") {
       event.preventDefault();
       toggleFullScreen();
@@ -147,6 +247,46 @@
       }
       return null;
     },
+    loadEffect(name, bytes) {
+      audioContext().decodeAudioData(bytes.buffer)
+        .then((buffer) => audio.effects.set(name, buffer))
+        .catch(() => {});
+    },
+    playEffect(name, interrupt) {
+      const buffer = audio.effects.get(name);
+      const context = audio.context;
+      if (!buffer || !context || context.state !== "running") return;
+      if (audio.playing && context.currentTime < audio.until) {
+        if (!interrupt) return;
+        audio.playing.stop();
+      }
+      const source = new AudioBufferSourceNode(context, { buffer });
+      source.connect(audio.effectGain);
+      source.start();
+      audio.playing = source;
+      audio.until = context.currentTime + buffer.duration;
+      audio.started += 1;
+    },
+    openMusic(bytes) {
+      Object.assign(music, { piece: bytes.buffer, open: true, playing: false, ended: false,
+                             fromStart: true });
+      carryOut();
+    },
+    musicCommand(command) {
+      if (command === "play") {
+        music.playing = true;
+      } else if (command === "start") {
+        Object.assign(music, { playing: true, ended: false, fromStart: true });
+      } else if (command === "stop") {
+        music.playing = false;
+      } else if (command === "close") {
+        Object.assign(music, { piece: null, open: false, playing: false, ended: false });
+      }
+      carryOut();
+    },
+    musicEnded() {
+      return music.ended;
+    },
     readStored(name) {
       const text = localStorage.getItem(name);
       if (text === null) return null;
@@ -209,6 +349,19 @@
   };
   window.pelarynReport = report;
   window.pelarynShown = shown;
+  // What a test may ask of the sound: effects decoded, effects started, and whether it runs.
+  window.pelarynSound = () => ({
+    decoded: audio.effects.size,
+    started: audio.started,
+    state: audio.context ? audio.context.state : "none",
+    music: music.synth ? (music.playing && !music.ended ? "playing" : "stopped") : "none",
+    musicLevel: (() => {
+      if (!music.analyser) return 0;
+      const samples = new Float32Array(music.analyser.fftSize);
+      music.analyser.getFloatTimeDomainData(samples);
+      return samples.reduce((peak, value) => Math.max(peak, Math.abs(value)), 0);
+    })(),
+  });
   window.pelarynBusy = () => ({ running, drawing });
 
   window.Module = {

@@ -34,6 +34,19 @@ EM_JS(int, pelaryn_read_pad, (double* axes, uint32_t* buttons), {
   HEAPU32[buttons >> 2] = pad.buttons;
   return 1;
 });
+EM_JS(void, pelaryn_load_effect, (const char* name, const uint8_t* bytes, int size), {
+  Module.page.loadEffect(UTF8ToString(name), HEAPU8.slice(bytes, bytes + size));
+});
+EM_JS(void, pelaryn_play_effect, (const char* name, int interrupt), {
+  Module.page.playEffect(UTF8ToString(name), interrupt !== 0);
+});
+EM_JS(void, pelaryn_open_music, (const uint8_t* bytes, int size), {
+  Module.page.openMusic(HEAPU8.slice(bytes, bytes + size));
+});
+EM_JS(void, pelaryn_music_command, (const char* command), {
+  Module.page.musicCommand(UTF8ToString(command));
+});
+EM_JS(int, pelaryn_music_ended, (), { return Module.page.musicEnded() ? 1 : 0; });
 EM_JS(int, pelaryn_stored_size, (const char* name), {
   const bytes = Module.page.readStored(UTF8ToString(name));
   return bytes === null ? -1 : bytes.length;
@@ -116,6 +129,28 @@ bool ReadPad(PadState& pad) {
   if (pelaryn_read_pad(axes.data(), &buttons) == 0) return false;
   pad = PadState{axes[0], axes[1], buttons};
   return true;
+}
+
+void LoadEffect(const std::string& name, const std::string& bytes) {
+  pelaryn_load_effect(name.c_str(), reinterpret_cast<const uint8_t*>(bytes.data()),
+                      static_cast<int>(bytes.size()));
+}
+
+void PlayEffect(const std::string& name, bool interrupt) {
+  pelaryn_play_effect(name.c_str(), interrupt ? 1 : 0);
+}
+
+void OpenMusic(const std::string& bytes) {
+  pelaryn_open_music(reinterpret_cast<const uint8_t*>(bytes.data()),
+                     static_cast<int>(bytes.size()));
+}
+
+void MusicCommand(const char* command) {
+  pelaryn_music_command(command);
+}
+
+bool MusicEnded() {
+  return pelaryn_music_ended() != 0;
 }
 
 std::optional<std::string> ReadStored(const std::string& name) {

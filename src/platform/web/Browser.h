@@ -39,6 +39,19 @@ struct PadState {
 };
 bool ReadPad(PadState& pad);
 
+// An effect's WAV bytes for the page to decode and keep under `name`; then `name` played at
+// once, cutting the one that sounds when `interrupt`, else dropped while another sounds.
+// Silent until the page has heard a key or a click: browsers start sound only then.
+void LoadEffect(const std::string& name, const std::string& bytes);
+void PlayEffect(const std::string& name, bool interrupt);
+
+// The music: a piece's MIDI bytes opened (stopped, at its beginning); then "play" (resume),
+// "start" (from the beginning), "stop" (hold where it is) or "close". MusicEnded: the open piece
+// has played through since it last started.
+void OpenMusic(const std::string& bytes);
+void MusicCommand(const char* command);
+bool MusicEnded();
+
 // The page's storage: a file's exact bytes, or none.
 std::optional<std::string> ReadStored(const std::string& name);
 bool Store(const std::string& name, const std::string& bytes, std::string& error);

@@ -3,18 +3,26 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <span>
 
+#include "audio/SoundEffects.h"
 #include "base/Messages.h"
 #include "base/RegularFile.h"
 #include "game/Game.h"
 #include "platform/picture/PictureData.h"
 #include "platform/picture/PictureFile.h"
+#include "platform/sound/MidiCheck.h"
+#include "platform/sound/WavCheck.h"
 #include "platform/web/Browser.h"
 #include "render/Surface.h"
 
 namespace pelaryn {
 namespace {
 
+// Far above any piece of ours, as on the desktop.
+constexpr std::size_t MaxMidiFileSize = std::size_t{4} << 20;
+// Larger than any effect MaxEffectSeconds long can be.
+constexpr std::size_t MaxEffectFileSize = std::size_t{4} << 20;
 // The page's storage keeps each file under this prefix, beside whatever else the site keeps.
 constexpr std::string_view kStoragePrefix = "pelaryn/";
 // How long the pause's wait rests before it looks at the pad again.
@@ -39,35 +47,69 @@ uint32_t Axis(double value) {
 
 }  // namespace
 
-bool QuietMusic::Open(const std::string& path) {
+bool PageMusic::Open(const std::string& path) {
   if (open_ || path.empty()) return false;
+  std::string why;
+  const std::optional<std::string> bytes = ReadRegularFile(path, MaxMidiFileSize, why);
+  if (!bytes ||
+      !IsPlayableMidi(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()),
+                      why)) {
+    return false;
+  }
+  browser::OpenMusic(*bytes);
   open_ = true;
   playing_ = false;
+  restarts_.Started(static_cast<int64_t>(browser::NowMs() * 1000.0));
   return true;
 }
 
-void QuietMusic::Play() {
-  if (open_) playing_ = true;
+void PageMusic::Play() {
+  if (!open_ || playing_) return;
+  playing_ = true;
+  browser::MusicCommand("play");
 }
 
-void QuietMusic::PlayFromStart() {
-  if (open_) playing_ = true;
+void PageMusic::PlayFromStart() {
+  if (!open_) return;
+  const auto now = static_cast<int64_t>(browser::NowMs() * 1000.0);
+  if (browser::MusicEnded() && !restarts_.MayRestart(now)) return;
+  restarts_.Started(now);
+  playing_ = true;
+  browser::MusicCommand("start");
 }
 
-void QuietMusic::Close() {
+void PageMusic::Stop() {
+  if (!open_ || !playing_) return;
+  playing_ = false;
+  browser::MusicCommand("stop");
+}
+
+void PageMusic::Close() {
+  if (!open_) return;
   open_ = false;
   playing_ = false;
+  browser::MusicCommand("close");
 }
 
-std::string_view QuietMusic::Mode() {
+std::string_view PageMusic::Mode() {
   if (!open_) return "";
-  return playing_ ? "playing" : "stopped";
+  return playing_ && !browser::MusicEnded() ? "playing" : "stopped";
 }
 
-void CountedSound::Play(std::string_view file, bool) {
+void PageSound::Load(const std::string& folder, const std::vector<std::string_view>& files) {
+  for (const std::string_view file : files) {
+    std::string why;
+    const std::string path = folder + "/" + std::string(file);
+    const std::optional<std::string> bytes = ReadRegularFile(path, MaxEffectFileSize, why);
+    if (bytes && IsWavEffect(*bytes, why)) browser::LoadEffect(std::string(file), *bytes);
+  }
+}
+
+void PageSound::Play(std::string_view file, bool interrupt) {
   auto it = requests_.find(file);
   if (it == requests_.end()) it = requests_.emplace(std::string(file), 0).first;
   ++it->second;
+  browser::PlayEffect(it->first, interrupt);
 }
 
 void PageDialogs::MessageBox(const Message& message) {
@@ -118,6 +160,11 @@ bool PageFiles::Write(std::string_view name, std::string_view bytes, std::string
 }
 
 WebPlatform::WebPlatform() : startMs_(browser::NowMs()) {}
+
+void WebPlatform::LoadEffects() {
+  sound_.Load(programFolder_, {sound::Damage, sound::Hit, sound::GetItem, sound::BombShot,
+                               sound::BossHit, sound::Explode});
+}
 
 uint32_t WebPlatform::TimeGetTime() {
   return static_cast<uint32_t>(static_cast<uint64_t>(browser::NowMs() - startMs_));

@@ -15,31 +15,39 @@
 #include "base/Platform.h"
 #include "platform/script/Scripts.h"
 #include "platform/script/StateJson.h"
+#include "platform/sound/RestartGate.h"
 #include "platform/web/WebKeys.h"
 
 namespace pelaryn {
 
 class Game;
 
-// Until the browser has a synthesiser, a piece plays as silence that never ends, keeping the
-// device's rules (one piece open at a time).
-class QuietMusic final : public MusicDevice {
+// The music through FluidSynth in the page's audio worklet, with the desktop's soundfont. The
+// device's rules are kept here, the playing is the page's: a piece asked for before the page may
+// sound (its first key or click) counts as playing and starts from its beginning then. A piece
+// is checked before the page sees it, and starts again at most once a second.
+class PageMusic final : public MusicDevice {
  public:
   bool Open(const std::string& path) override;
   void Play() override;
   void PlayFromStart() override;
-  void Stop() override { playing_ = false; }
+  void Stop() override;
   void Close() override;
   std::string_view Mode() override;
 
  private:
   bool open_ = false;
   bool playing_ = false;
+  RestartGate restarts_;
 };
 
-// Until the browser plays effects, they are only counted, by file, as a test reads them.
-class CountedSound final : public SoundPlayer {
+// The effects through the page's Web Audio, one at a time as on the desktop; each asked for is
+// counted by file, as a test reads them.
+class PageSound final : public SoundPlayer {
  public:
+  // Reads each effect from `folder`, checks it as the desktop's mixer does, and hands it to the
+  // page to decode; one that fails its check stays silent.
+  void Load(const std::string& folder, const std::vector<std::string_view>& files);
   void Play(std::string_view file, bool interrupt) override;
   const std::map<std::string, int, std::less<>>& Requests() const { return requests_; }
 
@@ -102,7 +110,9 @@ class WebPlatform final : public Platform {
   // and a call at every yield, as the headless runner has.
   void SetKeyScript(KeyScript keys, std::function<uint64_t()> frame);
   std::function<void()> OnYield;
-  const CountedSound& CountedEffects() const { return sound_; }
+  const PageSound& CountedEffects() const { return sound_; }
+  // Reads the effects the game names into the page.
+  void LoadEffects();
   const PageDialogs& NotedDialogs() const { return dialogs_; }
 
  private:
@@ -117,8 +127,8 @@ class WebPlatform final : public Platform {
   std::optional<KeyScript> keyScript_;
   std::function<uint64_t()> frame_;
   std::vector<uint8_t> rgba_;  // the field as the canvas takes it
-  QuietMusic music_;
-  CountedSound sound_;
+  PageMusic music_;
+  PageSound sound_;
   PageDialogs dialogs_;
   PageFiles files_;
 };
