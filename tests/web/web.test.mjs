@@ -162,3 +162,11 @@ test("a key script played in the page gives pelaryn-sim's fingerprints, and the 
   assert.deepEqual(errors, []);
   await page.close();
 });
+
+test("the page's server gives out the page's folder and nothing above it", async () => {
+  assert.equal((await fetch(`${origin}/index.html`)).status, 200);
+  for (const above of ["/%2e%2e/package.json", "/..%2f..%2fpackage.json", "/%2e%2e%2fREADME.md",
+                       "/missing.html", "/"]) {
+    assert.equal((await fetch(origin + above)).status, 404, above);
+  }
+});
