@@ -11,10 +11,11 @@
 namespace {
 
 constexpr const char* Usage =
-    "usage: pelaryn-sim [--frames N] [--keys FILE] [--joy FILE] [--menu FILE]\n"
-    "                   [--set NAME=VALUE]...\n"
+    "usage: pelaryn-sim [--frames N] [--title-frames N] [--games N] [--name TEXT] [--dir DIR]\n"
+    "                   [--keys FILE] [--joy FILE] [--menu FILE] [--set NAME=VALUE]...\n"
     "                   [--dump FILE] [--trace FILE] [--png DIR --png-frames LIST]\n"
-    "                   [--hashes FILE] [--program-folder DIR] [--record FILE]\n"
+    "                   [--png-title LIST] [--hashes FILE] [--program-folder DIR]\n"
+    "                   [--record FILE]\n"
     "       pelaryn-sim --replay FILE [--frames N] [--dump FILE] [--trace FILE]\n"
     "                   [--png DIR --png-frames LIST] [--hashes FILE] [--program-folder DIR]\n";
 
