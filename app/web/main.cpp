@@ -2,7 +2,6 @@
 // the key script it is given instead of the keyboard and reports the game's fingerprints as the
 // headless runner writes them (pelaryn-sim --hashes), so that a test can compare the two.
 
-#include <cstdio>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -18,12 +17,6 @@
 #include "render/Pictures.h"
 
 namespace {
-
-std::string Hex(uint64_t value) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-  return text;
-}
 
 // The runner's bookkeeping for a run of keys and settings alone: Start as the title begins, the
 // settings applied where the runner applies them, a fingerprint of the whole state every hundred
@@ -81,8 +74,9 @@ void HookTest(pelaryn::WebPlatform& platform, pelaryn::Game& game) {
   auto endOfFrame = [snapshot] {
     if (++run.Frames % 100 != 0) return;
     const std::string json = snapshot();
-    pelaryn::browser::TestReport("state " + std::to_string(run.Frames) + ' ' +
-                                 Hex(pelaryn::Fingerprint(json.data(), json.size())));
+    pelaryn::browser::TestReport(
+        "state " + std::to_string(run.Frames) + ' ' +
+        pelaryn::FingerprintHex(pelaryn::Fingerprint(json.data(), json.size())));
   };
   game.OnTitleStart = [&game] { game.MenuCommand(pelaryn::MenuId::Start); };
   platform.OnYield = [&game, endOfFrame] {
@@ -93,8 +87,9 @@ void HookTest(pelaryn::WebPlatform& platform, pelaryn::Game& game) {
     run.GameOver = true;
     endOfFrame();
     const std::string json = snapshot();
-    pelaryn::browser::TestReport("final " + std::to_string(run.Frames) + ' ' +
-                                 Hex(pelaryn::Fingerprint(json.data(), json.size())));
+    pelaryn::browser::TestReport(
+        "final " + std::to_string(run.Frames) + ' ' +
+        pelaryn::FingerprintHex(pelaryn::Fingerprint(json.data(), json.size())));
     game.RequestStop();
   };
 }

@@ -9,16 +9,7 @@ walk() {
   xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
     set -euo pipefail
     "$PELARYN_EXE" & pid=$!
-    await() {
-      for i in $(seq 1 60); do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-        [[ -n "$id" ]] && { echo "$id"; return; }
-        sleep 0.5
-      done
-      echo "no window \"$1\" appeared" >&2
-      kill "$pid"
-      exit 1
-    }
+    source "$PELARYN_AWAIT"
     main=$(await "^$TITLE\$")
     box=$(await "^pelaryn")
     import -window "$main" -crop 300x20+0+0 "$PELARYN_WORK/$NAME-menu.png"

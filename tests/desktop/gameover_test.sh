@@ -7,17 +7,7 @@ source "$(dirname "$0")/scratch_game.sh" "$1"
 xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
   set -euo pipefail
   "$PELARYN_EXE" & pid=$!
-  # Waits for a window whose title matches, and gives its id.
-  await() {
-    for i in $(seq 1 60); do
-      id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
-      [[ -n "$id" ]] && { echo "$id"; return; }
-      sleep 0.5
-    done
-    echo "no window \"$1\" appeared" >&2
-    kill "$pid"
-    exit 1
-  }
+  source "$PELARYN_AWAIT"
   main=$(await "^ヴェルガード$")
   box=$(await "^pelaryn")
   import -window "$box" "$PELARYN_WORK/result.png"

@@ -10,6 +10,8 @@ mkdir -p "$game"
 cp -r "$1" "$(dirname "$1")"/{back.bmp,sound,pelaryn.html,pelaryn.en.html} "$game"/
 export SDL_AUDIODRIVER=dummy PELARYN_EXE=$game/$(basename "$1") PELARYN_WORK=$work
 export XDG_CONFIG_HOME=$work/config
+# The inner scripts' `await`, for waiting on a window.
+export PELARYN_AWAIT=$(dirname "${BASH_SOURCE[0]}")/await_window.sh
 # The windows speak the system's language; the tests read them in the game's own, Japanese,
 # unless one asks for another.
 export LANG=C.UTF-8

@@ -46,17 +46,6 @@ void RecordingMusicDevice::FinishPiece() {
   playing_ = false;
 }
 
-void RecordingSoundPlayer::Play(std::string_view file, bool) {
-  auto it = requests_.find(file);
-  if (it == requests_.end()) it = requests_.emplace(std::string(file), 0).first;
-  ++it->second;
-}
-
-int RecordingSoundPlayer::Count(std::string_view file) const {
-  const auto it = requests_.find(file);
-  return it == requests_.end() ? 0 : it->second;
-}
-
 HeadlessPlatform::HeadlessPlatform(std::string programFolder, uint32_t clockStart)
     : programFolder_(std::move(programFolder)), clock_(clockStart) {}
 

@@ -44,12 +44,12 @@ class RecordingMusicDevice : public MusicDevice {
 // Counts the effects asked for, by file name.
 class RecordingSoundPlayer : public SoundPlayer {
  public:
-  void Play(std::string_view file, bool interrupt) override;
-  const std::map<std::string, int, std::less<>>& Requests() const { return requests_; }
-  int Count(std::string_view file) const;
+  void Play(std::string_view file, bool) override { tally_.Note(file); }
+  const std::map<std::string, int, std::less<>>& Requests() const { return tally_.Requests(); }
+  int Count(std::string_view file) const { return tally_.Count(file); }
 
  private:
-  std::map<std::string, int, std::less<>> requests_;
+  SoundTally tally_;
 };
 
 // Answers the game's boxes at once: OK to every message, the given name (or a cancel) to every

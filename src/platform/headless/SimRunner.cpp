@@ -76,12 +76,6 @@ uint64_t PictureFingerprint(const Surface& field) {
   return hash;
 }
 
-std::string Hex(uint64_t value) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-  return text;
-}
-
 bool WritePng(const std::string& path, const Surface& field) {
   std::vector<unsigned char> rgb;
   rgb.reserve(static_cast<std::size_t>(field.Width()) * field.Height() * 3);
@@ -327,8 +321,8 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error,
     if (trace.is_open()) trace << snapshot() << '\n';
     if (hashes.is_open() && options.HashEvery > 0 && result.Frames % options.HashEvery == 0) {
       const std::string json = snapshot();
-      hashes << "state " << result.Frames << ' ' << Hex(Fingerprint(json.data(), json.size()))
-             << '\n';
+      hashes << "state " << result.Frames << ' '
+             << FingerprintHex(Fingerprint(json.data(), json.size())) << '\n';
     }
   };
   // Menu commands of the current frame not yet run, and yields still to let pass.
@@ -382,7 +376,7 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error,
     const uint64_t frame = game.CurrentFrame();
     if (!options.PngFrames.contains(frame)) return;
     if (hashes.is_open())
-      hashes << "picture " << frame << ' ' << Hex(PictureFingerprint(field)) << '\n';
+      hashes << "picture " << frame << ' ' << FingerprintHex(PictureFingerprint(field)) << '\n';
     const std::string path = options.PngDir + "/frame-" + std::to_string(frame) + ".png";
     if (!options.PngDir.empty() && !WritePng(path, field) && pictureError.empty()) {
       pictureError = "cannot write " + path;
@@ -436,7 +430,7 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error,
   if (result.FinalJson.empty()) result.FinalJson = snapshot();
   if (hashes.is_open()) {
     hashes << "final " << result.Frames << ' '
-           << Hex(Fingerprint(result.FinalJson.data(), result.FinalJson.size())) << '\n';
+           << FingerprintHex(Fingerprint(result.FinalJson.data(), result.FinalJson.size())) << '\n';
   }
   // Closing writes what is still buffered, so only a closed stream can say it was all written.
   for (auto [name, stream] :

@@ -1,5 +1,6 @@
 #include "platform/script/StateJson.h"
 
+#include <cstdio>
 #include <span>
 
 #include "persist/SettingsTable.h"
@@ -161,6 +162,24 @@ Json StateJson(const GameState& s, const DumpExtras& extras) {
 std::string StateToJson(const GameState& s, const DumpExtras& extras) {
   // Text that is not valid UTF-8 (a path from a foreign file) is shown, not refused.
   return StateJson(s, extras).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
+const std::string& SoundTally::Note(std::string_view file) {
+  auto it = requests_.find(file);
+  if (it == requests_.end()) it = requests_.emplace(std::string(file), 0).first;
+  ++it->second;
+  return it->first;
+}
+
+int SoundTally::Count(std::string_view file) const {
+  const auto it = requests_.find(file);
+  return it == requests_.end() ? 0 : it->second;
+}
+
+std::string FingerprintHex(uint64_t fingerprint) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(fingerprint));
+  return text;
 }
 
 }  // namespace pelaryn

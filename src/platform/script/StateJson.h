@@ -3,6 +3,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/GameState.h"
@@ -15,6 +16,21 @@ struct DialogRecord {
   std::string Title;
   std::string Text;  // the prompt of an input box; empty for the ranking window
 };
+
+// The effects asked for, counted by file, as a dump lists them.
+class SoundTally {
+ public:
+  // Counts one more; gives the file's name as kept, to use without a copy.
+  const std::string& Note(std::string_view file);
+  int Count(std::string_view file) const;
+  const std::map<std::string, int, std::less<>>& Requests() const { return requests_; }
+
+ private:
+  std::map<std::string, int, std::less<>> requests_;
+};
+
+// A fingerprint as the hash lines give it: sixteen lowercase hex digits.
+std::string FingerprintHex(uint64_t fingerprint);
 
 // What a dump says besides the game state itself.
 struct DumpExtras {

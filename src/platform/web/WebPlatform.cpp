@@ -106,10 +106,7 @@ void PageSound::Load(const std::string& folder, const std::vector<std::string_vi
 }
 
 void PageSound::Play(std::string_view file, bool interrupt) {
-  auto it = requests_.find(file);
-  if (it == requests_.end()) it = requests_.emplace(std::string(file), 0).first;
-  ++it->second;
-  browser::PlayEffect(it->first, interrupt);
+  browser::PlayEffect(tally_.Note(file), interrupt);
 }
 
 void PageDialogs::MessageBox(const Message& message) {

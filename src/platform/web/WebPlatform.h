@@ -49,10 +49,10 @@ class PageSound final : public SoundPlayer {
   // page to decode; one that fails its check stays silent.
   void Load(const std::string& folder, const std::vector<std::string_view>& files);
   void Play(std::string_view file, bool interrupt) override;
-  const std::map<std::string, int, std::less<>>& Requests() const { return requests_; }
+  const std::map<std::string, int, std::less<>>& Requests() const { return tally_.Requests(); }
 
  private:
-  std::map<std::string, int, std::less<>> requests_;
+  SoundTally tally_;
 };
 
 // The browser's own boxes for now; each holds the page, and so the game, until answered. Every
