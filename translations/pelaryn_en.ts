@@ -308,6 +308,65 @@ Enter your name (about six letters)</translation>
     </message>
 </context>
 <context>
+    <name>Page</name>
+    <message>
+        <source>全画面</source>
+        <translation>Full screen</translation>
+    </message>
+    <message>
+        <source>終了しました。もう一度遊ぶには、ページを読み込み直してください。</source>
+        <translation>The game has ended. Reload the page to play again.</translation>
+    </message>
+    <message>
+        <source>ファイルの書き出し／読み込み…</source>
+        <translation>Export / import files…</translation>
+    </message>
+    <message>
+        <source>ファイルが選ばれていません</source>
+        <translation>No file was chosen</translation>
+    </message>
+    <message>
+        <source>%1 は pelaryn.cfg でも pelaryn.sco でもありません</source>
+        <translation>%1 is neither pelaryn.cfg nor pelaryn.sco</translation>
+    </message>
+    <message>
+        <source>%1 は大きすぎます</source>
+        <translation>%1 is too large</translation>
+    </message>
+    <message>
+        <source>ブラウザーに保存できませんでした</source>
+        <translation>The browser could not keep it</translation>
+    </message>
+    <message>
+        <source>このファイルはブラウザーに保存できません（大きすぎるか、保存がいっぱいです）。</source>
+        <translation>The browser cannot keep this file (it is too large, or the storage is full).</translation>
+    </message>
+    <message>
+        <source>読み込めませんでした: %1</source>
+        <translation>Could not load: %1</translation>
+    </message>
+    <message>
+        <source>読み込みました。ページを読み込み直します…</source>
+        <translation>Loaded. Reloading the page…</translation>
+    </message>
+    <message>
+        <source>ファイルの書き出し／読み込み</source>
+        <translation>Export / import files</translation>
+    </message>
+    <message>
+        <source>書き出す</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>読み込む…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>設定 (pelaryn.cfg) とランキング (pelaryn.sco) を、デスクトップのゲームと同じファイルとして書き出したり、読み込んだりします。読み込むと、ページを読み込み直してその内容で始めます。</source>
+        <translation>Saves the settings (pelaryn.cfg) and the ranking (pelaryn.sco) as the same files the desktop game keeps, or loads them. After loading, the page reloads and starts with them.</translation>
+    </message>
+</context>
+<context>
     <name>ReplayFault</name>
     <message>
         <source>リプレイファイルではありません</source>

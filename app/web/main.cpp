@@ -99,7 +99,7 @@ void HookTest(pelaryn::WebPlatform& platform, pelaryn::Game& game) {
 int main() {
   pelaryn::Pictures pictures;
   if (!pelaryn::LoadEmbeddedPictures(pictures)) return 1;
-  pelaryn::WebPlatform platform;
+  pelaryn::WebPlatform platform(pictures);
   pelaryn::Game game(platform, pictures);
   platform.SetGame(game);
   if (pelaryn::browser::TestMode()) HookTest(platform, game);

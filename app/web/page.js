@@ -14,6 +14,20 @@
   let inputWaiter = null;
   let picture = null;
   const report = [];
+  let prefs = pelarynPrefs.read();
+  // The windows' pictures (the ranking's logo, the about box's), as the game hands them over.
+  const pictures = new Map();
+  const windows = pelarynWindows({
+    pictures,
+    prefs: () => prefs,
+    // Previewed while a window edits them; kept once it closes.
+    applyPrefs: (chosen, preview) => (preview ? applyVolumes(chosen) : setPrefs(chosen)),
+    sampleEffect: () => page.playEffect("sound/getitem.wav", true),
+    beep,
+    keepPlayerFile,
+    exportFiles,
+    importFiles,
+  });
   // With ?measure, when each frame was handed to the canvas, on the page's clock
   // (scripts/measure-web).
   const shown = params.has("measure") ? [] : null;
@@ -22,11 +36,10 @@
   let drawing = 0;
   let woke = performance.now();
 
-  // The keys the game reads, by place on the keyboard; the browser keeps none of them for
-  // itself once the game has them. Function keys are the menu's shortcuts.
-  const gameKeys = new Set(["ArrowLeft", "ArrowUp", "ArrowRight", "ArrowDown", "KeyZ", "KeyX",
-                            "Numpad2", "Numpad4", "Numpad6", "Numpad8"]);
+  // Function keys are the menu's shortcuts; the browser keeps none of them for itself once the
+  // game has them, except where it never lets a page have a key (see the README).
   const menuKeys = new Set(["F1", "F2", "F3", "F4", "F5", "F6", "F9"]);
+  const held = new Map();  // physical key → the game's key it went down as
 
   // Sound: one effect at a time, at the desktop's effect loudness (36 of SDL's 128 steps). The
   // browser starts it only at the first key or click; until then nothing sounds.
@@ -40,10 +53,20 @@
   function audioContext() {
     if (!audio.context) {
       audio.context = new AudioContext();
-      audio.effectGain = new GainNode(audio.context, { gain: 36 / 128 });
+      audio.effectGain = new GainNode(audio.context, { gain: 0 });
       audio.effectGain.connect(audio.context.destination);
+      audio.musicGain = new GainNode(audio.context, { gain: 0 });
+      audio.musicGain.connect(audio.context.destination);
+      applyVolumes(prefs);
     }
     return audio.context;
+  }
+  // The player's loudness: a percentage of the desktop's, as its mixer applies it.
+  function applyVolumes(chosen) {
+    if (!audio.context) return;
+    const on = chosen.muted ? 0 : 1;
+    audio.effectGain.gain.value = on * (36 / 128) * (chosen.effectVolume / 100);
+    audio.musicGain.gain.value = on * (chosen.musicVolume / 100);
   }
   function startSound() {
     const context = audioContext();
@@ -74,10 +97,10 @@
       const synth = new JSSynth.AudioWorkletNodeSynthesizer();
       synth.init(context.sampleRate, { initialGain: 0.3 });
       const node = synth.createAudioNode(context);
-      node.connect(context.destination);
-      // Listens to the music alone, for a test to hear it.
+      node.connect(audio.musicGain);
+      // Listens to the music alone, as loud as it is heard, for a test to hear it.
       music.analyser = new AnalyserNode(context, { fftSize: 2048 });
-      node.connect(music.analyser);
+      audio.musicGain.connect(music.analyser);
       const font = await fetch("TimGM6mb.sf2");
       if (!font.ok) throw new Error("no soundfont");
       await synth.loadSFont(await font.arrayBuffer());
@@ -135,29 +158,226 @@
     }
   }
 
+  // The player's keys become the game's before the game sees them; while a window is up, the
+  // keys are the window's.
   window.addEventListener("keydown", (event) => {
     startSound();
+    if (windows.isOpen()) return;
     if (event.code === "F11") {
       event.preventDefault();
       toggleFullScreen();
       return;
     }
-    if (!gameKeys.has(event.code) && !menuKeys.has(event.code)) return;
+    if (event.code === "KeyM" && !event.ctrlKey && !event.altKey && !event.metaKey) {
+      event.preventDefault();
+      if (!event.repeat) setPrefs(Object.assign({}, prefs, { muted: !prefs.muted }));
+      return;
+    }
+    if (event.code === "F7" || event.code === "F8") {
+      event.preventDefault();
+      if (!event.repeat) push(event.code === "F7" ? "Window:replays" : "Fast");
+      return;
+    }
+    const game = pelarynPrefs.gameKey(prefs, event.code);
+    if (!game && !menuKeys.has(event.code)) return;
     event.preventDefault();
     // A held key repeats; the game reads it as held, and a menu key acts once per press.
     if (event.repeat) return;
-    keys.push({ code: event.code, down: true });
-    wake();
+    held.set(event.code, game || event.code);
+    push(game || event.code, true);
   });
   window.addEventListener("keyup", (event) => {
-    if (!gameKeys.has(event.code)) return;
+    const game = held.get(event.code);
+    if (!game) return;
+    held.delete(event.code);
     event.preventDefault();
-    keys.push({ code: event.code, down: false });
-    wake();
+    push(game, false);
   });
   window.addEventListener("blur", () => {
-    keys.push({ code: "Blur", down: false });
+    held.clear();
+    push(prefs.pauseOnBlur && !windows.isOpen() ? "BlurPause" : "Blur");
+  });
+  function push(code, down = true) {
+    keys.push({ code, down });
     wake();
+  }
+
+
+  // ---- the player's choices ----
+
+  function setPrefs(chosen) {
+    const languageChanged = chosen.language !== prefs.language;
+    prefs = chosen;
+    pelarynPrefs.write(prefs);
+    applyVolumes(prefs);
+    if (languageChanged) pelarynTexts.use(prefs.language);
+    renderMenu();
+  }
+
+  // The about box's beep: short and soft, through the effects' loudness.
+  function beep() {
+    if (!audio.context || audio.context.state !== "running") return;
+    const tone = new OscillatorNode(audio.context, { type: "square", frequency: 880 });
+    const envelope = new GainNode(audio.context, { gain: 0.25 });
+    envelope.gain.setTargetAtTime(0, audio.context.currentTime + 0.08, 0.02);
+    tone.connect(envelope).connect(audio.effectGain);
+    tone.start();
+    tone.stop(audio.context.currentTime + 0.2);
+  }
+
+  // ---- files: the player's own pictures and pieces, and the game's two files ----
+
+  // A file the player picked for the settings, kept in the page's storage under its name; the
+  // game reads it from there by the place returned ("/player-files/NAME").
+  const playerFileLimit = 4 << 20;
+  async function keepPlayerFile(file) {
+    if (file.size > playerFileLimit) return null;
+    const name = file.name.replace(/[\/\\]/g, "_");
+    const bytes = new Uint8Array(await file.arrayBuffer());
+    return page.store("pelaryn/player-files/" + name, bytes) ? "/player-files/" + name : null;
+  }
+
+  const gameFiles = ["pelaryn.cfg", "pelaryn.sco"];
+  function download(name, bytes) {
+    const link = document.createElement("a");
+    link.href = URL.createObjectURL(new Blob([bytes], { type: "application/octet-stream" }));
+    link.download = name;
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+  }
+  function exportFiles() {
+    for (const name of gameFiles) {
+      const bytes = page.readStored("pelaryn/" + name);
+      if (bytes) download(name, bytes);
+    }
+  }
+  // Only the game's two files, by their names; kept as they are, byte for byte, for the game to
+  // read (and check) as it reads its own at start-up.
+  async function importFiles(files) {
+    if (files.length === 0) return { error: pageWords.noFileChosen() };
+    for (const file of files) {
+      if (!gameFiles.includes(file.name)) {
+        return { error: pageWords.notGameFile(file.name) };
+      }
+      if (file.size > playerFileLimit) return { error: pageWords.tooLarge(file.name) };
+    }
+    for (const file of files) {
+      if (!page.store("pelaryn/" + file.name, new Uint8Array(await file.arrayBuffer()))) {
+        return { error: pageWords.notStored() };
+      }
+    }
+    return {};
+  }
+
+  // ---- the menu bar, built from the game's menu table ----
+
+  const menuBar = document.getElementById("menubar");
+  const menu = { items: [], enabled: 0, checked: 0, open: null };
+  // Items of the page's own beside the game's: where they go, and what a click does.
+  const extras = [
+    { before: "mnuExit", parent: "mnuGame", caption: pageWords.replays, key: "F7", code: "Window:replays", id: "replays" },
+    { parent: "mnuConfig", caption: pageWords.controls, code: "Window:controls", id: "controls" },
+    { parent: "mnuConfig", caption: pageWords.mute, key: "M", id: "mute", checked: () => prefs.muted, act: () => setPrefs(Object.assign({}, prefs, { muted: !prefs.muted })) },
+    { parent: "mnuConfig", caption: pageWords.files, code: "Window:files", id: "files" },
+  ];
+  // "終了(&X)": the mnemonic's letter stays in its brackets, without the marker.
+  function caption(text) {
+    return text.replace(/&(.)/, "$1");
+  }
+  function closeMenu() {
+    if (!menu.open) return;
+    menu.open.classList.remove("open");
+    menu.open = null;
+  }
+  function renderMenu() {
+    if (menu.items.length === 0) return;
+    closeMenu();
+    menuBar.replaceChildren();
+    for (const top of menu.items.filter((item) => item.parent === item.name)) {
+      const holder = document.createElement("div");
+      holder.className = "menu";
+      const title = document.createElement("button");
+      title.type = "button";
+      title.textContent = caption(qsTranslate("Menu", top.caption));
+      title.addEventListener("click", () => {
+        const wasOpen = menu.open === holder;
+        closeMenu();
+        if (!wasOpen) {
+          holder.classList.add("open");
+          menu.open = holder;
+        }
+      });
+      title.addEventListener("pointerenter", () => {
+        if (menu.open && menu.open !== holder) {
+          closeMenu();
+          holder.classList.add("open");
+          menu.open = holder;
+        }
+      });
+      const list = document.createElement("ul");
+      list.setAttribute("role", "menu");
+      const entries = [];
+      for (const item of menu.items.filter((item) => item.parent === top.name && item !== top)) {
+        for (const extra of extras.filter((extra) => extra.parent === top.name && extra.before === item.name)) {
+          entries.push(extra);
+        }
+        entries.push(item);
+      }
+      entries.push(...extras.filter((extra) => extra.parent === top.name && !extra.before));
+      for (const entry of entries) {
+        const line = document.createElement("li");
+        const itemButton = document.createElement("button");
+        itemButton.type = "button";
+        itemButton.setAttribute("role", entry.checkable || entry.checked ? "menuitemcheckbox" : "menuitem");
+        itemButton.dataset.item = entry.name || entry.id;
+        const mark = document.createElement("span");
+        mark.className = "mark";
+        const words = document.createElement("span");
+        words.textContent = caption(entry.name ? qsTranslate("Menu", entry.caption) : entry.caption());
+        const shortcut = document.createElement("span");
+        shortcut.className = "shortcut";
+        shortcut.textContent = entry.name ? (entry.key > 0 ? "F" + entry.key : "") : entry.key || "";
+        itemButton.append(mark, words, shortcut);
+        itemButton.addEventListener("click", () => {
+          closeMenu();
+          if (itemButton.disabled) return;
+          startSound();
+          if (entry.act) entry.act();
+          else push(entry.name ? "Menu:" + entry.name : entry.code);
+        });
+        line.append(itemButton);
+        list.append(line);
+      }
+      holder.append(title, list);
+      menuBar.append(holder);
+    }
+    syncMenu();
+  }
+  // The game's check marks and enabled states on its items; the page's own follow the page.
+  function syncMenu() {
+    menu.items.forEach((item, index) => {
+      const itemButton = menuBar.querySelector(`[data-item="${item.name}"]`);
+      if (!itemButton) return;
+      itemButton.disabled = (menu.enabled & (1 << index)) === 0;
+      const on = (menu.checked & (1 << index)) !== 0;
+      itemButton.querySelector(".mark").textContent = on ? "✓" : "";
+      if (item.checkable) itemButton.setAttribute("aria-checked", String(on));
+    });
+    for (const extra of extras) {
+      const itemButton = menuBar.querySelector(`[data-item="${extra.id}"]`);
+      if (!itemButton) continue;
+      if (extra.checked) itemButton.querySelector(".mark").textContent = extra.checked() ? "✓" : "";
+      itemButton.disabled = extra.id === "replays" && menu.watching === true;
+    }
+  }
+  document.addEventListener("pointerdown", (event) => {
+    if (menu.open && !menu.open.contains(event.target)) closeMenu();
+  });
+  pelarynTexts.onChange(() => {
+    push("Looks");
+    renderMenu();
+    document.title = pageWords.title();
+    document.getElementById("fullscreen").textContent = pageWords.fullScreen();
   });
 
   function toggleFullScreen() {
@@ -325,17 +545,56 @@
       picture = null;
       return taken;
     },
-    alert(text) {
-      window.alert(text);
+    toHeap(text) {
+      const size = Module.lengthBytesUTF8(text) + 1;
+      const out = Module._malloc(size);
+      Module.stringToUTF8(text, out, size);
+      return out;
     },
-    prompt(text) {
-      return window.prompt(text, "");
+    openWindow(request) {
+      closeMenu();
+      held.clear();
+      return windows.open(request);
+    },
+    nextAnswer() {
+      return windows.next();
+    },
+    closeWindow() {
+      windows.close();
+    },
+    keepPicture(name, rgba, width, height) {
+      pictures.set(name, { rgba, width, height });
+    },
+    buildMenu(items) {
+      menu.items = items;
+      renderMenu();
+    },
+    syncMenu(enabled, checked) {
+      menu.enabled = enabled;
+      menu.checked = checked;
+      syncMenu();
+    },
+    storedNames(prefix) {
+      const names = [];
+      for (let i = 0; i < localStorage.length; ++i) {
+        const name = localStorage.key(i);
+        if (name.startsWith(prefix)) names.push(name.slice(prefix.length));
+      }
+      return names.sort();
+    },
+    forget(name) {
+      localStorage.removeItem(name);
+    },
+    looks() {
+      return JSON.stringify({ gentleFlash: prefs.gentleFlash, english: pelarynTexts.language() === "en" });
     },
     openPage(url) {
-      window.open(url, "_blank", "noopener");
+      // The manual in the language the windows speak, as the desktop picks it.
+      window.open(url === "pelaryn.html" ? pageWords.manual() : url,
+                  "_blank", "noopener");
     },
     ended() {
-      status.textContent = "終了しました。もう一度遊ぶには、ページを読み込み直してください。";
+      status.textContent = pageWords.ended();
     },
     testMode() {
       return params.has("test");
@@ -363,6 +622,10 @@
     })(),
   });
   window.pelarynBusy = () => ({ running, drawing });
+  // What a test may ask of the windows: the one up now.
+  window.pelarynWindow = () => windows.shown();
+
+  pelarynTexts.use(prefs.language);
 
   window.Module = {
     page,

@@ -12,6 +12,7 @@ const types = {
   ".data": "application/octet-stream",
   ".sf2": "application/octet-stream",
   ".png": "image/png",
+  ".ts": "application/xml; charset=utf-8",
 };
 
 export function serve(folder, port = 0) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The English translation is complete and current: lupdate run over the desktop's sources into a
+# The English translation is complete and current: lupdate run over the desktop's and the page's sources into a
 # copy of translations/pelaryn_en.ts must find no text without its English (a new Japanese text
 # in the code) and none that the code no longer has.
 set -euo pipefail
@@ -9,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$root/translations/pelaryn_en.ts" "$work/pelaryn_en.ts"
 "$lupdate" -locations none -source-language ja -target-language en \
-  -I "$root/src" "$root/src/platform/desktop" -ts "$work/pelaryn_en.ts" >"$work/log" 2>&1 ||
+  -I "$root/src" "$root/src/platform/desktop" "$root/app/web/words.js" "$root/app/web/windows.js" -ts "$work/pelaryn_en.ts" >"$work/log" 2>&1 ||
   { cat "$work/log"; exit 1; }
 status=0
 for kind in unfinished obsolete vanished; do

@@ -1,8 +1,8 @@
 // The browser's build in a real Chromium: the page shows the title, F2 starts a game that the
 // keys steer and the music and effects sound from the first key on, a key script played in the
-// page gives the very fingerprints pelaryn-sim gives, and
-// the ranking the game over writes is kept, byte for byte as the desktop writes it, across a
-// reload of the page.
+// page gives the very fingerprints pelaryn-sim gives, the ranking the game over writes is kept,
+// byte for byte as the desktop writes it, across a reload of the page, and the menu bar and
+// windows are the game's own in either language.
 //
 //   PELARYN_SIM=build/debug/bin/pelaryn-sim node --test tests/web/
 //
@@ -50,7 +50,6 @@ async function open(query = "", setUp = async () => {}) {
   const page = await browser.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
-  page.on("dialog", (dialog) => dialog.accept(dialog.type() === "prompt" ? name : undefined));
   await setUp(page);
   await page.goto(`${origin}/index.html${query}`);
   return { page, errors };
@@ -135,9 +134,35 @@ function storedFiles(page) {
     .then((stored) => stored.map((text) => Buffer.from(text ?? "", "latin1").toString("hex")));
 }
 
+// Answers the game's windows as a player would: the name typed into the name box, OK on every
+// other box; until the run is over.
+async function answerWindows(page, done) {
+  while (!done.over) {
+    const kind = await page.evaluate(() => {
+      const shown = window.pelarynWindow();
+      if (!shown) return null;
+      return shown.querySelector("input[type=text]") ? "input" : "box";
+    }).catch(() => null);
+    if (kind === "input") {
+      await page.type(".window input[type=text]", name);
+      await page.keyboard.press("Enter");
+    } else if (kind === "box") {
+      await page.click(".window .buttons button.default");
+    }
+    await new Promise((resolve) => setTimeout(resolve, 100));
+  }
+}
+
 async function pageRun(page) {
-  await page.waitForFunction(() => window.pelarynReport.some((line) => line.startsWith("final")),
-                             { timeout: 120000 });
+  const done = { over: false };
+  const answering = answerWindows(page, done);
+  try {
+    await page.waitForFunction(() => window.pelarynReport.some((line) => line.startsWith("final")),
+                               { timeout: 120000 });
+  } finally {
+    done.over = true;
+    await answering;
+  }
   return page.evaluate(() => window.pelarynReport.slice());
 }
 
@@ -161,6 +186,97 @@ test("a key script played in the page gives pelaryn-sim's fingerprints, and the 
   assert.notDeepEqual(expected[1].hashes, expected[0].hashes);
   assert.deepEqual(errors, []);
   await page.close();
+});
+
+test("the menu bar and the windows: the game's items and states, its settings, ranking and languages", async () => {
+  // A ranking with a name in it, as the desktop writes it, in a page of its own.
+  const dir = mkdtempSync(path.join(tmpdir(), "pelaryn-web-windows-"));
+  const ranked = simRun(dir).files;
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  const errors = [];
+  page.on("pageerror", (error) => errors.push(error.message));
+  await page.evaluateOnNewDocument((sco) => {
+    if (!localStorage.getItem("pelaryn/pelaryn.sco")) localStorage.setItem("pelaryn/pelaryn.sco", sco);
+  }, Buffer.from(ranked[1], "hex").toString("latin1"));
+  await page.goto(`${origin}/index.html`);
+  await page.waitForFunction(() => document.getElementById("status").textContent === "",
+                             { timeout: 10000 });
+  const titles = () => page.$$eval("#menubar .menu > button", (all) => all.map((b) => b.textContent));
+  const item = (name) => page.$eval(`[data-item="${name}"]`, (b) => ({
+    text: b.children[1].textContent, key: b.children[2].textContent,
+    checked: b.children[0].textContent === "✓", enabled: !b.disabled }));
+  const click = async (top, name) => {
+    await page.click(`#menubar .menu:nth-child(${top}) > button`);
+    await page.click(`[data-item="${name}"]`);
+  };
+  const windowUp = () => page.waitForFunction(() => window.pelarynWindow() !== null);
+  const windowGone = () => page.waitForFunction(() => window.pelarynWindow() === null);
+  // The browser asks for English: the desktop's English, from its translation file.
+  await page.waitForFunction(() => document.querySelector("#menubar .menu > button")?.textContent === "Game");
+  assert.deepEqual(await titles(), ["Game", "Settings", "Help"]);
+  assert.deepEqual(await item("mnuStart"), { text: "Start", key: "F2", checked: false, enabled: true });
+  assert.deepEqual(await item("mnuSe"), { text: "Sound effects", key: "F5", checked: true, enabled: true });
+  // The check mark is the game's: a click goes to the game, and its answer comes back.
+  await click(2, "mnuSe");
+  await page.waitForFunction(() => document.querySelector('[data-item="mnuSe"] .mark').textContent === "");
+
+  // The settings window from the game's table: each setting's field with its range, held still.
+  await click(2, "mnuOption");
+  await windowUp();
+  const fields = await page.$$eval("[data-setting]", (all) => all.map((f) => f.dataset.setting));
+  assert.equal(fields.length, 20, "every setting but the two the menu sets");
+  assert.ok(!fields.includes("SoundEffectsOn") && fields.includes("BossBgm(1).Path"));
+  assert.deepEqual(await page.$eval('[data-setting="InitialDifficulty"]', (f) => [f.min, f.max, f.value]),
+                   ["0", "50", "0"]);
+  const still = await field(page, 0, 0, 300, 400);
+  await new Promise((resolve) => setTimeout(resolve, 600));
+  assert.deepEqual(await field(page, 0, 0, 300, 400), still, "the title stands still behind the window");
+  await page.$eval('[data-setting="InitialDifficulty"]', (bar) => {
+    bar.value = "9";
+    bar.dispatchEvent(new Event("input"));
+  });
+  await page.click(".window .buttons button.default");
+  await windowGone();
+  await click(2, "mnuOption");
+  await windowUp();
+  assert.equal(await page.$eval('[data-setting="InitialDifficulty"]', (f) => f.value), "9",
+               "the game took the value, and gives it back at the next opening");
+  await page.keyboard.press("Escape");
+  await windowGone();
+
+  // The ranking, and 初期化 once confirmed.
+  const names = () => page.$$eval(".ranking tbody tr td:nth-child(2)", (all) => all.map((c) => c.textContent));
+  await click(2, "mnuRanking");
+  await windowUp();
+  assert.equal((await names()).length, 10);
+  assert.ok((await names()).includes(name));
+  await page.click(".window .buttons button:nth-child(2)");
+  await page.waitForFunction(() => window.pelarynWindow().querySelector(".ranking") === null);
+  await page.click(".window .buttons button.default");
+  await page.waitForFunction((name) => {
+    const cells = document.querySelectorAll(".ranking tbody tr td:nth-child(2)");
+    return cells.length === 10 && !Array.from(cells).some((c) => c.textContent === name);
+  }, {}, name);
+  await page.click(".window .buttons button.default");
+  await windowGone();
+
+  // Japanese, chosen in the controls window, for the menu and the windows alike.
+  await click(2, "controls");
+  await windowUp();
+  await page.select(".window select", "ja");
+  await page.click(".window .buttons button.default");
+  await windowGone();
+  await page.waitForFunction(() => document.querySelector("#menubar .menu > button").textContent === "ゲーム");
+  assert.deepEqual(await titles(), ["ゲーム", "設定", "ヘルプ"]);
+  assert.deepEqual(await item("mnuExit"), { text: "終了(X)", key: "F9", checked: false, enabled: true });
+  await click(3, "mnuVersion");
+  await windowUp();
+  assert.equal(await page.$eval(".window h2", (h) => h.textContent), "バージョン情報");
+  await page.keyboard.press("Enter");
+  await windowGone();
+  assert.deepEqual(errors, []);
+  await context.close();
 });
 
 test("the page's server gives out the page's folder and nothing above it", async () => {

@@ -5,6 +5,8 @@
 #include <array>
 #include <cstdlib>
 
+#include <nlohmann/json.hpp>
+
 // Each call hands over to the page's own script (app/web/page.js, as Module.page), which keeps
 // the canvas, the key queue, the storage and the test hook; what is done here is only the
 // crossing of the border.
@@ -67,24 +69,33 @@ EM_ASYNC_JS(int, pelaryn_decode_picture, (const uint8_t* bytes, int size, int* s
 EM_JS(void, pelaryn_picture_copy, (uint8_t* out), {
   HEAPU8.set(Module.page.takePicture(), out);
 });
-EM_JS(void, pelaryn_alert, (const char* text), { Module.page.alert(UTF8ToString(text)); });
-EM_JS(char*, pelaryn_prompt, (const char* text), {
-  const answer = Module.page.prompt(UTF8ToString(text));
-  if (answer === null) return 0;
-  const size = lengthBytesUTF8(answer) + 1;
-  const out = _malloc(size);
-  stringToUTF8(answer, out, size);
-  return out;
+EM_ASYNC_JS(char*, pelaryn_open_window, (const char* request), {
+  return Module.page.toHeap(await Module.page.openWindow(JSON.parse(UTF8ToString(request))));
 });
+EM_ASYNC_JS(char*, pelaryn_next_answer, (), {
+  return Module.page.toHeap(await Module.page.nextAnswer());
+});
+EM_JS(void, pelaryn_close_window, (), { Module.page.closeWindow(); });
+EM_JS(void, pelaryn_keep_picture, (const char* name, const uint8_t* rgba, int width, int height), {
+  Module.page.keepPicture(UTF8ToString(name), HEAPU8.slice(rgba, rgba + width * height * 4),
+                          width, height);
+});
+EM_JS(void, pelaryn_build_menu, (const char* items), {
+  Module.page.buildMenu(JSON.parse(UTF8ToString(items)));
+});
+EM_JS(void, pelaryn_sync_menu, (uint32_t enabled, uint32_t checked), {
+  Module.page.syncMenu(enabled >>> 0, checked >>> 0);
+});
+EM_JS(char*, pelaryn_stored_names, (const char* prefix), {
+  return Module.page.toHeap(JSON.stringify(Module.page.storedNames(UTF8ToString(prefix))));
+});
+EM_JS(char*, pelaryn_page_looks, (), { return Module.page.toHeap(Module.page.looks()); });
+EM_JS(void, pelaryn_forget, (const char* name), { Module.page.forget(UTF8ToString(name)); });
 EM_JS(void, pelaryn_open_page, (const char* url), { Module.page.openPage(UTF8ToString(url)); });
 EM_JS(void, pelaryn_ended, (), { Module.page.ended(); });
 EM_JS(int, pelaryn_test_mode, (), { return Module.page.testMode() ? 1 : 0; });
 EM_JS(char*, pelaryn_test_value, (const char* name), {
-  const value = Module.page.testValue(UTF8ToString(name));
-  const size = lengthBytesUTF8(value) + 1;
-  const out = _malloc(size);
-  stringToUTF8(value, out, size);
-  return out;
+  return Module.page.toHeap(Module.page.testValue(UTF8ToString(name)));
 });
 EM_JS(void, pelaryn_test_report, (const char* line), {
   Module.page.testReport(UTF8ToString(line));
@@ -183,14 +194,43 @@ bool DecodePicture(const std::string& bytes, int& width, int& height, std::strin
   return true;
 }
 
-void Alert(const std::string& text) {
-  pelaryn_alert(text.c_str());
+std::string OpenWindow(const std::string& request) {
+  return TakeString(pelaryn_open_window(request.c_str()));
+}
+std::string NextAnswer() {
+  return TakeString(pelaryn_next_answer());
+}
+void CloseWindow() {
+  pelaryn_close_window();
 }
 
-std::optional<std::string> Prompt(const std::string& text) {
-  char* answer = pelaryn_prompt(text.c_str());
-  if (answer == nullptr) return std::nullopt;
-  return TakeString(answer);
+void KeepPicture(const std::string& name, const uint8_t* rgba, int width, int height) {
+  pelaryn_keep_picture(name.c_str(), rgba, width, height);
+}
+
+void BuildMenu(const std::string& items) {
+  pelaryn_build_menu(items.c_str());
+}
+void SyncMenu(uint32_t enabled, uint32_t checked) {
+  pelaryn_sync_menu(enabled, checked);
+}
+
+std::string PageLooks() {
+  return TakeString(pelaryn_page_looks());
+}
+
+std::vector<std::string> StoredNames(const std::string& prefix) {
+  const nlohmann::json names =
+      nlohmann::json::parse(TakeString(pelaryn_stored_names(prefix.c_str())), nullptr, false);
+  std::vector<std::string> out;
+  if (!names.is_array()) return out;
+  for (const auto& name : names) {
+    if (name.is_string()) out.push_back(name.get<std::string>());
+  }
+  return out;
+}
+void Forget(const std::string& name) {
+  pelaryn_forget(name.c_str());
 }
 
 void OpenPage(const std::string& url) {

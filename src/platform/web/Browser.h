@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pelaryn::browser {
 
@@ -59,9 +60,24 @@ bool Store(const std::string& name, const std::string& bytes, std::string& error
 // The picture in `bytes` decoded by the browser, as RGBA bytes; false when it cannot.
 bool DecodePicture(const std::string& bytes, int& width, int& height, std::string& rgba);
 
-// The browser's own boxes, for now: they hold the page (and so the game) until answered.
-void Alert(const std::string& text);
-std::optional<std::string> Prompt(const std::string& text);
+// The page's own windows, drawn in HTML. A window is described in JSON (its "kind" and what it
+// shows); OpenWindow puts it up and returns the player's first answer, in JSON; NextAnswer waits
+// for the next one while it stays up (更新 applies without closing); CloseWindow takes it down.
+// Waiting for an answer holds the game, as a modal window does on the desktop.
+std::string OpenWindow(const std::string& request);
+std::string NextAnswer();
+void CloseWindow();
+// A picture the windows show (the ranking's logo, the about box's), as RGBA.
+void KeepPicture(const std::string& name, const uint8_t* rgba, int width, int height);
+// The menu bar: its items once, in JSON, then their enabled states and check marks as bit masks
+// by item, whenever they change.
+void BuildMenu(const std::string& items);
+void SyncMenu(uint32_t enabled, uint32_t checked);
+// How the player wants the picture to look, in JSON: {"gentleFlash": …, "english": …}.
+std::string PageLooks();
+// Names the page keeps files under `prefix` in its storage, without the prefix.
+std::vector<std::string> StoredNames(const std::string& prefix);
+void Forget(const std::string& name);
 void OpenPage(const std::string& url);
 // The game has ended (終了): the page says so.
 void Ended();

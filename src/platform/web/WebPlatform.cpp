@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <span>
 
+#include <nlohmann/json.hpp>
+
 #include "audio/SoundEffects.h"
 #include "base/Messages.h"
 #include "base/RegularFile.h"
@@ -25,6 +27,10 @@ constexpr std::size_t MaxMidiFileSize = std::size_t{4} << 20;
 constexpr std::size_t MaxEffectFileSize = std::size_t{4} << 20;
 // The page's storage keeps each file under this prefix, beside whatever else the site keeps.
 constexpr std::string_view kStoragePrefix = "pelaryn/";
+// What the page puts in its key queue for a click on a menu item ("Menu:mnuStart"), and for one
+// that opens a window of the page's own ("Window:controls").
+constexpr std::string_view kMenuClick = "Menu:";
+constexpr std::string_view kWindowClick = "Window:";
 // How long the pause's wait rests before it looks at the pad again.
 constexpr double kPadPollMs = 50;
 
@@ -41,6 +47,26 @@ std::string PictureFormat(const std::string& bytes) {
   return "";
 }
 
+// The pictures and pieces the player picked in the settings window are kept in the page's
+// storage, and named by this folder in the settings.
+constexpr std::string_view kPlayerFiles = "/player-files/";
+
+// A file the game names: the player's own from the page's storage, any other from the page's
+// data. None, with the reason, when it is missing or larger than `limit`.
+std::optional<std::string> ReadGameFile(const std::string& path, std::size_t limit,
+                                        std::string& why) {
+  if (!path.starts_with(kPlayerFiles)) return ReadRegularFile(path, limit, why);
+  std::optional<std::string> bytes =
+      browser::ReadStored(StorageName(path.substr(1, path.size() - 1)));
+  if (!bytes) {
+    why = "the page keeps no such file";
+  } else if (bytes->size() > limit) {
+    why = "the file is too large";
+    bytes.reset();
+  }
+  return bytes;
+}
+
 uint32_t Axis(double value) {
   return static_cast<uint32_t>(std::lround((std::clamp(value, -1.0, 1.0) + 1.0) * 32767.5));
 }
@@ -50,7 +76,7 @@ uint32_t Axis(double value) {
 bool PageMusic::Open(const std::string& path) {
   if (open_ || path.empty()) return false;
   std::string why;
-  const std::optional<std::string> bytes = ReadRegularFile(path, MaxMidiFileSize, why);
+  const std::optional<std::string> bytes = ReadGameFile(path, MaxMidiFileSize, why);
   if (!bytes ||
       !IsPlayableMidi(std::span(reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()),
                       why)) {
@@ -109,45 +135,6 @@ void PageSound::Play(std::string_view file, bool interrupt) {
   browser::PlayEffect(tally_.Note(file), interrupt);
 }
 
-void PageDialogs::MessageBox(const Message& message) {
-  const std::string title(MessageTitle(message.Id));
-  shown_.push_back({"Message", title, MessageText(message)});
-  browser::Alert(title + "\n\n" + MessageText(message));
-}
-
-std::string PageDialogs::InputBox(const Message& prompt) {
-  shown_.push_back({"Input", std::string(MessageTitle(prompt.Id)), MessageText(prompt)});
-  return browser::Prompt(MessageText(prompt)).value_or(std::string());
-}
-
-void PageDialogs::ShowRanking(GameState& state) {
-  shown_.push_back({"Ranking", "ヴェルガード", ""});
-  std::string text = "スコアランキング\n";
-  for (std::size_t i = 0; i < state.Ranking.size(); ++i) {
-    const RankEntry& row = state.Ranking[i];
-    text += "\n" + std::to_string(i + 1) + ". " + row.Name + "  " + std::to_string(row.Score);
-  }
-  browser::Alert(text);
-}
-
-void PageDialogs::ShowSettings(SettingsHost&) {
-  browser::Alert("設定はまだブラウザーではできません。");
-}
-
-void PageDialogs::ShowAbout() {
-  browser::Alert("ヴェルガード");
-}
-
-void PageDialogs::ShowManual(const std::string& path) {
-  // The manual lies beside the page, under the name the game gives it in its folder.
-  const std::size_t slash = path.find_last_of('/');
-  browser::OpenPage(slash == std::string::npos ? path : path.substr(slash + 1));
-}
-
-void PageDialogs::ReportError(const Message& message) {
-  browser::Alert(MessageText(message));
-}
-
 std::optional<std::string> PageFiles::Read(std::string_view name) {
   return browser::ReadStored(StorageName(name));
 }
@@ -156,7 +143,58 @@ bool PageFiles::Write(std::string_view name, std::string_view bytes, std::string
   return browser::Store(StorageName(name), std::string(bytes), error);
 }
 
-WebPlatform::WebPlatform() : startMs_(browser::NowMs()) {}
+WebPlatform::WebPlatform(const Pictures& pictures)
+    : startMs_(browser::NowMs()), dialogs_(pictures, [this] { return programFolder_; }) {}
+
+void WebPlatform::SetGame(Game& game) {
+  game_ = &game;
+  nlohmann::json items = nlohmann::json::array();
+  for (const MenuItemInfo& item : MenuItems) {
+    items.push_back({{"name", item.Name},
+                     {"caption", item.Caption},
+                     {"parent", MenuItems[static_cast<std::size_t>(item.Parent)].Name},
+                     {"key", item.FunctionKey},
+                     {"checkable", item.Checkable}});
+  }
+  browser::BuildMenu(items.dump());
+  ApplyLooks(browser::PageLooks());
+  SyncMenu();
+}
+
+void WebPlatform::ApplyLooks(const std::string& answer) {
+  const nlohmann::json looks = nlohmann::json::parse(answer, nullptr, false);
+  if (game_ == nullptr || !looks.is_object()) return;
+  if (looks.contains("gentleFlash") && looks["gentleFlash"].is_boolean()) {
+    game_->SetGentleFlash(looks["gentleFlash"].get<bool>());
+  }
+  if (looks.contains("english") && looks["english"].is_boolean()) {
+    game_->SetEnglishLabels(looks["english"].get<bool>());
+  }
+}
+
+void WebPlatform::RunPageWindow(const std::string& kind) {
+  keys_.ReleaseAll();
+  const std::string answer = browser::OpenWindow(nlohmann::json{{"kind", kind}}.dump());
+  browser::CloseWindow();
+  ApplyLooks(answer);
+}
+
+void WebPlatform::SyncMenu() {
+  if (game_ == nullptr) return;
+  uint32_t enabled = 0;
+  uint32_t checked = 0;
+  const MenuModel& menu = game_->State().Menu;
+  for (const MenuItemInfo& item : MenuItems) {
+    const uint32_t bit = 1u << static_cast<unsigned>(item.Id);
+    if (menu.Enabled(item.Id)) enabled |= bit;
+    if (menu.Checked(item.Id)) checked |= bit;
+  }
+  if (menuShown_ && enabled == shownEnabled_ && checked == shownChecked_) return;
+  menuShown_ = true;
+  shownEnabled_ = enabled;
+  shownChecked_ = checked;
+  browser::SyncMenu(enabled, checked);
+}
 
 void WebPlatform::LoadEffects() {
   sound_.Load(programFolder_, {sound::Damage, sound::Hit, sound::GetItem, sound::BombShot,
@@ -183,10 +221,24 @@ void WebPlatform::WaitUntil(uint32_t start, uint32_t micros) {
 
 void WebPlatform::TakeInput() {
   while (const std::optional<browser::KeyEvent> event = browser::TakeKeyEvent()) {
-    if (event->Code == "Blur") {
+    if (event->Code == "Blur" || event->Code == "BlurPause") {
       keys_.ReleaseAll();
+      // Another window took the keyboard: a game in play waits for the player's return.
+      if (event->Code == "BlurPause" && game_ != nullptr && !game_->InTitle() &&
+          !game_->State().Menu.Checked(MenuId::Pause)) {
+        commands_.push_back(MenuId::Pause);
+      }
+    } else if (event->Code == "Looks") {
+      ApplyLooks(browser::PageLooks());
     } else if (!event->Down) {
       keys_.Release(event->Code);
+    } else if (event->Code.starts_with(kMenuClick)) {
+      const std::string_view name = std::string_view(event->Code).substr(kMenuClick.size());
+      for (const MenuItemInfo& item : MenuItems) {
+        if (name == item.Name) commands_.push_back(item.Id);
+      }
+    } else if (event->Code.starts_with(kWindowClick)) {
+      pageWindows_.push_back(event->Code.substr(kWindowClick.size()));
     } else if (!keys_.Press(event->Code)) {
       if (const std::optional<MenuId> item = MenuItemForCode(event->Code)) {
         commands_.push_back(*item);
@@ -205,6 +257,10 @@ void WebPlatform::ProcessEvents() {
   for (const MenuId id : now) {
     if (game_->State().Menu.Enabled(id)) game_->MenuCommand(id);
   }
+  std::vector<std::string> windows;
+  windows.swap(pageWindows_);
+  for (const std::string& kind : windows) RunPageWindow(kind);
+  SyncMenu();
 }
 
 void WebPlatform::WaitEvents() {
@@ -272,7 +328,7 @@ int WebPlatform::JoyGetPos(JoyInfo& info) {
 bool WebPlatform::LoadPicture(const std::string& path, Surface& out) {
   if (path.empty()) return false;
   std::string why;
-  const std::optional<std::string> bytes = ReadRegularFile(path, MaxPictureFileSize, why);
+  const std::optional<std::string> bytes = ReadGameFile(path, MaxPictureFileSize, why);
   if (!bytes) return false;
   // Our own checks first, as on the desktop; then the browser, whose decoders are built for
   // pictures from anywhere.

@@ -16,11 +16,13 @@
 #include "platform/script/Scripts.h"
 #include "platform/script/StateJson.h"
 #include "platform/sound/RestartGate.h"
+#include "platform/web/PageWindows.h"
 #include "platform/web/WebKeys.h"
 
 namespace pelaryn {
 
 class Game;
+struct Pictures;
 
 // The music through FluidSynth in the page's audio worklet, with the desktop's soundfont. The
 // device's rules are kept here, the playing is the page's: a piece asked for before the page may
@@ -55,23 +57,6 @@ class PageSound final : public SoundPlayer {
   SoundTally tally_;
 };
 
-// The browser's own boxes for now; each holds the page, and so the game, until answered. Every
-// box is noted as the headless runner notes it, so that a test can compare the two.
-class PageDialogs final : public Dialogs {
- public:
-  void MessageBox(const Message& message) override;
-  std::string InputBox(const Message& prompt) override;
-  void ShowRanking(GameState& state) override;
-  void ShowSettings(SettingsHost& host) override;
-  void ShowAbout() override;
-  void ShowManual(const std::string& path) override;
-  void ReportError(const Message& message) override;
-  const std::vector<DialogRecord>& Shown() const { return shown_; }
-
- private:
-  std::vector<DialogRecord> shown_;
-};
-
 // pelaryn.cfg and pelaryn.sco in the page's storage, as the exact bytes the desktop writes.
 class PageFiles final : public FileStore {
  public:
@@ -81,10 +66,11 @@ class PageFiles final : public FileStore {
 
 class WebPlatform final : public Platform {
  public:
-  WebPlatform();
+  explicit WebPlatform(const Pictures& pictures);
 
-  // The game whose menu says which function keys are enabled.
-  void SetGame(Game& game) { game_ = &game; }
+  // The game the page's menu bar and keys command; the menu bar is built then, and the looks
+  // the player chose (the gentler flash, English labels) are applied.
+  void SetGame(Game& game);
 
   uint32_t TimeGetTime() override;
   void Sleep(uint32_t ms) override;
@@ -114,16 +100,28 @@ class WebPlatform final : public Platform {
   // Reads the effects the game names into the page.
   void LoadEffects();
   const PageDialogs& NotedDialogs() const { return dialogs_; }
+  PageDialogs& PageWindows() { return dialogs_; }
 
  private:
-  // Takes in the keys the page has seen; runs the menu commands their function keys stand for.
+  // Takes in the keys the page has seen, and the menu bar's clicks; notes the menu commands they
+  // stand for, to run at the yield.
   void TakeInput();
+  // The menu bar's check marks and enabled states, sent to the page when they change.
+  void SyncMenu();
+  // A window of the page's own (controls and sound, files), held open as a modal one: the game
+  // stands still until the player closes it. What it changed of the picture is applied then.
+  void RunPageWindow(const std::string& kind);
+  void ApplyLooks(const std::string& answer);
 
   Game* game_ = nullptr;
   std::string programFolder_ = "/pelaryn";  // where the page's data file is unpacked
   double startMs_ = 0;
   HeldKeys keys_;
-  std::vector<MenuId> commands_;  // asked for by a key, run at the yield
+  std::vector<MenuId> commands_;          // asked for by a key or a click, run at the yield
+  std::vector<std::string> pageWindows_;  // asked for by a click, opened at the yield
+  uint32_t shownEnabled_ = 0;
+  uint32_t shownChecked_ = 0;
+  bool menuShown_ = false;
   std::optional<KeyScript> keyScript_;
   std::function<uint64_t()> frame_;
   std::vector<uint8_t> rgba_;  // the field as the canvas takes it

@@ -1,0 +1,118 @@
+// The player's own choices in the page: keys, loudness, language and how the page behaves. Kept
+// in the page's storage apart from the game's settings file, and never part of a game: a replay
+// plays the same whatever they are.
+"use strict";
+
+const pelarynPrefs = (() => {
+  const storageName = "pelaryn/preferences";
+  // What each action stands for, as the game reads it: the first key of the defaults.
+  const actions = [
+    { name: "left", caption: "左", defaults: ["ArrowLeft", "Numpad4"] },
+    { name: "right", caption: "右", defaults: ["ArrowRight", "Numpad6"] },
+    { name: "up", caption: "上", defaults: ["ArrowUp", "Numpad8"] },
+    { name: "down", caption: "下", defaults: ["ArrowDown", "Numpad2"] },
+    { name: "shot", caption: "ショット", defaults: ["KeyZ", ""] },
+    { name: "spread", caption: "拡散ショット", defaults: ["KeyX", ""] },
+  ];
+  // Each action's keys are the game's keys, so a binding changes which physical key the game
+  // sees, never what the game does.
+  const gameKeys = new Map([["left", ["ArrowLeft", "Numpad4"]], ["right", ["ArrowRight", "Numpad6"]],
+                            ["up", ["ArrowUp", "Numpad8"]], ["down", ["ArrowDown", "Numpad2"]],
+                            ["shot", ["KeyZ"]], ["spread", ["KeyX"]]]);
+
+  function defaults() {
+    return {
+      keys: Object.fromEntries(actions.map((action) => [action.name, action.defaults.slice()])),
+      musicVolume: 100,
+      effectVolume: 100,
+      muted: false,
+      pauseOnBlur: true,
+      gentleFlash: false,
+      language: "system",
+    };
+  }
+
+  // Each value on its own: one that is missing or malformed keeps its default.
+  function read() {
+    const prefs = defaults();
+    let stored = null;
+    try {
+      stored = JSON.parse(localStorage.getItem(storageName) || "null");
+    } catch (error) {
+      stored = null;
+    }
+    if (!stored || typeof stored !== "object") return prefs;
+    for (const name of ["musicVolume", "effectVolume"]) {
+      if (Number.isInteger(stored[name]) && stored[name] >= 0 && stored[name] <= 100) {
+        prefs[name] = stored[name];
+      }
+    }
+    for (const name of ["muted", "pauseOnBlur", "gentleFlash"]) {
+      if (typeof stored[name] === "boolean") prefs[name] = stored[name];
+    }
+    if (["system", "ja", "en"].includes(stored.language)) prefs.language = stored.language;
+    if (stored.keys && typeof stored.keys === "object") {
+      const seen = new Set();
+      const keys = {};
+      let whole = true;
+      for (const action of actions) {
+        const pair = stored.keys[action.name];
+        if (!Array.isArray(pair) || pair.length !== 2 ||
+            !pair.every((code) => typeof code === "string" && (code === "" || !reserved(code)))) {
+          whole = false;
+          break;
+        }
+        for (const code of pair) {
+          if (code && seen.has(code)) whole = false;
+          seen.add(code);
+        }
+        keys[action.name] = pair.slice();
+      }
+      if (whole) prefs.keys = keys;
+    }
+    return prefs;
+  }
+
+  function write(prefs) {
+    try {
+      localStorage.setItem(storageName, JSON.stringify(prefs));
+      return true;
+    } catch (error) {
+      return false;
+    }
+  }
+
+  // The menu's keys (F1–F12), Esc and M stay the menu's.
+  function reserved(code) {
+    return /^F([1-9]|1[0-2])$/.test(code) || code === "Escape" || code === "KeyM";
+  }
+
+  // Binds `code` to the slot; where it was bound before, the slot's old key takes its place.
+  function bind(keys, actionName, slot, code) {
+    const old = keys[actionName][slot];
+    for (const action of actions) {
+      keys[action.name].forEach((bound, i) => {
+        if (code && bound === code) keys[action.name][i] = old;
+      });
+    }
+    keys[actionName][slot] = code;
+  }
+
+  // The game's key a physical key stands for, or null.
+  function gameKey(prefs, code) {
+    for (const action of actions) {
+      const slot = prefs.keys[action.name].indexOf(code);
+      const keys = gameKeys.get(action.name);
+      if (code && slot >= 0) return keys[Math.min(slot, keys.length - 1)];
+    }
+    return null;
+  }
+
+  // A key's name as the player reads it.
+  const arrows = { ArrowLeft: "←", ArrowRight: "→", ArrowUp: "↑", ArrowDown: "↓" };
+  function keyName(code) {
+    return arrows[code] || code.replace(/^(Key|Digit)/, "").replace(/^Numpad/, "Num+");
+  }
+
+  return { actions, defaults, read, write, reserved, bind, gameKey, keyName };
+})();

@@ -1,0 +1,69 @@
+// The page's words. Japanese is the game's own language and every text's source; English comes
+// from the desktop's translation file (pelaryn_en.ts), looked up by the same context and source
+// text as the desktop's windows use. scripts/update-translations reads the qsTranslate calls of
+// the page's scripts as well, so one file holds every translation of both front ends.
+"use strict";
+
+const pelarynTexts = (() => {
+  let english = null;  // "context\u0004source" → translation, once the file is read
+  let language = "ja";
+  const changed = [];
+
+  // The player's languages in order: the first of English and Japanese wins, as on the desktop.
+  function systemLanguage() {
+    for (const name of navigator.languages || [navigator.language || ""]) {
+      const code = name.split(/[-_]/)[0].toLowerCase();
+      if (code === "en" || code === "ja") return code;
+    }
+    return "ja";
+  }
+
+  async function readEnglish() {
+    const response = await fetch("pelaryn_en.ts");
+    if (!response.ok) throw new Error("no translation file");
+    const file = new DOMParser().parseFromString(await response.text(), "application/xml");
+    const table = new Map();
+    for (const context of file.querySelectorAll("context")) {
+      const name = context.querySelector("name").textContent;
+      for (const message of context.querySelectorAll("message")) {
+        const source = message.querySelector("source").textContent;
+        const translation = message.querySelector("translation").textContent;
+        if (translation) table.set(name + "\u0004" + source, translation);
+      }
+    }
+    return table;
+  }
+
+  return {
+    // "system", "ja" or "en"; the page's texts change once the words are there.
+    async use(choice) {
+      const wanted = choice === "ja" || choice === "en" ? choice : systemLanguage();
+      if (wanted === "en" && !english) {
+        try {
+          english = await readEnglish();
+        } catch (error) {
+          console.warn("pelaryn: the English texts could not be read:", error);
+        }
+      }
+      language = wanted === "en" && english ? "en" : "ja";
+      document.documentElement.lang = language;
+      changed.forEach((call) => call());
+    },
+    language: () => language,
+    onChange: (call) => changed.push(call),
+    translate(context, source) {
+      if (language !== "en" || !english) return source;
+      return english.get(context + "\u0004" + source) || source;
+    },
+  };
+})();
+
+// The name lupdate looks for.
+function qsTranslate(context, source) {
+  return pelarynTexts.translate(context, source);
+}
+
+// "%1" and so on replaced, as Qt's arg() does.
+function withArgs(text, ...args) {
+  return text.replace(/%(\d)/g, (whole, n) => (n >= 1 && n <= args.length ? String(args[n - 1]) : whole));
+}

@@ -1,0 +1,20 @@
+// The page's own texts, beside those its windows share with the desktop's: each a call that
+// words it in the language the page speaks now. lupdate reads this file and windows.js (whose
+// JavaScript it can parse: no async functions, no spread), so their texts join the desktop's in
+// translations/pelaryn_en.ts.
+"use strict";
+
+const pageWords = {
+  title: () => qsTranslate("pelaryn::MainWindow", "ヴェルガード"),
+  fullScreen: () => qsTranslate("Page", "全画面"),
+  ended: () => qsTranslate("Page", "終了しました。もう一度遊ぶには、ページを読み込み直してください。"),
+  manual: () => qsTranslate("DesktopDialogs", "pelaryn.html"),
+  replays: () => qsTranslate("pelaryn::MainWindow", "リプレイ…"),
+  controls: () => qsTranslate("pelaryn::MainWindow", "操作とサウンド…"),
+  mute: () => qsTranslate("pelaryn::MainWindow", "ミュート"),
+  files: () => qsTranslate("Page", "ファイルの書き出し／読み込み…"),
+  noFileChosen: () => qsTranslate("Page", "ファイルが選ばれていません"),
+  notGameFile: (name) => withArgs(qsTranslate("Page", "%1 は pelaryn.cfg でも pelaryn.sco でもありません"), name),
+  tooLarge: (name) => withArgs(qsTranslate("Page", "%1 は大きすぎます"), name),
+  notStored: () => qsTranslate("Page", "ブラウザーに保存できませんでした"),
+};

@@ -1,0 +1,44 @@
+#pragma once
+
+// The game's windows in the page, drawn in HTML by the page's script from what is described
+// here in JSON. Each holds the game until closed, as on the desktop.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/Platform.h"
+#include "platform/script/StateJson.h"
+
+namespace pelaryn {
+
+struct Pictures;
+
+class PageDialogs final : public Dialogs {
+ public:
+  PageDialogs(const Pictures& pictures, std::function<std::string()> programFolder);
+
+  void MessageBox(const Message& message) override;
+  std::string InputBox(const Message& prompt) override;
+  void ShowRanking(GameState& state) override;
+  void ShowSettings(SettingsHost& host) override;
+  void ShowAbout() override;
+  void ShowManual(const std::string& path) override;
+  void ReportError(const Message& message) override;
+
+  // Every box as the headless runner notes it, so that a test can compare the two.
+  const std::vector<DialogRecord>& Shown() const { return shown_; }
+  // After the ranking window has closed, with the ranking as it left it (after 初期化, say).
+  std::function<void(const GameState&)> AfterRanking;
+
+ private:
+  // The windows' pictures into the page, the first time one is needed.
+  void KeepPictures();
+
+  const Pictures& pictures_;
+  std::function<std::string()> programFolder_;
+  bool picturesKept_ = false;
+  std::vector<DialogRecord> shown_;
+};
+
+}  // namespace pelaryn
