@@ -365,6 +365,10 @@ Enter your name (about six letters)</translation>
         <source>設定 (pelaryn.cfg) とランキング (pelaryn.sco) を、デスクトップのゲームと同じファイルとして書き出したり、読み込んだりします。読み込むと、ページを読み込み直してその内容で始めます。</source>
         <translation>Saves the settings (pelaryn.cfg) and the ranking (pelaryn.sco) as the same files the desktop game keeps, or loads them. After loading, the page reloads and starts with them.</translation>
     </message>
+    <message>
+        <source>ダウンロード</source>
+        <translation>Download</translation>
+    </message>
 </context>
 <context>
     <name>ReplayFault</name>

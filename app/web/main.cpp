@@ -1,6 +1,7 @@
 // pelaryn in the browser: the same game, on the page's canvas. Opened with ?test, the page plays
 // the key script it is given instead of the keyboard and reports the game's fingerprints as the
-// headless runner writes them (pelaryn-sim --hashes), so that a test can compare the two.
+// headless runner writes them (pelaryn-sim --hashes), so that a test can compare the two; and it
+// reports whether a replay it played gave the recorded game.
 
 #include <sstream>
 #include <string>
@@ -22,18 +23,27 @@ namespace {
 // settings applied where the runner applies them, a fingerprint of the whole state every hundred
 // frames and at the end; the run ends at the first game over.
 void HookTest(pelaryn::WebPlatform& platform, pelaryn::Game& game) {
+  const std::string folder = pelaryn::browser::TestValue("ProgramFolder");
+  if (!folder.empty() && !platform.SetProgramFolder(folder)) {
+    pelaryn::browser::TestReport("error cannot show the files under " + folder);
+  }
+  // A replay played to its end says whether it gave the recorded game, as pelaryn-sim does.
+  game.OnPlaybackEnded = [&game](std::optional<uint32_t> differsAt) {
+    pelaryn::browser::TestReport(
+        differsAt ? "replay differs at frame " + std::to_string(*differsAt)
+                  : "replay verified: " + std::to_string(game.Playing()->Result.Frames) +
+                        " frames, score " + std::to_string(game.Playing()->Result.Score));
+  };
+  const std::string script = pelaryn::browser::TestValue("Keys");
+  if (script.empty()) return;
   std::string error;
-  std::istringstream text(pelaryn::browser::TestValue("Keys"));
+  std::istringstream text(script);
   std::optional<pelaryn::KeyScript> keys = pelaryn::KeyScript::Parse(text, error);
   if (!keys) {
     pelaryn::browser::TestReport("error " + error);
     return;
   }
   platform.SetKeyScript(std::move(*keys), [&game] { return game.CurrentFrame(); });
-  const std::string folder = pelaryn::browser::TestValue("ProgramFolder");
-  if (!folder.empty() && !platform.SetProgramFolder(folder)) {
-    pelaryn::browser::TestReport("error cannot show the files under " + folder);
-  }
   struct Run {
     uint64_t Frames = 0;
     bool GameOver = false;

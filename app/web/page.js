@@ -27,6 +27,9 @@
     keepPlayerFile,
     exportFiles,
     importFiles,
+    download,
+    readStored: (name) => page.readStored(name),
+    store: (name, bytes) => page.store(name, bytes),
   });
   // With ?measure, when each frame was handed to the canvas, on the page's clock
   // (scripts/measure-web).
@@ -300,6 +303,7 @@
       title.type = "button";
       title.textContent = caption(qsTranslate("Menu", top.caption));
       title.addEventListener("click", () => {
+        if (windows.isOpen()) return;
         const wasOpen = menu.open === holder;
         closeMenu();
         if (!wasOpen) {
@@ -340,7 +344,8 @@
         itemButton.append(mark, words, shortcut);
         itemButton.addEventListener("click", () => {
           closeMenu();
-          if (itemButton.disabled) return;
+          // A window holds the game, and its menu with it, until it is closed.
+          if (itemButton.disabled || windows.isOpen()) return;
           startSound();
           if (entry.act) entry.act();
           else push(entry.name ? "Menu:" + entry.name : entry.code);
@@ -572,6 +577,7 @@
     syncMenu(enabled, checked) {
       menu.enabled = enabled;
       menu.checked = checked;
+      menu.watching = (checked & (1 << 31)) !== 0;
       syncMenu();
     },
     storedNames(prefix) {

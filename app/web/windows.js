@@ -45,8 +45,10 @@ function pelarynWindows(services) {
   function show(box) {
     veil.replaceChildren(box);
     veil.hidden = false;
-    const first = box.querySelector("input:not([type=range]), .buttons button.default, button");
-    if (first) first.focus();
+    // The box takes the keys even where nothing in it can (Esc, Enter).
+    box.tabIndex = -1;
+    const first = box.querySelector("input[type=text], .buttons button.default:not(:disabled)");
+    (first || box).focus();
   }
 
   function answer(value) {
@@ -502,7 +504,90 @@ function pelarynWindows(services) {
     ], { cancel: close }));
   }
 
-  const kinds = { message: messageWindow, input: inputWindow, ranking: rankingWindow,
+  // ---- the replays ----
+
+  // The kept replays, ranked ones first; one is played, downloaded as its file or deleted, or a
+  // replay file from the player's disk is opened (the game checks it before it plays).
+  function replaysWindow(request) {
+    const table = element("table", { className: "replays" });
+    const head = table.createTHead().insertRow();
+    for (const caption of [qsTranslate("pelaryn::FrmReplay", "順位"), qsTranslate("pelaryn::FrmReplay", "名前"),
+                           qsTranslate("pelaryn::FrmReplay", "スコア"), qsTranslate("pelaryn::FrmReplay", "コンボ"),
+                           qsTranslate("pelaryn::FrmReplay", "撃墜率"), qsTranslate("pelaryn::FrmReplay", "長さ"),
+                           qsTranslate("pelaryn::FrmReplay", "日時")]) {
+      head.append(element("th", { textContent: caption }));
+    }
+    const body = table.createTBody();
+    let chosen = request.replays.length > 0 ? 0 : -1;
+    const rows = request.replays.map((replay, i) => {
+      const line = body.insertRow();
+      const played = new Date(replay.playedAt * 1000);
+      const two = (n) => String(n).padStart(2, "0");
+      for (const text of [replay.place >= 0 ? withArgs(qsTranslate("pelaryn::FrmReplay", "%1位"), replay.place + 1)
+                                            : qsTranslate("pelaryn::FrmReplay", "最近"),
+                          replay.name, replay.score, replay.combo,
+                          replay.ratio === null ? "—" : replay.ratio + "%", replay.length,
+                          played.getFullYear() + "-" + two(played.getMonth() + 1) + "-" + two(played.getDate()) +
+                          " " + two(played.getHours()) + ":" + two(played.getMinutes())]) {
+        line.append(element("td", { textContent: String(text) }));
+      }
+      line.tabIndex = 0;
+      line.addEventListener("click", () => select(i));
+      line.addEventListener("dblclick", () => play());
+      return line;
+    });
+    function select(i) {
+      chosen = i;
+      rows.forEach((row, j) => row.classList.toggle("chosen", j === i));
+    }
+    select(chosen);
+    const key = () => (chosen >= 0 ? request.replays[chosen].key : "");
+    const play = () => { if (chosen >= 0) answer({ action: "play", key: key() }); };
+    const remove = () => {
+      if (chosen < 0) return;
+      confirmBox(qsTranslate("pelaryn::FrmReplay", "リプレイ"), qsTranslate("pelaryn::FrmReplay", "このリプレイを削除しますか？")).then((ok) => {
+        if (ok) answer({ action: "delete", key: key() });
+      });
+    };
+    const picker = element("input", { type: "file", hidden: true, accept: ".pelrpy" });
+    picker.addEventListener("change", () => {
+      const file = picker.files[0];
+      picker.value = "";
+      if (!file) return;
+      file.arrayBuffer().then((bytes) => {
+        opened = file.name;
+        if (services.store("pelaryn/opened-replay", new Uint8Array(bytes))) answer({ action: "open" });
+      });
+    });
+    const close = () => answer({ action: "close" });
+    const parts = [table, picker];
+    if (request.problem) {
+      parts.unshift(element("p", { className: "text problem",
+        textContent: withArgs(qsTranslate("pelaryn::FrmReplay", "%1 は再生できません。\n%2"), opened,
+                              qsTranslate("ReplayFault", request.problem)) }));
+    }
+    show(frame(qsTranslate("pelaryn::FrmReplay", "リプレイ"), element("div", { className: "list" }, parts), [
+      button(qsTranslate("pelaryn::FrmReplay", "再生"), play, { className: "default", disabled: chosen < 0 }),
+      button(qsTranslate("Page", "ダウンロード"), () => {
+        if (chosen >= 0) services.download(key(), services.readStored("pelaryn/replays/" + key()));
+      }, { disabled: chosen < 0 }),
+      button(qsTranslate("pelaryn::FrmReplay", "削除"), remove, { disabled: chosen < 0 }),
+      button(qsTranslate("pelaryn::FrmReplay", "ファイルを開く…"), () => picker.click()),
+      button(qsTranslate("pelaryn::FrmReplay", "閉じる"), close),
+    ], { cancel: close }));
+  }
+  // The name of the file last opened, for the window to say which one cannot be played.
+  let opened = "";
+
+  function endGameForReplay() {
+    const cancel = () => answer({ action: "cancel" });
+    show(frame(qsTranslate("DesktopMain", "リプレイ"),
+               element("p", { className: "text", textContent: qsTranslate("DesktopMain", "ゲームを終了してリプレイを再生しますか？") }),
+               [button("OK", () => answer({ action: "ok" }), { className: "default" }),
+                button(qsTranslate("DesktopDialogs", "キャンセル"), cancel)], { cancel }));
+  }
+
+  const kinds = { replays: replaysWindow, endGameForReplay, message: messageWindow, input: inputWindow, ranking: rankingWindow,
                   settings: settingsWindow, about: aboutWindow, controls: controlsWindow,
                   files: filesWindow };
 

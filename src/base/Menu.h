@@ -50,6 +50,13 @@ inline constexpr std::array<MenuItemInfo, MenuItemCount> MenuItems{{
     {MenuId::Version, "mnuVersion", "バージョン情報", MenuId::Help, 0, false, false},
 }};
 
+// While a replay plays, the menu shows the recorded game's check marks, and only what the
+// watcher may do is enabled: pause, back to the title, quit, the manual and the about box.
+constexpr bool WatcherMayUse(MenuId id) {
+  return id == MenuId::Pause || id == MenuId::Reset || id == MenuId::Exit || id == MenuId::Manual ||
+         id == MenuId::Version || id == MenuId::Game || id == MenuId::Config || id == MenuId::Help;
+}
+
 // Check marks and enabled states: the game reads and sets them, the window mirrors them.
 class MenuModel {
  public:

@@ -1,5 +1,6 @@
 #include "replay/ReplayShelf.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -42,6 +43,54 @@ std::string ReplayFileName(const Replay& replay, int serial) {
   std::string text = name;
   if (serial > 0) text += "-" + std::to_string(serial);
   return text + std::string(ReplayExtension);
+}
+
+namespace {
+
+ShelfPlan PlanOf(const std::vector<ShelvedReplay>& newestFirst,
+                 const std::array<RankEntry, RankingCount>& ranking) {
+  std::vector<ShelfItem> items;
+  items.reserve(newestFirst.size());
+  for (const ShelvedReplay& entry : newestFirst)
+    items.push_back({entry.Game->Name, entry.Game->Result});
+  return PlanShelf(items, ranking);
+}
+
+}  // namespace
+
+std::vector<ShelvedReplay> ShelfListing(std::vector<ShelvedReplay> newestFirst,
+                                        const std::array<RankEntry, RankingCount>& ranking) {
+  const ShelfPlan plan = PlanOf(newestFirst, ranking);
+  std::vector<ShelvedReplay> listed;
+  for (std::size_t i = 0; i < newestFirst.size(); ++i) {
+    newestFirst[i].Place = plan.Place[i];
+    if (plan.Keep[i]) listed.push_back(std::move(newestFirst[i]));
+  }
+  std::stable_sort(listed.begin(), listed.end(),
+                   [](const ShelvedReplay& a, const ShelvedReplay& b) {
+                     const int pa = a.Place < 0 ? RankingCount : a.Place,
+                               pb = b.Place < 0 ? RankingCount : b.Place;
+                     return pa < pb;
+                   });
+  return listed;
+}
+
+std::vector<ShelvedReplay> ShelfLeftOver(const std::vector<ShelvedReplay>& newestFirst,
+                                         const std::array<RankEntry, RankingCount>& ranking) {
+  const ShelfPlan plan = PlanOf(newestFirst, ranking);
+  std::vector<ShelvedReplay> leftOver;
+  for (std::size_t i = 0; i < newestFirst.size(); ++i) {
+    if (!plan.Keep[i]) leftOver.push_back(newestFirst[i]);
+  }
+  return leftOver;
+}
+
+std::string PlayLength(uint32_t frames, int framePeriodMs) {
+  const uint64_t seconds = uint64_t{frames} * static_cast<uint64_t>(framePeriodMs) / 1000;
+  char text[32];
+  std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
+                static_cast<unsigned long long>(seconds % 60));
+  return text;
 }
 
 }  // namespace pelaryn

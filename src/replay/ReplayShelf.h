@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,25 @@ ShelfPlan PlanShelf(const std::vector<ShelfItem>& newestFirst,
                     const std::array<RankEntry, RankingCount>& ranking,
                     std::size_t recent = RecentReplays);
 
+// A kept replay and where it is kept: a file's path, or a name in the browser's storage.
+struct ShelvedReplay {
+  std::string Path;
+  std::shared_ptr<const Replay> Game;
+  int Place = -1;  // the ranking row it belongs to, or -1 for a recent game
+};
+// Of a shelf's replays, newest first: those it keeps, each with its row, the ranked ones by
+// place and then the recent ones, newest first.
+std::vector<ShelvedReplay> ShelfListing(std::vector<ShelvedReplay> newestFirst,
+                                        const std::array<RankEntry, RankingCount>& ranking);
+// And those it lets go.
+std::vector<ShelvedReplay> ShelfLeftOver(const std::vector<ShelvedReplay>& newestFirst,
+                                         const std::array<RankEntry, RankingCount>& ranking);
+
 // "20261208-103412-0004321.pelrpy": when it was played (UTC) and the score, so that names sort
 // oldest first; `serial` above 0 tells apart two games ended in the same second.
 std::string ReplayFileName(const Replay& replay, int serial = 0);
+
+// "1:05": a length of play in minutes and seconds, as the replay windows show it.
+std::string PlayLength(uint32_t frames, int framePeriodMs);
 
 }  // namespace pelaryn

@@ -184,8 +184,71 @@ test("a key script played in the page gives pelaryn-sim's fingerprints, and the 
   assert.deepEqual(await pageRun(page), expected[1].hashes);
   assert.deepEqual(await storedFiles(page), expected[1].files);
   assert.notDeepEqual(expected[1].hashes, expected[0].hashes);
+  // Both games were recorded and kept, as the desktop's replay files: pelaryn-sim plays the
+  // page's recording of the second game to the same end.
+  const replays = await page.evaluate(() => Object.keys(localStorage)
+    .filter((key) => key.startsWith("pelaryn/replays/")).sort()
+    .map((key) => [key, localStorage.getItem(key)]));
+  assert.equal(replays.length, 2);
+  assert.match(replays[1][0], /^pelaryn\/replays\/\d{8}-\d{6}-0000\d{3}(-\d+)?\.pelrpy$/);
+  const recorded = path.join(dir, "page.pelrpy");
+  writeFileSync(recorded, Buffer.from(replays[1][1], "latin1"));
+  const played = execFileSync(sim, ["--replay", recorded], { encoding: "utf8" });
+  assert.match(played, /replay verified: 481 frames/);
   assert.deepEqual(errors, []);
   await page.close();
+});
+
+test("a replay recorded by the headless runner opens in the page's replay window and verifies", async () => {
+  const dir = mkdtempSync(path.join(tmpdir(), "pelaryn-web-replay-"));
+  const file = path.join(dir, "game.pelrpy");
+  writeFileSync(path.join(dir, "keys"), keys);
+  const args = ["--frames", "100000", "--keys", path.join(dir, "keys"), "--name", name,
+                "--dir", dir, "--record", file];
+  for (const setting of settings) args.push("--set", setting);
+  execFileSync(sim, args, { stdio: "ignore" });
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  const errors = [];
+  page.on("pageerror", (error) => errors.push(error.message));
+  await page.evaluateOnNewDocument((folder) => { window.pelarynTestProgramFolder = folder; },
+                                   path.dirname(path.resolve(sim)));
+  await page.goto(`${origin}/index.html?test`);
+  await page.waitForFunction(() => document.getElementById("status").textContent === "",
+                             { timeout: 10000 });
+  // F7, then the file from the disk, as a player opens one.
+  await page.keyboard.press("F7");
+  await page.waitForFunction(() => window.pelarynWindow()?.querySelector(".replays"));
+  assert.equal(await page.$$eval(".replays tbody tr", (rows) => rows.length), 0);
+  const [chooser] = await Promise.all([
+    page.waitForFileChooser(),
+    page.evaluate(() => Array.from(document.querySelectorAll(".window .buttons button"))
+      .find((b) => b.textContent.startsWith("Open")).click()),
+  ]);
+  await chooser.accept([file]);
+  await page.waitForFunction(() => window.pelarynWindow() === null);
+  // Played four times as fast; the watcher may not start a game meanwhile.
+  await page.keyboard.press("F8");
+  await page.waitForFunction(() => document.querySelector('[data-item="mnuStart"]').disabled);
+  await page.waitForFunction(() => window.pelarynReport.some((line) => line.startsWith("replay")),
+                             { timeout: 60000 });
+  assert.deepEqual(await page.evaluate(() => window.pelarynReport.slice()),
+                   ["replay verified: 481 frames, score 54"]);
+  // Back on the title, a file that is no replay is refused, with the reason.
+  await page.waitForFunction(() => !document.querySelector('[data-item="replays"]').disabled);
+  await page.keyboard.press("F7");
+  await page.waitForFunction(() => window.pelarynWindow()?.querySelector(".replays"));
+  const [again] = await Promise.all([
+    page.waitForFileChooser(),
+    page.evaluate(() => Array.from(document.querySelectorAll(".window .buttons button"))
+      .find((b) => b.textContent.startsWith("Open")).click()),
+  ]);
+  writeFileSync(path.join(dir, "notes.pelrpy"), "not a replay at all");
+  await again.accept([path.join(dir, "notes.pelrpy")]);
+  await page.waitForFunction(() => window.pelarynWindow()?.querySelector(".problem"));
+  assert.match(await page.$eval(".problem", (p) => p.textContent), /notes\.pelrpy/);
+  assert.deepEqual(errors, []);
+  await context.close();
 });
 
 test("the menu bar and the windows: the game's items and states, its settings, ranking and languages", async () => {

@@ -230,13 +230,6 @@ void MainWindow::PauseForFocusLoss() {
 
 namespace {
 
-// While a replay plays, the menu shows the recorded game's check marks, and only what the
-// watcher may do is enabled: pause, back to the title, quit, the manual and the about box.
-bool WatcherMayUse(MenuId id) {
-  return id == MenuId::Pause || id == MenuId::Reset || id == MenuId::Exit || id == MenuId::Manual ||
-         id == MenuId::Version || id == MenuId::Game || id == MenuId::Config || id == MenuId::Help;
-}
-
 QString PlaybackTitle(const Game& game) {
   const Replay& replay = *game.Playing();
   QString title = QCoreApplication::translate("MainWindow", "ヴェルガード — リプレイ ");

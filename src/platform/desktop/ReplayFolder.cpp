@@ -14,18 +14,7 @@ namespace pelaryn {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-ShelfPlan Plan(const std::vector<ReplayFolder::Entry>& newestFirst,
-               const std::array<RankEntry, RankingCount>& ranking) {
-  std::vector<ShelfItem> items;
-  for (const ReplayFolder::Entry& entry : newestFirst) {
-    items.push_back({entry.Game->Name, entry.Game->Result});
-  }
-  return PlanShelf(items, ranking);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::shared_ptr<const Replay> ReadReplay(const std::string& path, std::string& why) {
   ReplayFault fault = ReplayFault::None;
@@ -66,18 +55,7 @@ std::vector<ReplayFolder::Entry> ReplayFolder::ReadAll() const {
 
 std::vector<ReplayFolder::Entry> ReplayFolder::List(
     const std::array<RankEntry, RankingCount>& ranking) const {
-  std::vector<Entry> entries = ReadAll();
-  const ShelfPlan plan = Plan(entries, ranking);
-  std::vector<Entry> listed;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    entries[i].Place = plan.Place[i];
-    if (plan.Keep[i]) listed.push_back(entries[i]);
-  }
-  std::stable_sort(listed.begin(), listed.end(), [](const Entry& a, const Entry& b) {
-    const int pa = a.Place < 0 ? RankingCount : a.Place, pb = b.Place < 0 ? RankingCount : b.Place;
-    return pa < pb;
-  });
-  return listed;
+  return ShelfListing(ReadAll(), ranking);
 }
 
 bool ReplayFolder::Keep(const Replay& replay, const std::array<RankEntry, RankingCount>& ranking,
@@ -101,11 +79,7 @@ bool ReplayFolder::Keep(const Replay& replay, const std::array<RankEntry, Rankin
 }
 
 void ReplayFolder::Prune(const std::array<RankEntry, RankingCount>& ranking) {
-  const std::vector<Entry> entries = ReadAll();
-  const ShelfPlan plan = Plan(entries, ranking);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    if (!plan.Keep[i]) Remove(entries[i].Path);
-  }
+  for (const Entry& entry : ShelfLeftOver(ReadAll(), ranking)) Remove(entry.Path);
 }
 
 bool ReplayFolder::Remove(const std::string& path) {

@@ -7,6 +7,7 @@
 
 #include "base/GameState.h"
 #include "replay/ReplayFile.h"
+#include "replay/ReplayShelf.h"
 
 namespace pelaryn {
 
@@ -17,11 +18,7 @@ class ReplayFolder {
  public:
   ReplayFolder(std::string folder, std::string fallback);
 
-  struct Entry {
-    std::string Path;
-    std::shared_ptr<const Replay> Game;
-    int Place = -1;  // the ranking row it belongs to, or -1 for a recent game
-  };
+  using Entry = ShelvedReplay;
   // The ranked replays by place, then the recent ones, newest first. Files that cannot be read
   // are left out.
   std::vector<Entry> List(const std::array<RankEntry, RankingCount>& ranking) const;

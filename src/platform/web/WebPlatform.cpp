@@ -31,6 +31,8 @@ constexpr std::string_view kStoragePrefix = "pelaryn/";
 // that opens a window of the page's own ("Window:controls").
 constexpr std::string_view kMenuClick = "Menu:";
 constexpr std::string_view kWindowClick = "Window:";
+// Told to the page with the check marks: a replay plays.
+constexpr uint32_t kWatchingBit = 1u << 31;
 // How long the pause's wait rests before it looks at the pad again.
 constexpr double kPadPollMs = 50;
 
@@ -159,6 +161,13 @@ void WebPlatform::SetGame(Game& game) {
   browser::BuildMenu(items.dump());
   ApplyLooks(browser::PageLooks());
   SyncMenu();
+  game.OnReplayRecorded = [this](const Replay& replay) {
+    std::string error;
+    if (!replays_.Keep(replay, game_->State().Ranking, error)) {
+      dialogs_.ReportError(Message{MessageId::SaveFailed, 0, error});
+    }
+  };
+  dialogs_.AfterRanking = [this](const GameState& state) { replays_.Prune(state.Ranking); };
 }
 
 void WebPlatform::ApplyLooks(const std::string& answer) {
@@ -174,6 +183,10 @@ void WebPlatform::ApplyLooks(const std::string& answer) {
 
 void WebPlatform::RunPageWindow(const std::string& kind) {
   keys_.ReleaseAll();
+  if (kind == "replays") {
+    if (game_ != nullptr) replays_.ShowWindow(*game_);
+    return;
+  }
   const std::string answer = browser::OpenWindow(nlohmann::json{{"kind", kind}}.dump());
   browser::CloseWindow();
   ApplyLooks(answer);
@@ -184,11 +197,14 @@ void WebPlatform::SyncMenu() {
   uint32_t enabled = 0;
   uint32_t checked = 0;
   const MenuModel& menu = game_->State().Menu;
+  const bool watching = game_->Playing() != nullptr;
   for (const MenuItemInfo& item : MenuItems) {
     const uint32_t bit = 1u << static_cast<unsigned>(item.Id);
-    if (menu.Enabled(item.Id)) enabled |= bit;
+    if (menu.Enabled(item.Id) && (!watching || WatcherMayUse(item.Id))) enabled |= bit;
     if (menu.Checked(item.Id)) checked |= bit;
   }
+  // The page's own replay item is for the player, not the watcher.
+  if (watching) checked |= kWatchingBit;
   if (menuShown_ && enabled == shownEnabled_ && checked == shownChecked_) return;
   menuShown_ = true;
   shownEnabled_ = enabled;
@@ -230,6 +246,8 @@ void WebPlatform::TakeInput() {
       }
     } else if (event->Code == "Looks") {
       ApplyLooks(browser::PageLooks());
+    } else if (event->Code == "Fast") {
+      if (game_ != nullptr && game_->Playing()) game_->Playback().ToggleFast();
     } else if (!event->Down) {
       keys_.Release(event->Code);
     } else if (event->Code.starts_with(kMenuClick)) {
@@ -255,7 +273,9 @@ void WebPlatform::ProcessEvents() {
   std::vector<MenuId> now;
   now.swap(commands_);
   for (const MenuId id : now) {
-    if (game_->State().Menu.Enabled(id)) game_->MenuCommand(id);
+    if (game_->State().Menu.Enabled(id) && (!game_->Playing() || WatcherMayUse(id))) {
+      game_->MenuCommand(id);
+    }
   }
   std::vector<std::string> windows;
   windows.swap(pageWindows_);

@@ -16,6 +16,7 @@
 #include "platform/script/Scripts.h"
 #include "platform/script/StateJson.h"
 #include "platform/sound/RestartGate.h"
+#include "platform/web/PageReplays.h"
 #include "platform/web/PageWindows.h"
 #include "platform/web/WebKeys.h"
 
@@ -68,8 +69,9 @@ class WebPlatform final : public Platform {
  public:
   explicit WebPlatform(const Pictures& pictures);
 
-  // The game the page's menu bar and keys command; the menu bar is built then, and the looks
-  // the player chose (the gentler flash, English labels) are applied.
+  // The game the page's menu bar and keys command; the menu bar is built then, the looks the
+  // player chose (the gentler flash, English labels) are applied, and every game it plays is
+  // recorded and kept.
   void SetGame(Game& game);
 
   uint32_t TimeGetTime() override;
@@ -129,6 +131,7 @@ class WebPlatform final : public Platform {
   PageSound sound_;
   PageDialogs dialogs_;
   PageFiles files_;
+  PageReplays replays_;
 };
 
 }  // namespace pelaryn

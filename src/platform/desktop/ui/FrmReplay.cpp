@@ -8,6 +8,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "replay/ReplayShelf.h"
+
 namespace pelaryn {
 
 namespace {
@@ -17,14 +19,6 @@ QString Text(const std::string& text) {
 }
 
 }  // namespace
-
-std::string PlayLength(uint32_t frames, int framePeriodMs) {
-  const uint64_t seconds = uint64_t{frames} * static_cast<uint64_t>(framePeriodMs) / 1000;
-  char text[32];
-  std::snprintf(text, sizeof text, "%llu:%02llu", static_cast<unsigned long long>(seconds / 60),
-                static_cast<unsigned long long>(seconds % 60));
-  return text;
-}
 
 FrmReplay::FrmReplay(std::function<std::vector<ReplayFolder::Entry>()> list,
                      std::function<std::string(QWidget&)> chooseFile, QWidget* owner)

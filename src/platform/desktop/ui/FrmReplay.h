@@ -43,7 +43,4 @@ class FrmReplay : public QDialog {
   std::shared_ptr<const Replay> chosen_;
 };
 
-// "1:05": a length of play in minutes and seconds.
-std::string PlayLength(uint32_t frames, int framePeriodMs);
-
 }  // namespace pelaryn

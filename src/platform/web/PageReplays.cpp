@@ -1,0 +1,145 @@
+#include "platform/web/PageReplays.h"
+
+#include <algorithm>
+
+#include <nlohmann/json.hpp>
+
+#include "game/Game.h"
+#include "platform/web/Browser.h"
+#include "replay/ReplayShelf.h"
+
+namespace pelaryn {
+namespace {
+
+constexpr std::string_view kReplays = "pelaryn/replays/";
+// Where the page leaves a replay the player opened from the disk, for the game to read.
+constexpr std::string_view kOpened = "pelaryn/opened-replay";
+// Far above any game's recording; the same bound the desktop reads a file with.
+constexpr std::size_t kMaxReplayBytes = std::size_t{64} << 20;
+
+std::string Stored(std::string_view key) {
+  return std::string(kReplays) + std::string(key);
+}
+
+// The replay in `bytes`, or none with the reason in the game's words.
+std::shared_ptr<const Replay> Decoded(const std::optional<std::string>& bytes, std::string& why) {
+  if (!bytes || bytes->size() > kMaxReplayBytes) {
+    why = std::string(ReplayFaultText(ReplayFault::NotReplay));
+    return nullptr;
+  }
+  ReplayFault fault = ReplayFault::None;
+  std::optional<Replay> replay = DecodeReplay(*bytes, fault);
+  if (!replay) {
+    why = std::string(ReplayFaultText(fault));
+    return nullptr;
+  }
+  return std::make_shared<const Replay>(std::move(*replay));
+}
+
+nlohmann::json Listed(const std::vector<PageReplays::Entry>& entries) {
+  nlohmann::json rows = nlohmann::json::array();
+  for (const PageReplays::Entry& entry : entries) {
+    const Replay& r = *entry.Game;
+    rows.push_back(
+        {{"key", entry.Path},
+         {"place", entry.Place},
+         {"name", r.Name},
+         {"score", r.Result.Score},
+         {"combo", r.Result.MaxCombo},
+         // Only a game over works out the ratio.
+         {"ratio", r.Result.Ending == ReplayEnding::GameOver ? nlohmann::json(r.Result.ShotRatio)
+                                                             : nlohmann::json()},
+         {"length", PlayLength(r.Result.Frames, r.Start.FramePeriod)},
+         {"playedAt", r.PlayedAt}});
+  }
+  return rows;
+}
+
+std::string Action(const nlohmann::json& answer, std::string& key) {
+  if (!answer.is_object() || !answer.contains("action") || !answer["action"].is_string()) return "";
+  key = answer.contains("key") && answer["key"].is_string() ? answer["key"].get<std::string>() : "";
+  return answer["action"].get<std::string>();
+}
+
+}  // namespace
+
+std::vector<PageReplays::Entry> PageReplays::ReadAll() const {
+  std::vector<Entry> entries;
+  for (std::string& key : browser::StoredNames(std::string(kReplays))) {
+    std::string why;
+    if (auto replay = Decoded(browser::ReadStored(Stored(key)), why)) {
+      entries.push_back({std::move(key), std::move(replay), -1});
+    }
+  }
+  // Names begin with when the game was played, so the newest sort first backwards.
+  std::sort(entries.begin(), entries.end(),
+            [](const Entry& a, const Entry& b) { return a.Path > b.Path; });
+  return entries;
+}
+
+std::vector<PageReplays::Entry> PageReplays::List(
+    const std::array<RankEntry, RankingCount>& ranking) const {
+  return ShelfListing(ReadAll(), ranking);
+}
+
+bool PageReplays::Keep(const Replay& replay, const std::array<RankEntry, RankingCount>& ranking,
+                       std::string& error) {
+  const std::vector<std::string> taken = browser::StoredNames(std::string(kReplays));
+  std::string key = ReplayFileName(replay);
+  for (int serial = 1; serial < 100 && std::find(taken.begin(), taken.end(), key) != taken.end();
+       ++serial) {
+    key = ReplayFileName(replay, serial);
+  }
+  if (!browser::Store(Stored(key), EncodeReplay(replay), error)) return false;
+  Prune(ranking);
+  return true;
+}
+
+void PageReplays::Prune(const std::array<RankEntry, RankingCount>& ranking) {
+  for (const Entry& entry : ShelfLeftOver(ReadAll(), ranking)) browser::Forget(Stored(entry.Path));
+}
+
+void PageReplays::ShowWindow(Game& game) {
+  if (game.Playing()) return;
+  std::vector<Entry> entries = List(game.State().Ranking);
+  const auto request = [&entries](const std::string& problem) {
+    nlohmann::json shown{{"kind", "replays"}, {"replays", Listed(entries)}};
+    if (!problem.empty()) shown["problem"] = problem;
+    return shown.dump();
+  };
+  std::string key;
+  std::string action =
+      Action(nlohmann::json::parse(browser::OpenWindow(request("")), nullptr, false), key);
+  std::shared_ptr<const Replay> chosen;
+  for (;;) {
+    std::string why;
+    if (action == "play") {
+      for (const Entry& entry : entries) {
+        if (entry.Path == key) chosen = entry.Game;
+      }
+    } else if (action == "open") {
+      chosen = Decoded(browser::ReadStored(std::string(kOpened)), why);
+      browser::Forget(std::string(kOpened));
+    } else if (action == "delete") {
+      browser::Forget(Stored(key));
+      entries = List(game.State().Ranking);
+    } else {
+      break;
+    }
+    if (chosen) break;
+    // Shown again with what changed, or with why the file cannot be played.
+    action = Action(nlohmann::json::parse(browser::OpenWindow(request(why)), nullptr, false), key);
+  }
+  browser::CloseWindow();
+  if (!chosen) return;
+  if (!game.InTitle() && game.CurrentFrame() > 0) {
+    const nlohmann::json answer = nlohmann::json::parse(
+        browser::OpenWindow(nlohmann::json{{"kind", "endGameForReplay"}}.dump()), nullptr, false);
+    browser::CloseWindow();
+    std::string unused;
+    if (Action(answer, unused) != "ok") return;
+  }
+  game.PlayReplay(std::move(chosen));
+}
+
+}  // namespace pelaryn
