@@ -3,6 +3,9 @@
 // headless runner writes them (pelaryn-sim --hashes), so that a test can compare the two; and it
 // reports whether a replay it played gave the recorded game.
 
+#include <emscripten.h>
+
+#include <functional>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -104,7 +107,16 @@ void HookTest(pelaryn::WebPlatform& platform, pelaryn::Game& game) {
   };
 }
 
+// The page calls this as it is hidden or closed: a tab can go without notice, so the files are
+// written then, as the desktop writes them when the program ends. It runs while the game waits,
+// so it must not wait itself: a failure goes to the console, not to a window.
+std::function<void()> savePageFiles;
+
 }  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE void pelaryn_page_hidden() {
+  if (savePageFiles) savePageFiles();
+}
 
 int main() {
   pelaryn::Pictures pictures;
@@ -112,9 +124,15 @@ int main() {
   pelaryn::WebPlatform platform(pictures);
   pelaryn::Game game(platform, pictures);
   platform.SetGame(game);
+  savePageFiles = [&platform, &game] {
+    platform.PageWindows().HoldWindows(true);
+    game.SaveFiles();
+    platform.PageWindows().HoldWindows(false);
+  };
   if (pelaryn::browser::TestMode()) HookTest(platform, game);
   platform.LoadEffects();
   const int code = game.Run();
+  savePageFiles = nullptr;
   pelaryn::browser::Ended();
   return code;
 }

@@ -632,6 +632,10 @@
   window.pelarynWindow = () => windows.shown();
 
   pelarynTexts.use(prefs.language);
+  // A tab can be closed without notice: the game writes its files as it is hidden.
+  document.addEventListener("visibilitychange", () => {
+    if (document.visibilityState === "hidden" && Module._pelaryn_page_hidden) Module._pelaryn_page_hidden();
+  });
 
   window.Module = {
     page,

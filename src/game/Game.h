@@ -48,6 +48,10 @@ class Game : private SettingsHost, private ReplayTarget {
   void EnterMainLoop();  // what the loop does once before its first frame
   bool RunFrame();       // one frame; false once a request ends the loop
   void FormUnload();     // program end: stop the music, write the files
+  // Writes the settings and ranking files as the program's end does, for a host that can be
+  // closed without notice (a browser tab). While a replay plays, nothing: its files are not the
+  // player's.
+  void SaveFiles();
 
   // A click on a menu item (or its function key), delivered inside the yield. A disabled item
   // does nothing.

@@ -149,6 +149,10 @@ void Game::ReloadBackground() {
   LoadBackground(state_.BackSetting.BackImagePath);
 }
 
+void Game::SaveFiles() {
+  SaveConfigAndScores();
+}
+
 void Game::FormUnload() {
   StopMusic(platform_);
   SaveConfigAndScores();

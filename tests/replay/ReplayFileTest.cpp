@@ -199,6 +199,8 @@ TEST(ReplayFile, SettingsRankingAndMenuCommandsPlayBackAndWatchingLeavesThePlaye
   watching.game.OnPlaybackEnded = [&](std::optional<uint32_t> at) {
     differs = at;
     framesPlayed = static_cast<uint32_t>(watching.game.CurrentFrame());
+    // A host closed now (a browser tab) must not write the replay's settings as the player's.
+    watching.game.SaveFiles();
   };
   auto dump = [&] {
     DumpExtras extras;
@@ -225,6 +227,8 @@ TEST(ReplayFile, SettingsRankingAndMenuCommandsPlayBackAndWatchingLeavesThePlaye
   EXPECT_EQ(titles, 2);
   EXPECT_EQ(after, before);
   EXPECT_EQ(files.writes, 0);
+  watching.game.SaveFiles();
+  EXPECT_EQ(files.writes, 2) << "the player's own settings and ranking, once the replay is over";
 }
 
 }  // namespace

@@ -46,8 +46,9 @@ after(async () => {
   server?.close();
 });
 
+// Each page in a browser context of its own, so that no test sees another's storage.
 async function open(query = "", setUp = async () => {}) {
-  const page = await browser.newPage();
+  const page = await (await browser.createBrowserContext()).newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
   await setUp(page);
@@ -107,7 +108,7 @@ test("the page shows the title, F2 starts a game that the arrow keys steer, and 
   assert.deepEqual({ decoded: heard.decoded, state: heard.state }, { decoded: 6, state: "running" });
   assert.ok(heard.started > 0, "effects were played");
   assert.deepEqual(errors, []);
-  await page.close();
+  await page.browserContext().close();
 });
 
 const files = ["pelaryn.cfg", "pelaryn.sco"];
@@ -196,7 +197,7 @@ test("a key script played in the page gives pelaryn-sim's fingerprints, and the 
   const played = execFileSync(sim, ["--replay", recorded], { encoding: "utf8" });
   assert.match(played, /replay verified: 481 frames/);
   assert.deepEqual(errors, []);
-  await page.close();
+  await page.browserContext().close();
 });
 
 test("a replay recorded by the headless runner opens in the page's replay window and verifies", async () => {
@@ -338,6 +339,21 @@ test("the menu bar and the windows: the game's items and states, its settings, r
   assert.equal(await page.$eval(".window h2", (h) => h.textContent), "バージョン情報");
   await page.keyboard.press("Enter");
   await windowGone();
+
+  // No game ended, so nothing was written yet; hidden (a tab closed), the page writes its files,
+  // and opened again it has the settings the player left: 効果音 off, the difficulty at 9.
+  assert.equal(await page.evaluate(() => localStorage.getItem("pelaryn/pelaryn.cfg")), null);
+  await page.evaluate(() => {
+    Object.defineProperty(document, "visibilityState", { value: "hidden", configurable: true });
+    document.dispatchEvent(new Event("visibilitychange"));
+  });
+  await page.reload();
+  await page.waitForFunction(() => document.querySelector('[data-item="mnuSe"]'));
+  await page.waitForFunction(() => document.getElementById("status").textContent === "");
+  assert.equal((await item("mnuSe")).checked, false);
+  await click(2, "mnuOption");
+  await windowUp();
+  assert.equal(await page.$eval('[data-setting="InitialDifficulty"]', (f) => f.value), "9");
   assert.deepEqual(errors, []);
   await context.close();
 });

@@ -92,6 +92,7 @@ EM_JS(char*, pelaryn_stored_names, (const char* prefix), {
 EM_JS(char*, pelaryn_page_looks, (), { return Module.page.toHeap(Module.page.looks()); });
 EM_JS(void, pelaryn_forget, (const char* name), { Module.page.forget(UTF8ToString(name)); });
 EM_JS(void, pelaryn_open_page, (const char* url), { Module.page.openPage(UTF8ToString(url)); });
+EM_JS(void, pelaryn_warn, (const char* text), { console.warn("pelaryn: " + UTF8ToString(text)); });
 EM_JS(void, pelaryn_ended, (), { Module.page.ended(); });
 EM_JS(int, pelaryn_test_mode, (), { return Module.page.testMode() ? 1 : 0; });
 EM_JS(char*, pelaryn_test_value, (const char* name), {
@@ -235,6 +236,9 @@ void Forget(const std::string& name) {
 
 void OpenPage(const std::string& url) {
   pelaryn_open_page(url.c_str());
+}
+void Warn(const std::string& text) {
+  pelaryn_warn(text.c_str());
 }
 void Ended() {
   pelaryn_ended();

@@ -79,6 +79,8 @@ std::string PageLooks();
 std::vector<std::string> StoredNames(const std::string& prefix);
 void Forget(const std::string& name);
 void OpenPage(const std::string& url);
+// A line for the browser's console, where a developer looks.
+void Warn(const std::string& text);
 // The game has ended (終了): the page says so.
 void Ended();
 

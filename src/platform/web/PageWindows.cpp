@@ -158,6 +158,10 @@ void PageDialogs::ShowManual(const std::string& path) {
 }
 
 void PageDialogs::ReportError(const Message& message) {
+  if (held_) {
+    browser::Warn(MessageText(message));
+    return;
+  }
   browser::OpenWindow(
       nlohmann::json{{"kind", "message"}, {"warning", true}, {"message", Described(message)}}
           .dump());

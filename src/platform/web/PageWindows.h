@@ -28,6 +28,9 @@ class PageDialogs final : public Dialogs {
 
   // Every box as the headless runner notes it, so that a test can compare the two.
   const std::vector<DialogRecord>& Shown() const { return shown_; }
+  // While held, no window opens: a failure the player must hear of goes to the browser's console
+  // instead. For work done while the page is being closed, which cannot wait for an answer.
+  void HoldWindows(bool held) { held_ = held; }
   // After the ranking window has closed, with the ranking as it left it (after 初期化, say).
   std::function<void(const GameState&)> AfterRanking;
 
@@ -38,6 +41,7 @@ class PageDialogs final : public Dialogs {
   const Pictures& pictures_;
   std::function<std::string()> programFolder_;
   bool picturesKept_ = false;
+  bool held_ = false;
   std::vector<DialogRecord> shown_;
 };
 
