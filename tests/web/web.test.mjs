@@ -74,7 +74,7 @@ function field(page, x, y, width, height) {
   }, x, y, width, height);
 }
 
-test("the page shows the title, F2 starts a game that the arrow keys steer, and it sounds", async () => {
+test("the page shows the title, F2 starts a game that the player's own keys steer, and it sounds", async () => {
   const { page, errors } = await open();
   await page.waitForFunction(() => document.getElementById("status").textContent === "",
                              { timeout: 10000 });
@@ -89,13 +89,22 @@ test("the page shows the title, F2 starts a game that the arrow keys steer, and 
     const now = window.pelarynSound();
     return now.music === "playing" && now.musicLevel > 0.01;
   }, { timeout: 15000, polling: 200 });
+  // The player's own key for left, bound in the controls window (the game waits meanwhile).
+  await page.click("#menubar .menu:nth-child(2) > button");
+  await page.click('[data-item="controls"]');
+  await page.waitForFunction(() => window.pelarynWindow()?.querySelector(".key"));
+  await page.click('.key[data-action="left"][data-slot="1"]');
+  await page.keyboard.press("KeyA");
+  assert.equal(await page.$eval('.key[data-action="left"][data-slot="1"]', (b) => b.textContent), "A");
+  await page.click(".window .buttons button.default");
+  await page.waitForFunction(() => window.pelarynWindow() === null);
   await new Promise((resolve) => setTimeout(resolve, 1000));
   // The ship starts at the bottom centre; held left, it leaves the centre for the left edge.
   const centre = () => field(page, 130, 330, 40, 60);
   const before = await centre();
-  await page.keyboard.down("ArrowLeft");
+  await page.keyboard.down("KeyA");
   await new Promise((resolve) => setTimeout(resolve, 2500));
-  await page.keyboard.up("ArrowLeft");
+  await page.keyboard.up("KeyA");
   const left = await field(page, 0, 330, 40, 60);
   assert.notDeepEqual(await centre(), before, "the ship moved away from the centre");
   assert.ok(new Set(left).size > 10, "the ship is at the left edge");

@@ -1,0 +1,73 @@
+// The page's own choices, decided without a browser: what a stored preferences text gives, how a
+// key is bound, and which of the game's keys a physical key stands for.
+import { test } from "node:test";
+import assert from "node:assert/strict";
+import { readFileSync } from "node:fs";
+import path from "node:path";
+import { fileURLToPath } from "node:url";
+import vm from "node:vm";
+
+// The script runs in a realm of its own; its values are compared as plain data.
+const plain = (value) => JSON.parse(JSON.stringify(value));
+const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
+
+function load(stored) {
+  const storage = new Map(stored === undefined ? [] : [["pelaryn/preferences", stored]]);
+  const context = {
+    localStorage: {
+      getItem: (name) => (storage.has(name) ? storage.get(name) : null),
+      setItem: (name, value) => storage.set(name, String(value)),
+    },
+  };
+  vm.createContext(context);
+  vm.runInContext(readFileSync(path.join(root, "app/web/prefs.js"), "utf8") +
+                  "\nthis.prefs = pelarynPrefs;", context);
+  return { prefs: context.prefs, storage };
+}
+
+test("stored preferences: each value on its own, a malformed one keeps its default", () => {
+  const { prefs: fresh } = load();
+  const defaults = fresh.defaults();
+  const cases = [
+    ["nothing stored", undefined, {}],
+    ["not JSON", "{", {}],
+    ["not an object", "7", {}],
+    ["volumes in range", '{"musicVolume": 0, "effectVolume": 100}', { musicVolume: 0, effectVolume: 100 }],
+    ["volume past 100, fraction", '{"musicVolume": 101, "effectVolume": 50.5}', {}],
+    ["flags", '{"muted": true, "pauseOnBlur": false, "gentleFlash": "yes"}', { muted: true, pauseOnBlur: false }],
+    ["language", '{"language": "en"}', { language: "en" }],
+    ["unknown language", '{"language": "fr"}', {}],
+    ["keys, whole", JSON.stringify({ keys: { left: ["KeyA", ""], right: ["KeyD", ""], up: ["KeyW", ""],
+                                             down: ["KeyS", ""], shot: ["KeyJ", "Space"], spread: ["KeyK", ""] } }),
+     { keys: { left: ["KeyA", ""], right: ["KeyD", ""], up: ["KeyW", ""], down: ["KeyS", ""],
+               shot: ["KeyJ", "Space"], spread: ["KeyK", ""] } }],
+    ["keys, one bound twice", JSON.stringify({ keys: { left: ["KeyA", ""], right: ["KeyA", ""], up: ["KeyW", ""],
+                                                       down: ["KeyS", ""], shot: ["KeyJ", ""], spread: ["KeyK", ""] } }), {}],
+    ["keys, a menu key", JSON.stringify({ keys: { left: ["F5", ""], right: ["KeyD", ""], up: ["KeyW", ""],
+                                                  down: ["KeyS", ""], shot: ["KeyJ", ""], spread: ["KeyK", ""] } }), {}],
+    ["keys, an action missing", JSON.stringify({ keys: { left: ["KeyA", ""] } }), {}],
+  ];
+  for (const [why, stored, changed] of cases) {
+    const { prefs } = load(stored);
+    assert.deepEqual(plain(prefs.read()), plain(Object.assign({}, defaults, changed)), why);
+  }
+});
+
+test("a key is bound in one place; the slot's old key takes its place; the game sees its own keys", () => {
+  const { prefs } = load();
+  const chosen = prefs.defaults();
+  prefs.bind(chosen.keys, "shot", 1, "ArrowLeft");
+  assert.deepEqual(plain([chosen.keys.shot, chosen.keys.left]), [["KeyZ", "ArrowLeft"], ["", "Numpad4"]]);
+  prefs.bind(chosen.keys, "left", 0, "KeyZ");
+  assert.deepEqual(plain([chosen.keys.shot, chosen.keys.left]), [["", "ArrowLeft"], ["KeyZ", "Numpad4"]]);
+  prefs.bind(chosen.keys, "left", 1, "");
+  assert.deepEqual(plain(chosen.keys.left), ["KeyZ", ""]);
+  const sees = [["KeyZ", "ArrowLeft"], ["ArrowLeft", "KeyZ"], ["Numpad6", "Numpad6"],
+                ["ArrowRight", "ArrowRight"], ["Numpad4", null], ["KeyQ", null], ["", null]];
+  for (const [physical, game] of sees) assert.equal(prefs.gameKey(chosen, physical), game, physical);
+  for (const [code, reserved] of [["F1", true], ["F12", true], ["F13", false], ["Escape", true],
+                                  ["KeyM", true], ["KeyN", false], ["Backspace", false]]) {
+    assert.equal(prefs.reserved(code), reserved, code);
+  }
+  assert.deepEqual(plain(["ArrowUp", "Numpad8", "KeyQ", "Digit1"].map(prefs.keyName)), ["↑", "Num+8", "Q", "1"]);
+});
