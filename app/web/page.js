@@ -269,6 +269,7 @@
         return { error: pageWords.notStored() };
       }
     }
+    keepImported = true;
     return {};
   }
 
@@ -632,9 +633,13 @@
   window.pelarynWindow = () => windows.shown();
 
   pelarynTexts.use(prefs.language);
-  // A tab can be closed without notice: the game writes its files as it is hidden.
+  // A tab can be closed without notice: the game writes its files as it is hidden; but not as
+  // the page reloads to start from files just imported, which it would write over.
+  let keepImported = false;
   document.addEventListener("visibilitychange", () => {
-    if (document.visibilityState === "hidden" && Module._pelaryn_page_hidden) Module._pelaryn_page_hidden();
+    if (document.visibilityState === "hidden" && !keepImported && Module._pelaryn_page_hidden) {
+      Module._pelaryn_page_hidden();
+    }
   });
 
   window.Module = {

@@ -384,9 +384,10 @@ function pelarynWindows(services) {
 
   // ---- controls and sound ----
 
-  function controlsWindow() {
+  // `editing`: what the window shows instead of the kept choices (after 初期値に戻す).
+  function controlsWindow(request, editing) {
     const before = services.prefs();
-    const edited = JSON.parse(JSON.stringify(before));
+    const edited = JSON.parse(JSON.stringify(editing || before));
     const keyBoxes = [];
     let listening = null;
     const hint = element("p", { className: "hint", textContent: qsTranslate("pelaryn::FrmControls", "枠をクリックしてキーかボタンを押します。Esc: そのまま　Backspace: 解除") });
@@ -472,15 +473,12 @@ function pelarynWindows(services) {
       button(qsTranslate("pelaryn::FrmControls", "初期値に戻す"), () => {
         const fresh = pelarynPrefs.defaults();
         fresh.language = edited.language;
-        Object.assign(edited, fresh);
-        services.applyPrefs(edited, true);
-        controlsWindow.reopen();
+        services.applyPrefs(fresh, true);
+        controlsWindow(request, fresh);
       }),
       button(qsTranslate("pelaryn::FrmControls", "キャンセル"), () => close(before)),
     ], { cancel: () => close(before) }));
   }
-  // Built afresh from what is being edited, after 初期値に戻す.
-  controlsWindow.reopen = () => controlsWindow();
 
   // ---- the game's files ----
 
@@ -596,7 +594,12 @@ function pelarynWindows(services) {
     open(request) {
       if (!current) current = { answers: [], waiter: null };
       current.answers.length = 0;
-      (kinds[request.kind] || messageWindow)(request);
+      const kind = kinds[request.kind];
+      if (kind) {
+        kind(request);
+      } else {
+        answer({ action: "cancel" });
+      }
       return this.next();
     },
     next() {

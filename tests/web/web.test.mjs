@@ -10,7 +10,7 @@
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
-import { mkdtempSync, readFileSync, writeFileSync } from "node:fs";
+import { existsSync, mkdtempSync, readFileSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
@@ -261,20 +261,31 @@ test("a replay recorded by the headless runner opens in the page's replay window
   await context.close();
 });
 
-test("the menu bar and the windows: the game's items and states, its settings, ranking and languages", async () => {
-  // A ranking with a name in it, as the desktop writes it, in a page of its own.
+test("the menu bar and the windows: the game's items and states, its settings, ranking, files and languages", async () => {
+  // In a page of its own, a ranking with a name in it, as the desktop writes it, imported
+  // through 設定 → ファイルの書き出し／読み込み: the page reloads and starts with it.
   const dir = mkdtempSync(path.join(tmpdir(), "pelaryn-web-windows-"));
-  const ranked = simRun(dir).files;
+  simRun(dir);
   const context = await browser.createBrowserContext();
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
-  await page.evaluateOnNewDocument((sco) => {
-    if (!localStorage.getItem("pelaryn/pelaryn.sco")) localStorage.setItem("pelaryn/pelaryn.sco", sco);
-  }, Buffer.from(ranked[1], "hex").toString("latin1"));
   await page.goto(`${origin}/index.html`);
-  await page.waitForFunction(() => document.getElementById("status").textContent === "",
-                             { timeout: 10000 });
+  const ready = () => page.waitForFunction(() => document.getElementById("status").textContent === "" &&
+                                                 document.querySelector('[data-item="files"]'), { timeout: 10000 });
+  await ready();
+  await page.click("#menubar .menu:nth-child(2) > button");
+  await page.click('[data-item="files"]');
+  await page.waitForFunction(() => window.pelarynWindow()?.querySelector("input[type=file]"));
+  const [chooser] = await Promise.all([
+    page.waitForFileChooser(),
+    page.click(".window .buttons button:nth-child(2)"),
+  ]);
+  await Promise.all([page.waitForNavigation(), chooser.accept([path.join(dir, "pelaryn.sco")])]);
+  await ready();
+  assert.equal(await page.evaluate(() => localStorage.getItem("pelaryn/pelaryn.sco")),
+               readFileSync(path.join(dir, "pelaryn.sco")).toString("latin1"),
+               "kept as it was, not written over as the page reloaded");
   const titles = () => page.$$eval("#menubar .menu > button", (all) => all.map((b) => b.textContent));
   const item = (name) => page.$eval(`[data-item="${name}"]`, (b) => ({
     text: b.children[1].textContent, key: b.children[2].textContent,
@@ -363,6 +374,23 @@ test("the menu bar and the windows: the game's items and states, its settings, r
   await click(2, "mnuOption");
   await windowUp();
   assert.equal(await page.$eval('[data-setting="InitialDifficulty"]', (f) => f.value), "9");
+  await page.keyboard.press("Escape");
+  await windowGone();
+
+  // Exported, the two files are the stored bytes.
+  const downloads = mkdtempSync(path.join(tmpdir(), "pelaryn-web-downloads-"));
+  await (await page.createCDPSession()).send("Page.setDownloadBehavior",
+                                             { behavior: "allow", downloadPath: downloads });
+  await click(2, "files");
+  await windowUp();
+  await page.click(".window .buttons button.default");
+  for (const file of files) {
+    const stored = await page.evaluate((file) => localStorage.getItem("pelaryn/" + file), file);
+    for (let tries = 0; tries < 50 && !existsSync(path.join(downloads, file)); ++tries) {
+      await new Promise((resolve) => setTimeout(resolve, 100));
+    }
+    assert.equal(readFileSync(path.join(downloads, file)).toString("latin1"), stored, file);
+  }
   assert.deepEqual(errors, []);
   await context.close();
 });
