@@ -1,7 +1,7 @@
 // The page's own texts, beside those its windows share with the desktop's: each a call that
-// words it in the language the page speaks now. lupdate reads this file and windows.js (whose
-// JavaScript it can parse: no async functions, no spread), so their texts join the desktop's in
-// translations/pelaryn_en.ts.
+// words it in the language the page speaks now. lupdate reads this file and the windows' scripts
+// (whose JavaScript it can parse: no async functions, no object spread), so their texts join the
+// desktop's in translations/pelaryn_en.ts.
 "use strict";
 
 const pageWords = {

@@ -9,9 +9,17 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$root/translations/pelaryn_en.ts" "$work/pelaryn_en.ts"
 "$lupdate" -locations none -source-language ja -target-language en \
-  -I "$root/src" "$root/src/platform/desktop" "$root/app/web/words.js" "$root/app/web/windows.js" -ts "$work/pelaryn_en.ts" >"$work/log" 2>&1 ||
+  -I "$root/src" "$root/src/platform/desktop" "$root/app/web/words.js" "$root/app/web/windows.js" \
+  "$root/app/web/settings-window.js" "$root/app/web/player-windows.js" -ts "$work/pelaryn_en.ts" >"$work/log" 2>&1 ||
   { cat "$work/log"; exit 1; }
 status=0
+# lupdate passes over a script it cannot parse with a message and success; its texts would go
+# missing unnoticed.
+if grep -q "error:" "$work/log"; then
+  echo "lupdate could not read every source:"
+  grep -A2 "error:" "$work/log"
+  status=1
+fi
 for kind in unfinished obsolete vanished; do
   count=$(grep -c "type=\"$kind\"" "$work/pelaryn_en.ts" || true)
   if [[ $count -gt 0 ]]; then

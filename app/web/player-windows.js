@@ -1,0 +1,212 @@
+// The page's windows for the player's own business: the controls and sound, the game's files
+// and the replays. Part of the page's windows (windows.js), drawn with their kit.
+"use strict";
+
+function pelarynPlayerWindows(kit) {
+  const { element, button, frame, show, answer, confirmBox, services } = kit;
+
+  // ---- controls and sound ----
+
+  // `editing`: what the window shows instead of the kept choices (after 初期値に戻す).
+  function controlsWindow(request, editing) {
+    const before = services.prefs();
+    const edited = JSON.parse(JSON.stringify(editing || before));
+    const keyBoxes = [];
+    let listening = null;
+    const hint = element("p", { className: "hint", textContent: qsTranslate("pelaryn::FrmControls", "枠をクリックしてキーかボタンを押します。Esc: そのまま　Backspace: 解除") });
+    function refreshKeys() {
+      for (const box of keyBoxes) {
+        box.textContent = listening === box ? qsTranslate("pelaryn::FrmControls", "キーを押してください")
+                                            : pelarynPrefs.keyName(edited.keys[box.dataset.action][box.dataset.slot]);
+      }
+    }
+    const keyTable = element("div", { className: "grid keys" });
+    for (const action of pelarynPrefs.actions) {
+      const boxes = [0, 1].map((slot) => {
+        const box = button("", () => { listening = box; refreshKeys(); });
+        box.className = "key";
+        box.dataset.action = action.name;
+        box.dataset.slot = slot;
+        box.addEventListener("keydown", (event) => {
+          if (listening !== box) return;
+          event.preventDefault();
+          event.stopPropagation();
+          if (event.code === "Escape") {
+            // kept as it was
+          } else if (event.code === "Backspace") {
+            edited.keys[action.name][slot] = "";
+          } else if (pelarynPrefs.reserved(event.code)) {
+            hint.textContent = withArgs(qsTranslate("pelaryn::FrmControls", "%1 はメニューのキーなので割り当てられません"), event.code);
+            return;
+          } else {
+            pelarynPrefs.bind(edited.keys, action.name, slot, event.code);
+          }
+          listening = null;
+          refreshKeys();
+        });
+        box.addEventListener("blur", () => { if (listening === box) { listening = null; refreshKeys(); } });
+        keyBoxes.push(box);
+        return box;
+      });
+      keyTable.append(element("div", { className: "row" },
+                              [element("span", { className: "caption", textContent: qsTranslate("pelaryn::FrmControls", action.caption) }), ...boxes]));
+    }
+    refreshKeys();
+
+    function volume(name, caption) {
+      const bar = element("input", { type: "range", min: 0, max: 100, step: 1, value: edited[name] });
+      const shown = element("output", { textContent: String(edited[name]) });
+      bar.addEventListener("input", () => {
+        edited[name] = Number(bar.value);
+        shown.textContent = bar.value;
+        services.applyPrefs(edited, true);
+      });
+      bar.addEventListener("change", () => { if (name === "effectVolume") services.sampleEffect(); });
+      return element("div", { className: "row" }, [element("span", { className: "caption", textContent: caption }), bar, shown]);
+    }
+    function toggle(name, caption) {
+      const box = element("input", { type: "checkbox", checked: edited[name] });
+      box.addEventListener("change", () => { edited[name] = box.checked; services.applyPrefs(edited, true); });
+      return element("label", { className: "check" }, [box, caption]);
+    }
+    const language = element("select", {}, [
+      element("option", { value: "system", textContent: qsTranslate("pelaryn::FrmControls", "システムに従う") }),
+      element("option", { value: "ja", textContent: "日本語" }),
+      element("option", { value: "en", textContent: "English" }),
+    ]);
+    language.value = edited.language;
+    language.addEventListener("change", () => { edited.language = language.value; });
+
+    const close = (value) => {
+      services.applyPrefs(value, false);
+      answer({ action: "ok", gentleFlash: value.gentleFlash, english: pelarynTexts.language() === "en" });
+    };
+    show(frame(qsTranslate("pelaryn::FrmControls", "操作とサウンド"), element("div", { className: "settings" }, [
+      element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "キー") }), keyTable, hint]),
+      element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "サウンド") }),
+        element("div", { className: "grid" }, [volume("musicVolume", qsTranslate("pelaryn::FrmControls", "ミュージック")),
+                                                volume("effectVolume", qsTranslate("pelaryn::FrmControls", "効果音")),
+                                                toggle("muted", qsTranslate("pelaryn::FrmControls", "ミュート (M)"))])]),
+      element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "ウィンドウ") }),
+        element("div", { className: "grid" }, [toggle("pauseOnBlur", qsTranslate("pelaryn::FrmControls", "フォーカスを失ったら一時停止")),
+                                                toggle("gentleFlash", qsTranslate("pelaryn::FrmControls", "画面のフラッシュを弱める")),
+                                                element("div", { className: "row" }, [element("span", { className: "caption", textContent: qsTranslate("pelaryn::FrmControls", "言語") }), language])])]),
+    ]), [
+      button("OK", () => close(edited), { className: "default" }),
+      button(qsTranslate("pelaryn::FrmControls", "初期値に戻す"), () => {
+        const fresh = pelarynPrefs.defaults();
+        fresh.language = edited.language;
+        services.applyPrefs(fresh, true);
+        controlsWindow(request, fresh);
+      }),
+      button(qsTranslate("pelaryn::FrmControls", "キャンセル"), () => close(before)),
+    ], { cancel: () => close(before) }));
+  }
+
+  // ---- the game's files ----
+
+  function filesWindow() {
+    const note = element("p", { className: "text", textContent: qsTranslate("Page", "設定 (pelaryn.cfg) とランキング (pelaryn.sco) を、デスクトップのゲームと同じファイルとして書き出したり、読み込んだりします。読み込むと、ページを読み込み直してその内容で始めます。") });
+    const picker = element("input", { type: "file", multiple: true, hidden: true, accept: ".cfg,.sco" });
+    picker.addEventListener("change", () => {
+      const chosen = Array.from(picker.files);
+      picker.value = "";
+      services.importFiles(chosen).then((result) => {
+        note.textContent = result.error ? withArgs(qsTranslate("Page", "読み込めませんでした: %1"), result.error)
+                                        : qsTranslate("Page", "読み込みました。ページを読み込み直します…");
+        if (!result.error) setTimeout(() => location.reload(), 600);
+      });
+    });
+    const close = () => answer({ action: "ok" });
+    show(frame(qsTranslate("Page", "ファイルの書き出し／読み込み"), element("div", {}, [note, picker]), [
+      button(qsTranslate("Page", "書き出す"), () => services.exportFiles(), { className: "default" }),
+      button(qsTranslate("Page", "読み込む…"), () => picker.click()),
+      button(qsTranslate("pelaryn::FrmReplay", "閉じる"), close),
+    ], { cancel: close }));
+  }
+
+  // ---- the replays ----
+
+  // The kept replays, ranked ones first; one is played, downloaded as its file or deleted, or a
+  // replay file from the player's disk is opened (the game checks it before it plays).
+  function replaysWindow(request) {
+    const table = element("table", { className: "replays" });
+    const head = table.createTHead().insertRow();
+    for (const caption of [qsTranslate("pelaryn::FrmReplay", "順位"), qsTranslate("pelaryn::FrmReplay", "名前"),
+                           qsTranslate("pelaryn::FrmReplay", "スコア"), qsTranslate("pelaryn::FrmReplay", "コンボ"),
+                           qsTranslate("pelaryn::FrmReplay", "撃墜率"), qsTranslate("pelaryn::FrmReplay", "長さ"),
+                           qsTranslate("pelaryn::FrmReplay", "日時")]) {
+      head.append(element("th", { textContent: caption }));
+    }
+    const body = table.createTBody();
+    let chosen = request.replays.length > 0 ? 0 : -1;
+    const rows = request.replays.map((replay, i) => {
+      const line = body.insertRow();
+      const played = new Date(replay.playedAt * 1000);
+      const two = (n) => String(n).padStart(2, "0");
+      for (const text of [replay.place >= 0 ? withArgs(qsTranslate("pelaryn::FrmReplay", "%1位"), replay.place + 1)
+                                            : qsTranslate("pelaryn::FrmReplay", "最近"),
+                          replay.name, replay.score, replay.combo,
+                          replay.ratio === null ? "—" : replay.ratio + "%", replay.length,
+                          played.getFullYear() + "-" + two(played.getMonth() + 1) + "-" + two(played.getDate()) +
+                          " " + two(played.getHours()) + ":" + two(played.getMinutes())]) {
+        line.append(element("td", { textContent: String(text) }));
+      }
+      line.tabIndex = 0;
+      line.addEventListener("click", () => select(i));
+      line.addEventListener("dblclick", () => play());
+      return line;
+    });
+    function select(i) {
+      chosen = i;
+      rows.forEach((row, j) => row.classList.toggle("chosen", j === i));
+    }
+    select(chosen);
+    const key = () => (chosen >= 0 ? request.replays[chosen].key : "");
+    const play = () => { if (chosen >= 0) answer({ action: "play", key: key() }); };
+    const remove = () => {
+      if (chosen < 0) return;
+      confirmBox(qsTranslate("pelaryn::FrmReplay", "リプレイ"), qsTranslate("pelaryn::FrmReplay", "このリプレイを削除しますか？")).then((ok) => {
+        if (ok) answer({ action: "delete", key: key() });
+      });
+    };
+    const picker = element("input", { type: "file", hidden: true, accept: ".pelrpy" });
+    picker.addEventListener("change", () => {
+      const file = picker.files[0];
+      picker.value = "";
+      if (!file) return;
+      file.arrayBuffer().then((bytes) => {
+        opened = file.name;
+        if (services.store("pelaryn/opened-replay", new Uint8Array(bytes))) answer({ action: "open" });
+      });
+    });
+    const close = () => answer({ action: "close" });
+    const parts = [table, picker];
+    if (request.problem) {
+      parts.unshift(element("p", { className: "text problem",
+        textContent: withArgs(qsTranslate("pelaryn::FrmReplay", "%1 は再生できません。\n%2"), opened,
+                              qsTranslate("ReplayFault", request.problem)) }));
+    }
+    show(frame(qsTranslate("pelaryn::FrmReplay", "リプレイ"), element("div", { className: "list" }, parts), [
+      button(qsTranslate("pelaryn::FrmReplay", "再生"), play, { className: "default", disabled: chosen < 0 }),
+      button(qsTranslate("Page", "ダウンロード"), () => {
+        if (chosen >= 0) services.download(key(), services.readStored("pelaryn/replays/" + key()));
+      }, { disabled: chosen < 0 }),
+      button(qsTranslate("pelaryn::FrmReplay", "削除"), remove, { disabled: chosen < 0 }),
+      button(qsTranslate("pelaryn::FrmReplay", "ファイルを開く…"), () => picker.click()),
+      button(qsTranslate("pelaryn::FrmReplay", "閉じる"), close),
+    ], { cancel: close }));
+  }
+  // The name of the file last opened, for the window to say which one cannot be played.
+  let opened = "";
+
+  function endGameForReplay() {
+    const cancel = () => answer({ action: "cancel" });
+    show(frame(qsTranslate("DesktopMain", "リプレイ"),
+               element("p", { className: "text", textContent: qsTranslate("DesktopMain", "ゲームを終了してリプレイを再生しますか？") }),
+               [button("OK", () => answer({ action: "ok" }), { className: "default" }),
+                button(qsTranslate("DesktopDialogs", "キャンセル"), cancel)], { cancel }));
+  }
+
+  return { controls: controlsWindow, files: filesWindow, replays: replaysWindow, endGameForReplay };
+}
