@@ -29,6 +29,7 @@
     importFiles,
     download,
     readStored: (name) => page.readStored(name),
+    readPad: () => page.readPad(),
     store: (name, bytes) => page.store(name, bytes),
   });
   // With ?measure, when each frame was handed to the canvas, on the page's clock
@@ -52,6 +53,7 @@
     playing: null,
     until: 0,
     started: 0,
+    startedByName: {},  // for a test to tell which were heard
   };
   function audioContext() {
     if (!audio.context) {
@@ -394,6 +396,7 @@
       audio.playing = source;
       audio.until = context.currentTime + buffer.duration;
       audio.started += 1;
+      audio.startedByName[name] = (audio.startedByName[name] || 0) + 1;
     },
     openMusic(bytes) {
       Object.assign(music, { piece: bytes.buffer, open: true, playing: false, ended: false,
@@ -491,7 +494,8 @@
       localStorage.removeItem(name);
     },
     looks() {
-      return JSON.stringify({ gentleFlash: prefs.gentleFlash, english: pelarynTexts.language() === "en" });
+      return JSON.stringify({ gentleFlash: prefs.gentleFlash, english: pelarynTexts.language() === "en",
+                              padShot: prefs.pad.shot, padSpread: prefs.pad.spread });
     },
     openPage(url) {
       // The manual in the language the windows speak, as the desktop picks it.
@@ -517,6 +521,7 @@
   window.pelarynSound = () => ({
     decoded: audio.effects.size,
     started: audio.started,
+    startedByName: Object.assign({}, audio.startedByName),
     state: audio.context ? audio.context.state : "none",
     music: music.synth ? (music.playing && !music.ended ? "playing" : "stopped") : "none",
     musicLevel: (() => {

@@ -53,6 +53,52 @@ function pelarynPlayerWindows(kit) {
     }
     refreshKeys();
 
+    // The pad: press a button while its box listens; the page looks at the pad meanwhile.
+    const padBoxes = [];
+    let padListening = null;
+    let padHeld = 0;
+    const padState = element("p", { className: "hint" });
+    function refreshPad() {
+      for (const box of padBoxes) {
+        const bound = edited.pad[box.dataset.shot];
+        box.textContent = padListening === box ? qsTranslate("pelaryn::FrmControls", "ボタンを押してください")
+                                               : pelarynPrefs.padNames[bound] || "";
+      }
+      padState.textContent = services.readPad() ? "" : qsTranslate("pelaryn::FrmControls", "パッドが見つかりません");
+    }
+    const padWatch = setInterval(() => {
+      const pad = services.readPad();
+      const buttons = pad ? pad.buttons : 0;
+      const pressed = buttons & ~padHeld;
+      padHeld = buttons;
+      if (padListening && pressed) {
+        const index = Math.clz32(pressed & -pressed) ^ 31;
+        const name = pelarynPrefs.padButtons[index] || "";
+        if (name) {
+          pelarynPrefs.bindPad(edited.pad, padListening.dataset.shot, name);
+          padListening = null;
+        }
+      }
+      refreshPad();
+    }, 50);
+    const padTable = element("div", { className: "grid keys" }, [["shot", "ショット"], ["spread", "拡散ショット"]].map(([shot, caption]) => {
+      const box = button("", () => { padListening = box; refreshPad(); });
+      box.className = "key";
+      box.dataset.shot = shot;
+      box.addEventListener("keydown", (event) => {
+        if (padListening !== box) return;
+        if (event.code !== "Escape" && event.code !== "Backspace") return;
+        event.preventDefault();
+        event.stopPropagation();
+        if (event.code === "Backspace") edited.pad[shot] = "";
+        padListening = null;
+        refreshPad();
+      });
+      padBoxes.push(box);
+      return element("div", { className: "row" }, [element("span", { className: "caption", textContent: qsTranslate("pelaryn::FrmControls", caption) }), box]);
+    }));
+    refreshPad();
+
     function volume(name, caption) {
       const bar = element("input", { type: "range", min: 0, max: 100, step: 1, value: edited[name] });
       const shown = element("output", { textContent: String(edited[name]) });
@@ -78,11 +124,14 @@ function pelarynPlayerWindows(kit) {
     language.addEventListener("change", () => { edited.language = language.value; });
 
     const close = (value) => {
+      clearInterval(padWatch);
       services.applyPrefs(value, false);
-      answer({ action: "ok", gentleFlash: value.gentleFlash, english: pelarynTexts.language() === "en" });
+      answer({ action: "ok", gentleFlash: value.gentleFlash, english: pelarynTexts.language() === "en",
+               padShot: value.pad.shot, padSpread: value.pad.spread });
     };
     show(frame(qsTranslate("pelaryn::FrmControls", "操作とサウンド"), element("div", { className: "settings" }, [
       element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "キー") }), keyTable, hint]),
+      element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "パッド") }), padTable, padState]),
       element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "サウンド") }),
         element("div", { className: "grid" }, [volume("musicVolume", qsTranslate("pelaryn::FrmControls", "ミュージック")),
                                                 volume("effectVolume", qsTranslate("pelaryn::FrmControls", "効果音")),
@@ -97,6 +146,7 @@ function pelarynPlayerWindows(kit) {
         const fresh = pelarynPrefs.defaults();
         fresh.language = edited.language;
         services.applyPrefs(fresh, true);
+        clearInterval(padWatch);
         controlsWindow(request, fresh);
       }),
       button(qsTranslate("pelaryn::FrmControls", "キャンセル"), () => close(before)),

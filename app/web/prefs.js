@@ -20,9 +20,17 @@ const pelarynPrefs = (() => {
                             ["up", ["ArrowUp", "Numpad8"]], ["down", ["ArrowDown", "Numpad2"]],
                             ["shot", ["KeyZ"]], ["spread", ["KeyX"]]]);
 
+  // The standard mapping's buttons by number, by the names pad bindings use (SDL's), and as the
+  // player reads them; the triggers and the D-pad are not for binding.
+  const padButtons = ["a", "b", "x", "y", "leftshoulder", "rightshoulder", "", "", "back", "start",
+                      "leftstick", "rightstick", "", "", "", "", "guide"];
+  const padNames = { a: "A", b: "B", x: "X", y: "Y", leftshoulder: "LB", rightshoulder: "RB",
+                     back: "Back", start: "Start", leftstick: "L3", rightstick: "R3", guide: "Guide" };
+
   function defaults() {
     return {
       keys: Object.fromEntries(actions.map((action) => [action.name, action.defaults.slice()])),
+      pad: { shot: "a", spread: "b" },
       musicVolume: 100,
       effectVolume: 100,
       muted: false,
@@ -51,6 +59,11 @@ const pelarynPrefs = (() => {
       if (typeof stored[name] === "boolean") prefs[name] = stored[name];
     }
     if (["system", "ja", "en"].includes(stored.language)) prefs.language = stored.language;
+    if (stored.pad && typeof stored.pad === "object") {
+      const { shot, spread } = stored.pad;
+      const valid = (name) => name === "" || Object.hasOwn(padNames, name);
+      if (valid(shot) && valid(spread) && (shot === "" || shot !== spread)) prefs.pad = { shot, spread };
+    }
     if (stored.keys && typeof stored.keys === "object") {
       const seen = new Set();
       const keys = {};
@@ -114,5 +127,13 @@ const pelarynPrefs = (() => {
     return arrows[code] || code.replace(/^(Key|Digit)/, "").replace(/^Numpad/, "Num+");
   }
 
-  return { actions, defaults, read, write, reserved, bind, gameKey, keyName };
+  // Binds the pad's `button` to one shot; when the other shot had it, the two swap.
+  function bindPad(pad, shot, button) {
+    const other = shot === "shot" ? "spread" : "shot";
+    if (button && pad[other] === button) pad[other] = pad[shot];
+    pad[shot] = button;
+  }
+
+  return { actions, defaults, read, write, reserved, bind, gameKey, keyName, padButtons, padNames,
+           bindPad };
 })();

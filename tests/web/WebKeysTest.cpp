@@ -64,5 +64,49 @@ TEST(WebKeys, HeldUntilReleasedRepeatsCountOnceAndBlurLetsGo) {
   EXPECT_FALSE(keys.Down(vk::Numpad6));
 }
 
+TEST(WebKeys, PadButtonsByTheStandardMappingsNumbers) {
+  // The W3C standard mapping: the face buttons first, the shoulders, then past the triggers.
+  const std::pair<const char*, int> cases[] = {
+      {"a", 0},
+      {"y", 3},
+      {"rightshoulder", 5},
+      {"start", 9},
+      {"guide", 16},
+      // Not buttons of that mapping, or not buttons at all.
+      {"lefttrigger", -1},
+      {"button5", -1},
+      {"dpup", -1},
+      {"", -1},
+      {"A", -1},
+  };
+  for (const auto& [name, index] : cases) EXPECT_EQ(StandardPadButton(name), index) << name;
+}
+
+TEST(WebKeys, PadButtonsReachTheGameAsThePlayerBoundThem) {
+  const auto bit = [](int button) { return 1u << button; };
+  const struct {
+    const char* Shot;
+    const char* Spread;
+    uint32_t Held;
+    uint32_t Game;
+  } cases[] = {
+      {"a", "b", bit(0), 1},
+      {"a", "b", bit(1) | bit(2) | bit(3), 2 | 4 | 8},
+      {"a", "rightshoulder", bit(5), 2},
+      {"a", "rightshoulder", bit(1), 0},
+      // X bound to a shot no longer holds the fire.
+      {"x", "b", bit(2), 1},
+      {"", "guide", bit(0) | bit(16), 2},
+      // The D-pad and the triggers are no buttons to the game.
+      {"a", "b", bit(6) | bit(7) | bit(12) | bit(15), 0},
+  };
+  for (const auto& c : cases) {
+    PadBindings pad;
+    pad.Shot = c.Shot;
+    pad.Spread = c.Spread;
+    EXPECT_EQ(PadGameButtons(pad, c.Held), c.Game) << c.Shot << " " << c.Spread << " " << c.Held;
+  }
+}
+
 }  // namespace
 }  // namespace pelaryn

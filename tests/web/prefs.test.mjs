@@ -46,6 +46,9 @@ test("stored preferences: each value on its own, a malformed one keeps its defau
     ["keys, a menu key", JSON.stringify({ keys: { left: ["F5", ""], right: ["KeyD", ""], up: ["KeyW", ""],
                                                   down: ["KeyS", ""], shot: ["KeyJ", ""], spread: ["KeyK", ""] } }), {}],
     ["keys, an action missing", JSON.stringify({ keys: { left: ["KeyA", ""] } }), {}],
+    ["pad", '{"pad": {"shot": "rightshoulder", "spread": ""}}', { pad: { shot: "rightshoulder", spread: "" } }],
+    ["pad, one button for both", '{"pad": {"shot": "x", "spread": "x"}}', {}],
+    ["pad, a trigger", '{"pad": {"shot": "lefttrigger", "spread": "b"}}', {}],
   ];
   for (const [why, stored, changed] of cases) {
     const { prefs } = load(stored);
@@ -70,4 +73,14 @@ test("a key is bound in one place; the slot's old key takes its place; the game 
     assert.equal(prefs.reserved(code), reserved, code);
   }
   assert.deepEqual(plain(["ArrowUp", "Numpad8", "KeyQ", "Digit1"].map(prefs.keyName)), ["↑", "Num+8", "Q", "1"]);
+  // A pad's button too is bound once: the other shot takes the old one.
+  const pad = { shot: "a", spread: "b" };
+  prefs.bindPad(pad, "shot", "b");
+  assert.deepEqual(plain(pad), { shot: "b", spread: "a" });
+  prefs.bindPad(pad, "spread", "y");
+  assert.deepEqual(plain(pad), { shot: "b", spread: "y" });
+  prefs.bindPad(pad, "shot", "");
+  assert.deepEqual(plain(pad), { shot: "", spread: "y" });
+  assert.deepEqual(plain([0, 4, 6, 9, 12, 16].map((i) => prefs.padButtons[i] || "")),
+                   ["a", "leftshoulder", "", "start", "", "guide"]);
 });

@@ -74,8 +74,15 @@ function field(page, x, y, width, height) {
   }, x, y, width, height);
 }
 
-test("the page shows the title, F2 starts a game that the player's own keys steer, and it sounds", async () => {
-  const { page, errors } = await open();
+test("the page shows the title, F2 starts a game that the player's own keys steer, the pad's buttons are bound, and it sounds", async () => {
+  // A pad with the standard mapping, its buttons as the test holds them.
+  const { page, errors } = await open("", (page) => page.evaluateOnNewDocument(() => {
+    window.testPadButtons = 0;
+    navigator.getGamepads = () => [{
+      connected: true, mapping: "standard", axes: [0, 0, 0, 0],
+      buttons: Array.from({ length: 17 }, (_, i) => ({ pressed: ((window.testPadButtons >> i) & 1) === 1 })),
+    }];
+  }));
   await page.waitForFunction(() => document.getElementById("status").textContent === "",
                              { timeout: 10000 });
   await new Promise((resolve) => setTimeout(resolve, 1500));
@@ -96,8 +103,15 @@ test("the page shows the title, F2 starts a game that the player's own keys stee
   await page.click('.key[data-action="left"][data-slot="1"]');
   await page.keyboard.press("KeyA");
   assert.equal(await page.$eval('.key[data-action="left"][data-slot="1"]', (b) => b.textContent), "A");
+  // And the pad's right shoulder button for the spread shot.
+  await page.click('.key[data-shot="spread"]');
+  await page.evaluate(() => { window.testPadButtons = 1 << 5; });
+  await page.waitForFunction(() => document.querySelector('.key[data-shot="spread"]').textContent === "RB");
+  await page.evaluate(() => { window.testPadButtons = 0; });
   await page.click(".window .buttons button.default");
   await page.waitForFunction(() => window.pelarynWindow() === null);
+  assert.deepEqual(await page.evaluate(() => JSON.parse(localStorage.getItem("pelaryn/preferences")).pad),
+                   { shot: "a", spread: "rightshoulder" });
   await new Promise((resolve) => setTimeout(resolve, 1000));
   // The ship starts at the bottom centre; held left, it leaves the centre for the left edge.
   const centre = () => field(page, 130, 330, 40, 60);
@@ -109,7 +123,7 @@ test("the page shows the title, F2 starts a game that the player's own keys stee
   assert.notDeepEqual(await centre(), before, "the ship moved away from the centre");
   assert.ok(new Set(left).size > 10, "the ship is at the left edge");
   // The first key started the sound: the six effects passed their check and were decoded, and
-  // the spread shot's is heard.
+  // the game's effects are heard.
   await page.keyboard.down("KeyX");
   await new Promise((resolve) => setTimeout(resolve, 1500));
   await page.keyboard.up("KeyX");

@@ -5,7 +5,7 @@
 
 #include "platform/desktop/KeyBindings.h"
 #include "platform/desktop/Language.h"
-#include "platform/desktop/PadBindings.h"
+#include "platform/pad/PadBindings.h"
 
 namespace pelaryn {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "base/Platform.h"
-#include "platform/desktop/PadBindings.h"
 #include "platform/desktop/PadFile.h"
+#include "platform/pad/PadBindings.h"
 
 struct _SDL_GameController;
 struct _SDL_Joystick;

@@ -70,4 +70,37 @@ bool HeldKeys::Down(int virtualKey) const {
   return false;
 }
 
+int StandardPadButton(std::string_view name) {
+  struct Button {
+    std::string_view Name;
+    int Index;
+  };
+  // The triggers (6 and 7) and the D-pad (12 to 15) are not buttons to SDL's mapping: the D-pad
+  // moves, as the stick does.
+  constexpr std::array<Button, 11> kButtons{{
+      {"a", 0},
+      {"b", 1},
+      {"x", 2},
+      {"y", 3},
+      {"leftshoulder", 4},
+      {"rightshoulder", 5},
+      {"back", 8},
+      {"start", 9},
+      {"leftstick", 10},
+      {"rightstick", 11},
+      {"guide", 16},
+  }};
+  for (const Button& button : kButtons) {
+    if (button.Name == name) return button.Index;
+  }
+  return -1;
+}
+
+uint32_t PadGameButtons(const PadBindings& pad, uint32_t standardButtons) {
+  return GameButtons(pad, [standardButtons](std::string_view name) {
+    const int index = StandardPadButton(name);
+    return index >= 0 && ((standardButtons >> index) & 1u) != 0;
+  });
+}
+
 }  // namespace pelaryn

@@ -179,6 +179,13 @@ void WebPlatform::ApplyLooks(const std::string& answer) {
   if (looks.contains("english") && looks["english"].is_boolean()) {
     game_->SetEnglishLabels(looks["english"].get<bool>());
   }
+  // A pad button the page's mapping has no button for stays unbound.
+  for (const auto& [name, bound] :
+       {std::pair{"padShot", &pad_.Shot}, std::pair{"padSpread", &pad_.Spread}}) {
+    if (!looks.contains(name) || !looks[name].is_string()) continue;
+    const std::string chosen = looks[name].get<std::string>();
+    *bound = chosen.empty() || StandardPadButton(chosen) >= 0 ? chosen : std::string();
+  }
 }
 
 void WebPlatform::RunPageWindow(const std::string& kind) {
@@ -340,8 +347,9 @@ int WebPlatform::JoyGetPos(JoyInfo& info) {
   if (pad.Buttons & (1u << 15)) x = 1;
   if (pad.Buttons & (1u << 12)) y = -1;
   if (pad.Buttons & (1u << 13)) y = 1;
-  // A and B fire straight and spread; X and Y hold the fire, as a pad's do on the desktop.
-  info = JoyInfo{Axis(x), Axis(y), 32768, pad.Buttons & 0xFu};
+  // The bound buttons fire straight and spread; X and Y, unbound, hold the fire, as on the
+  // desktop.
+  info = JoyInfo{Axis(x), Axis(y), 32768, PadGameButtons(pad_, pad.Buttons)};
   return 0;
 }
 

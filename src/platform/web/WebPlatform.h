@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/Platform.h"
+#include "platform/pad/PadBindings.h"
 #include "platform/script/Scripts.h"
 #include "platform/script/StateJson.h"
 #include "platform/sound/RestartGate.h"
@@ -132,6 +133,7 @@ class WebPlatform final : public Platform {
   PageDialogs dialogs_;
   PageFiles files_;
   PageReplays replays_;
+  PadBindings pad_;  // as the player bound them in the page
 };
 
 }  // namespace pelaryn

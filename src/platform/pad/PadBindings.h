@@ -7,9 +7,9 @@
 namespace pelaryn {
 
 // Which pad button fires which shot. Buttons go by SDL's game-controller names ("a", "b",
-// "leftshoulder", …); a joystick SDL has no mapping for names its first four buttons "a" "b" "x"
-// "y" and the rest "button5", "button6", …. Empty: no button. The stick and the D-pad always
-// move.
+// "leftshoulder", …), which the browser's standard mapping shares; a joystick SDL has no mapping
+// for names its first four buttons "a" "b" "x" "y" and the rest "button5", "button6", ….
+// Empty: no button. The stick and the D-pad always move.
 struct PadBindings {
   std::string Shot = "a";
   std::string Spread = "b";

@@ -1,4 +1,4 @@
-#include "platform/desktop/PadBindings.h"
+#include "platform/pad/PadBindings.h"
 
 #include <algorithm>
 #include <array>
