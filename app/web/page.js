@@ -283,10 +283,20 @@
     toggleMute: () => setPrefs(Object.assign({}, prefs, { muted: !prefs.muted })),
   });
 
+  // The page's title says what the desktop's window title says.
+  let titleState = { paused: false };
+  function showTitle() {
+    const replay = titleState.replay;
+    let title = replay ? pageWords.replayTitle() + (replay.name ? replay.name + " " : "") + replay.score +
+                         (replay.fast ? pageWords.fast() : "") + (replay.black ? pageWords.black() : "")
+                       : pageWords.title();
+    if (titleState.paused) title += pageWords.paused();
+    document.title = title;
+  }
   pelarynTexts.onChange(() => {
     push("Looks");
     menuBar.render();
-    document.title = pageWords.title();
+    showTitle();
     document.getElementById("fullscreen").textContent = pageWords.fullScreen();
   });
 
@@ -481,6 +491,10 @@
     },
     syncMenu(enabled, checked) {
       menuBar.sync(enabled, checked);
+    },
+    showTitle(state) {
+      titleState = state;
+      showTitle();
     },
     storedNames(prefix) {
       const names = [];

@@ -17,4 +17,9 @@ const pageWords = {
   notGameFile: (name) => withArgs(qsTranslate("Page", "%1 は pelaryn.cfg でも pelaryn.sco でもありません"), name),
   tooLarge: (name) => withArgs(qsTranslate("Page", "%1 は大きすぎます"), name),
   notStored: () => qsTranslate("Page", "ブラウザーに保存できませんでした"),
+  // The page's title, as the desktop's window title: a replay that plays, and a pause.
+  replayTitle: () => qsTranslate("MainWindow", "ヴェルガード — リプレイ "),
+  fast: () => qsTranslate("MainWindow", "（早送り）"),
+  black: () => qsTranslate("MainWindow", "（背景の画像がないため黒で再生）"),
+  paused: () => qsTranslate("pelaryn::MainWindow", " — 一時停止中"),
 };

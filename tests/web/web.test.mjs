@@ -254,12 +254,16 @@ test("a replay recorded by the headless runner opens in the page's replay window
   // Played four times as fast; the watcher may not start a game meanwhile.
   await page.keyboard.press("F8");
   await page.waitForFunction(() => document.querySelector('[data-item="mnuStart"]').disabled);
+  // The page's title tells of the replay, as the desktop's window title does.
+  await page.waitForFunction((name) => document.title.includes(name + " 54") &&
+                                       document.title !== document.title.replace(/\(.*\)/, ""), {}, name);
   await page.waitForFunction(() => window.pelarynReport.some((line) => line.startsWith("replay")),
                              { timeout: 60000 });
   assert.deepEqual(await page.evaluate(() => window.pelarynReport.slice()),
                    ["replay verified: 481 frames, score 54"]);
   // Back on the title, a file that is no replay is refused, with the reason.
   await page.waitForFunction(() => !document.querySelector('[data-item="replays"]').disabled);
+  assert.equal(await page.title(), "Velgard");
   await page.keyboard.press("F7");
   await page.waitForFunction(() => window.pelarynWindow()?.querySelector(".replays"));
   const [again] = await Promise.all([

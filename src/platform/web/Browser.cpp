@@ -90,6 +90,9 @@ EM_JS(char*, pelaryn_stored_names, (const char* prefix), {
   return Module.page.toHeap(JSON.stringify(Module.page.storedNames(UTF8ToString(prefix))));
 });
 EM_JS(char*, pelaryn_page_looks, (), { return Module.page.toHeap(Module.page.looks()); });
+EM_JS(void, pelaryn_show_title, (const char* state), {
+  Module.page.showTitle(JSON.parse(UTF8ToString(state)));
+});
 EM_JS(void, pelaryn_forget, (const char* name), { Module.page.forget(UTF8ToString(name)); });
 EM_JS(void, pelaryn_open_page, (const char* url), { Module.page.openPage(UTF8ToString(url)); });
 EM_JS(void, pelaryn_warn, (const char* text), { console.warn("pelaryn: " + UTF8ToString(text)); });
@@ -214,6 +217,10 @@ void BuildMenu(const std::string& items) {
 }
 void SyncMenu(uint32_t enabled, uint32_t checked) {
   pelaryn_sync_menu(enabled, checked);
+}
+
+void ShowTitle(const std::string& state) {
+  pelaryn_show_title(state.c_str());
 }
 
 std::string PageLooks() {

@@ -75,6 +75,9 @@ void BuildMenu(const std::string& items);
 void SyncMenu(uint32_t enabled, uint32_t checked);
 // How the player wants the picture to look, in JSON: {"gentleFlash": …, "english": …}.
 std::string PageLooks();
+// What the page's title tells, in JSON: whether the game is paused, and the replay that plays
+// ({"paused", "replay": {"name", "score", "fast", "black"}}), for the page to word.
+void ShowTitle(const std::string& state);
 // Names the page keeps files under `prefix` in its storage, without the prefix.
 std::vector<std::string> StoredNames(const std::string& prefix);
 void Forget(const std::string& name);

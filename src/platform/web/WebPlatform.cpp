@@ -199,6 +199,24 @@ void WebPlatform::RunPageWindow(const std::string& kind) {
   ApplyLooks(answer);
 }
 
+void WebPlatform::SyncTitle() {
+  const Replay* replay = game_->Playing();
+  const TitleState now{replay ? game_->Playback().Paused()
+                              : !game_->InTitle() && game_->State().Menu.Checked(MenuId::Pause),
+                       replay, replay && game_->Playback().Fast(),
+                       replay && game_->PlaybackBackgroundMissing()};
+  if (shownTitle_ == now) return;
+  shownTitle_ = now;
+  nlohmann::json state{{"paused", now.Paused}};
+  if (replay) {
+    state["replay"] = {{"name", replay->Name},
+                       {"score", replay->Result.Score},
+                       {"fast", now.Fast},
+                       {"black", now.Black}};
+  }
+  browser::ShowTitle(state.dump());
+}
+
 void WebPlatform::SyncMenu() {
   if (game_ == nullptr) return;
   uint32_t enabled = 0;
@@ -212,6 +230,7 @@ void WebPlatform::SyncMenu() {
   }
   // The page's own replay item is for the player, not the watcher.
   if (watching) checked |= kWatchingBit;
+  SyncTitle();
   if (menuShown_ && enabled == shownEnabled_ && checked == shownChecked_) return;
   menuShown_ = true;
   shownEnabled_ = enabled;

@@ -109,8 +109,10 @@ class WebPlatform final : public Platform {
   // Takes in the keys the page has seen, and the menu bar's clicks; notes the menu commands they
   // stand for, to run at the yield.
   void TakeInput();
-  // The menu bar's check marks and enabled states, sent to the page when they change.
+  // The menu bar's check marks and enabled states, and the page's title (paused, a replay
+  // playing), sent to the page when they change.
   void SyncMenu();
+  void SyncTitle();
   // A window of the page's own (controls and sound, files), held open as a modal one: the game
   // stands still until the player closes it. What it changed of the picture is applied then.
   void RunPageWindow(const std::string& kind);
@@ -125,6 +127,16 @@ class WebPlatform final : public Platform {
   uint32_t shownEnabled_ = 0;
   uint32_t shownChecked_ = 0;
   bool menuShown_ = false;
+  // What the page's title told last: paused, and the replay playing (with fast and black), or
+  // none.
+  struct TitleState {
+    bool Paused = false;
+    const void* Replay = nullptr;
+    bool Fast = false;
+    bool Black = false;
+    bool operator==(const TitleState&) const = default;
+  };
+  std::optional<TitleState> shownTitle_;
   std::optional<KeyScript> keyScript_;
   std::function<uint64_t()> frame_;
   std::vector<uint8_t> rgba_;  // the field as the canvas takes it
