@@ -474,7 +474,10 @@
     },
     openWindow(request) {
       menuBar.close();
+      // The keys are the window's now; whatever was held is let go, as when the page loses the
+      // keyboard, so that no key stays down for the game after the window closes.
       held.clear();
+      keys.push({ code: "Blur", down: false });
       return windows.open(request);
     },
     nextAnswer() {
