@@ -256,15 +256,29 @@ test("a replay recorded by the headless runner opens in the page's replay window
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
-  await page.evaluateOnNewDocument((folder) => { window.pelarynTestProgramFolder = folder; },
-                                   path.dirname(path.resolve(sim)));
+  // The same game kept once in the page's storage, as the page keeps its own.
+  const kept = "pelaryn/replays/20261208-120000-0000054.pelrpy";
+  await page.evaluateOnNewDocument((folder, kept, bytes) => {
+    window.pelarynTestProgramFolder = folder;
+    if (!sessionStorage.getItem("seeded")) {
+      localStorage.setItem(kept, bytes);
+      sessionStorage.setItem("seeded", "1");
+    }
+  }, path.dirname(path.resolve(sim)), kept, readFileSync(file).toString("latin1"));
   await page.goto(`${origin}/index.html?test`);
   await page.waitForFunction(() => document.getElementById("status").textContent === "",
                              { timeout: 10000 });
   // F7, then the file from the disk, as a player opens one.
   await page.keyboard.press("F7");
   await page.waitForFunction(() => window.pelarynWindow()?.querySelector(".replays"));
-  assert.equal(await page.$$eval(".replays tbody tr", (rows) => rows.length), 0);
+  // The kept one is listed, and deleted once the player confirms it.
+  assert.deepEqual(await page.$$eval(".replays tbody tr td", (cells) => cells.slice(1, 5).map((c) => c.textContent)),
+                   [name, "54", "0", "33%"]);
+  await page.evaluate(() => Array.from(document.querySelectorAll(".window .buttons button"))
+    .find((b) => b.textContent === "Delete").click());
+  await page.click(".window .buttons button.default");
+  await page.waitForFunction(() => window.pelarynWindow()?.querySelectorAll(".replays tbody tr").length === 0);
+  assert.equal(await page.evaluate((kept) => localStorage.getItem(kept), kept), null);
   const [chooser] = await Promise.all([
     page.waitForFileChooser(),
     page.evaluate(() => Array.from(document.querySelectorAll(".window .buttons button"))

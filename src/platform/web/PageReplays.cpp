@@ -113,15 +113,16 @@ void PageReplays::ShowWindow(Game& game) {
   std::shared_ptr<const Replay> chosen;
   for (;;) {
     std::string why;
+    // Only a replay the window listed is played or deleted, whatever the page answers.
+    const auto listed = std::find_if(entries.begin(), entries.end(),
+                                     [&key](const Entry& entry) { return entry.Path == key; });
     if (action == "play") {
-      for (const Entry& entry : entries) {
-        if (entry.Path == key) chosen = entry.Game;
-      }
+      if (listed != entries.end()) chosen = listed->Game;
     } else if (action == "open") {
       chosen = Decoded(browser::ReadStored(std::string(kOpened)), why);
       browser::Forget(std::string(kOpened));
     } else if (action == "delete") {
-      browser::Forget(Stored(key));
+      if (listed != entries.end()) browser::Forget(Stored(listed->Path));
       entries = List(game.State().Ranking);
     } else {
       break;
