@@ -7,7 +7,7 @@
 // gesture), command(code) (into the game's queue), muted() and toggleMute().
 function pelarynMenuBar(host) {
   const menuBar = document.getElementById("menubar");
-  const menu = { items: [], enabled: 0, checked: 0, open: null };
+  const menu = { items: [], enabled: 0, checked: 0, watching: false, open: null };
   // Items of the page's own beside the game's: where they go, and what a click does.
   const extras = [
     { before: "mnuExit", parent: "mnuGame", caption: pageWords.replays, key: "F7", code: "Window:replays", id: "replays" },
@@ -104,7 +104,7 @@ function pelarynMenuBar(host) {
       const itemButton = menuBar.querySelector(`[data-item="${extra.id}"]`);
       if (!itemButton) continue;
       if (extra.checked) itemButton.querySelector(".mark").textContent = extra.checked() ? "✓" : "";
-      itemButton.disabled = extra.id === "replays" && menu.watching === true;
+      itemButton.disabled = extra.id === "replays" && menu.watching;
     }
   }
   document.addEventListener("pointerdown", (event) => {
@@ -117,11 +117,15 @@ function pelarynMenuBar(host) {
       menu.items = items;
       renderMenu();
     },
-    // The game's enabled states and check marks by item; bit 31 of `checked`: a replay plays.
+    // The game's enabled states and check marks by item.
     sync(enabled, checked) {
       menu.enabled = enabled;
       menu.checked = checked;
-      menu.watching = (checked & (1 << 31)) !== 0;
+      syncMenu();
+    },
+    // Whether a replay plays: the page's replay item is for the player, not the watcher.
+    watch(watching) {
+      menu.watching = watching;
       syncMenu();
     },
     render: renderMenu,

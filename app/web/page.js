@@ -498,6 +498,7 @@
     showTitle(state) {
       titleState = state;
       showTitle();
+      menuBar.watch(Boolean(state.replay));
     },
     storedNames(prefix) {
       const names = [];

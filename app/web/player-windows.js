@@ -126,8 +126,8 @@ function pelarynPlayerWindows(kit) {
     const close = (value) => {
       clearInterval(padWatch);
       services.applyPrefs(value, false);
-      answer({ action: "ok", gentleFlash: value.gentleFlash, english: pelarynTexts.language() === "en",
-               padShot: value.pad.shot, padSpread: value.pad.spread });
+      // The game asks the page for what it needs of them (Module.page.looks).
+      answer({ action: "ok" });
     };
     show(frame(qsTranslate("pelaryn::FrmControls", "操作とサウンド"), element("div", { className: "settings" }, [
       element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "キー") }), keyTable, hint]),

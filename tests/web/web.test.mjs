@@ -288,7 +288,8 @@ test("a replay recorded by the headless runner opens in the page's replay window
   await page.waitForFunction(() => window.pelarynWindow() === null);
   // Played four times as fast; the watcher may not start a game meanwhile.
   await page.keyboard.press("F8");
-  await page.waitForFunction(() => document.querySelector('[data-item="mnuStart"]').disabled);
+  await page.waitForFunction(() => document.querySelector('[data-item="mnuStart"]').disabled &&
+                                   document.querySelector('[data-item="replays"]').disabled);
   // The page's title tells of the replay, as the desktop's window title does.
   await page.waitForFunction((name) => document.title.includes(name + " 54") &&
                                        document.title !== document.title.replace(/\(.*\)/, ""), {}, name);

@@ -6,6 +6,7 @@
 
 #include "game/Game.h"
 #include "platform/web/Browser.h"
+#include "platform/web/PageWindows.h"
 #include "replay/ReplayShelf.h"
 
 namespace pelaryn {
@@ -55,12 +56,6 @@ nlohmann::json Listed(const std::vector<PageReplays::Entry>& entries) {
   return rows;
 }
 
-std::string Action(const nlohmann::json& answer, std::string& key) {
-  if (!answer.is_object() || !answer.contains("action") || !answer["action"].is_string()) return "";
-  key = answer.contains("key") && answer["key"].is_string() ? answer["key"].get<std::string>() : "";
-  return answer["action"].get<std::string>();
-}
-
 }  // namespace
 
 std::vector<PageReplays::Entry> PageReplays::ReadAll() const {
@@ -105,23 +100,22 @@ void PageReplays::ShowWindow(Game& game) {
   const auto request = [&entries](const std::string& problem) {
     nlohmann::json shown{{"kind", "replays"}, {"replays", Listed(entries)}};
     if (!problem.empty()) shown["problem"] = problem;
-    return shown.dump();
+    return shown;
   };
-  std::string key;
-  std::string action =
-      Action(nlohmann::json::parse(browser::OpenWindow(request("")), nullptr, false), key);
+  WindowAnswer answer = AskWindow(request(""));
   std::shared_ptr<const Replay> chosen;
   for (;;) {
     std::string why;
     // Only a replay the window listed is played or deleted, whatever the page answers.
+    const std::string key = answer.Text("key");
     const auto listed = std::find_if(entries.begin(), entries.end(),
                                      [&key](const Entry& entry) { return entry.Path == key; });
-    if (action == "play") {
+    if (answer.Action == "play") {
       if (listed != entries.end()) chosen = listed->Game;
-    } else if (action == "open") {
+    } else if (answer.Action == "open") {
       chosen = Decoded(browser::ReadStored(std::string(kOpened)), why);
       browser::Forget(std::string(kOpened));
-    } else if (action == "delete") {
+    } else if (answer.Action == "delete") {
       if (listed != entries.end()) browser::Forget(Stored(listed->Path));
       entries = List(game.State().Ranking);
     } else {
@@ -129,16 +123,13 @@ void PageReplays::ShowWindow(Game& game) {
     }
     if (chosen) break;
     // Shown again with what changed, or with why the file cannot be played.
-    action = Action(nlohmann::json::parse(browser::OpenWindow(request(why)), nullptr, false), key);
+    answer = AskWindow(request(why));
   }
   browser::CloseWindow();
   if (!chosen) return;
-  if (!game.InTitle() && game.CurrentFrame() > 0) {
-    const nlohmann::json answer = nlohmann::json::parse(
-        browser::OpenWindow(nlohmann::json{{"kind", "endGameForReplay"}}.dump()), nullptr, false);
-    browser::CloseWindow();
-    std::string unused;
-    if (Action(answer, unused) != "ok") return;
+  if (!game.InTitle() && game.CurrentFrame() > 0 &&
+      AskOnce({{"kind", "endGameForReplay"}}).Action != "ok") {
+    return;
   }
   game.PlayReplay(std::move(chosen));
 }

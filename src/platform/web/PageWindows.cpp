@@ -7,6 +7,7 @@
 #include "persist/Ranking.h"
 #include "platform/web/Browser.h"
 #include "platform/web/SettingsForm.h"
+#include "platform/web/SurfaceRgba.h"
 #include "render/Pictures.h"
 #include "replay/ReplayFile.h"
 
@@ -37,30 +38,18 @@ nlohmann::json Described(const Message& message) {
           {"words", MessageText(message)}};
 }
 
-nlohmann::json Answer(const std::string& text) {
-  return nlohmann::json::parse(text, nullptr, false);
-}
-
-std::string Action(const nlohmann::json& answer) {
-  return answer.is_object() && answer.contains("action") && answer["action"].is_string()
-             ? answer["action"].get<std::string>()
-             : std::string();
+WindowAnswer Parsed(const std::string& text) {
+  nlohmann::json body = nlohmann::json::parse(text, nullptr, false);
+  if (!body.is_object()) return {"", nlohmann::json::object()};
+  const auto action = body.find("action");
+  return {action != body.end() && action->is_string() ? action->get<std::string>() : "",
+          std::move(body)};
 }
 
 void Keep(const std::string& name, const Surface& picture) {
-  std::string rgba(static_cast<std::size_t>(picture.Width()) * picture.Height() * 4, '\0');
-  for (int y = 0; y < picture.Height(); ++y) {
-    for (int x = 0; x < picture.Width(); ++x) {
-      const uint32_t pixel = picture.Pixel(x, y);
-      const std::size_t at = (static_cast<std::size_t>(y) * picture.Width() + x) * 4;
-      rgba[at] = static_cast<char>(pixel >> 16);
-      rgba[at + 1] = static_cast<char>(pixel >> 8);
-      rgba[at + 2] = static_cast<char>(pixel);
-      rgba[at + 3] = static_cast<char>(0xFF);
-    }
-  }
-  browser::KeepPicture(name, reinterpret_cast<const uint8_t*>(rgba.data()), picture.Width(),
-                       picture.Height());
+  std::vector<uint8_t> rgba;
+  SurfaceToRgba(picture, rgba);
+  browser::KeepPicture(name, rgba.data(), picture.Width(), picture.Height());
 }
 
 nlohmann::json RankingRows(const GameState& state) {
@@ -84,6 +73,25 @@ std::string VersionLine() {
 
 }  // namespace
 
+std::string WindowAnswer::Text(const char* name) const {
+  const auto text = Body.find(name);
+  return text != Body.end() && text->is_string() ? text->get<std::string>() : "";
+}
+
+WindowAnswer AskWindow(const nlohmann::json& request) {
+  return Parsed(browser::OpenWindow(request.dump()));
+}
+
+WindowAnswer NextWindowAnswer() {
+  return Parsed(browser::NextAnswer());
+}
+
+WindowAnswer AskOnce(const nlohmann::json& request) {
+  WindowAnswer answer = AskWindow(request);
+  browser::CloseWindow();
+  return answer;
+}
+
 PageDialogs::PageDialogs(const Pictures& pictures, std::function<std::string()> programFolder)
     : pictures_(pictures), programFolder_(std::move(programFolder)) {}
 
@@ -96,58 +104,45 @@ void PageDialogs::KeepPictures() {
 
 void PageDialogs::MessageBox(const Message& message) {
   shown_.push_back({"Message", std::string(MessageTitle(message.Id)), MessageText(message)});
-  browser::OpenWindow(nlohmann::json{{"kind", "message"}, {"message", Described(message)}}.dump());
-  browser::CloseWindow();
+  AskOnce({{"kind", "message"}, {"message", Described(message)}});
 }
 
 std::string PageDialogs::InputBox(const Message& prompt) {
   shown_.push_back({"Input", std::string(MessageTitle(prompt.Id)), MessageText(prompt)});
-  const nlohmann::json answer = Answer(browser::OpenWindow(
-      nlohmann::json{{"kind", "input"}, {"message", Described(prompt)}}.dump()));
-  browser::CloseWindow();
-  if (Action(answer) != "ok" || !answer.contains("text") || !answer["text"].is_string()) return "";
-  return answer["text"].get<std::string>();
+  const WindowAnswer answer = AskOnce({{"kind", "input"}, {"message", Described(prompt)}});
+  return answer.Action == "ok" ? answer.Text("text") : "";
 }
 
 void PageDialogs::ShowRanking(GameState& state) {
   shown_.push_back({"Ranking", "ヴェルガード", ""});
   KeepPictures();
-  nlohmann::json answer = Answer(browser::OpenWindow(
-      nlohmann::json{{"kind", "ranking"}, {"rows", RankingRows(state)}}.dump()));
-  // 初期化, once the player has confirmed it in the window.
-  while (Action(answer) == "reset") {
+  // 初期化, once the player has confirmed it in the window, shows the new rows.
+  while (AskWindow({{"kind", "ranking"}, {"rows", RankingRows(state)}}).Action == "reset") {
     ResetRanking(state);
-    answer = Answer(browser::OpenWindow(
-        nlohmann::json{{"kind", "ranking"}, {"rows", RankingRows(state)}}.dump()));
   }
   browser::CloseWindow();
   if (AfterRanking) AfterRanking(state);
 }
 
 void PageDialogs::ShowSettings(SettingsHost& host) {
-  const std::string folder = programFolder_();
-  nlohmann::json answer = Answer(browser::OpenWindow(nlohmann::json{
-      {"kind", "settings"},
-      {"settings",
-       SettingsDescription(host.Settings(), folder)}}.dump()));
+  WindowAnswer answer = AskWindow(
+      {{"kind", "settings"}, {"settings", SettingsDescription(host.Settings(), programFolder_())}});
   // 更新 applies and leaves the window up; OK applies and closes it.
-  for (;;) {
-    const std::string action = Action(answer);
-    if (action != "apply" && action != "ok") break;
+  while (answer.Action == "apply" || answer.Action == "ok") {
     std::string why;
-    if (answer.contains("values") && ApplySettingValues(host.Settings(), answer["values"], why)) {
+    if (answer.Body.contains("values") &&
+        ApplySettingValues(host.Settings(), answer.Body["values"], why)) {
       host.ReloadBackground();
     }
-    if (action == "ok") break;
-    answer = Answer(browser::NextAnswer());
+    if (answer.Action == "ok") break;
+    answer = NextWindowAnswer();
   }
   browser::CloseWindow();
 }
 
 void PageDialogs::ShowAbout() {
   KeepPictures();
-  browser::OpenWindow(nlohmann::json{{"kind", "about"}, {"version", VersionLine()}}.dump());
-  browser::CloseWindow();
+  AskOnce({{"kind", "about"}, {"version", VersionLine()}});
 }
 
 void PageDialogs::ShowManual(const std::string& path) {
@@ -162,10 +157,7 @@ void PageDialogs::ReportError(const Message& message) {
     browser::Warn(MessageText(message));
     return;
   }
-  browser::OpenWindow(
-      nlohmann::json{{"kind", "message"}, {"warning", true}, {"message", Described(message)}}
-          .dump());
-  browser::CloseWindow();
+  AskOnce({{"kind", "message"}, {"warning", true}, {"message", Described(message)}});
 }
 
 }  // namespace pelaryn

@@ -7,12 +7,30 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "base/Platform.h"
 #include "platform/script/StateJson.h"
 
 namespace pelaryn {
 
 struct Pictures;
+
+// What the player did in one of the page's windows ("ok", "apply", "play", …), and the whole
+// answer it came with (an empty object when the page's answer does not read).
+struct WindowAnswer {
+  std::string Action;
+  nlohmann::json Body;
+  // A text the answer carries under `name`, or "" when it carries none.
+  std::string Text(const char* name) const;
+};
+// Puts up the window `request` describes (in place of the one up, if any) and waits for the
+// player's answer; the game stands still meanwhile.
+WindowAnswer AskWindow(const nlohmann::json& request);
+// The next answer of the window still up (更新 leaves it up).
+WindowAnswer NextWindowAnswer();
+// A window that closes with its first answer.
+WindowAnswer AskOnce(const nlohmann::json& request);
 
 class PageDialogs final : public Dialogs {
  public:

@@ -16,6 +16,7 @@
 #include "platform/sound/MidiCheck.h"
 #include "platform/sound/WavCheck.h"
 #include "platform/web/Browser.h"
+#include "platform/web/SurfaceRgba.h"
 #include "render/Surface.h"
 
 namespace pelaryn {
@@ -31,8 +32,6 @@ constexpr std::string_view kStoragePrefix = "pelaryn/";
 // that opens a window of the page's own ("Window:controls").
 constexpr std::string_view kMenuClick = "Menu:";
 constexpr std::string_view kWindowClick = "Window:";
-// Told to the page with the check marks: a replay plays.
-constexpr uint32_t kWatchingBit = 1u << 31;
 // How long the pause's wait rests before it looks at the pad again.
 constexpr double kPadPollMs = 50;
 
@@ -194,9 +193,9 @@ void WebPlatform::RunPageWindow(const std::string& kind) {
     if (game_ != nullptr) replays_.ShowWindow(*game_);
     return;
   }
-  const std::string answer = browser::OpenWindow(nlohmann::json{{"kind", kind}}.dump());
-  browser::CloseWindow();
-  ApplyLooks(answer);
+  AskOnce({{"kind", kind}});
+  // The player's own choices may have changed there.
+  ApplyLooks(browser::PageLooks());
 }
 
 void WebPlatform::SyncTitle() {
@@ -228,8 +227,6 @@ void WebPlatform::SyncMenu() {
     if (menu.Enabled(item.Id) && (!watching || WatcherMayUse(item.Id))) enabled |= bit;
     if (menu.Checked(item.Id)) checked |= bit;
   }
-  // The page's own replay item is for the player, not the watcher.
-  if (watching) checked |= kWatchingBit;
   SyncTitle();
   if (menuShown_ && enabled == shownEnabled_ && checked == shownChecked_) return;
   menuShown_ = true;
@@ -315,15 +312,7 @@ void WebPlatform::WaitEvents() {
 }
 
 uint32_t WebPlatform::Present(const Surface& field) {
-  const std::size_t pixels = static_cast<std::size_t>(field.Width()) * field.Height();
-  rgba_.resize(pixels * 4);
-  const uint32_t* from = field.Data();
-  for (std::size_t i = 0; i < pixels; ++i) {
-    rgba_[4 * i] = static_cast<uint8_t>(from[i] >> 16);
-    rgba_[4 * i + 1] = static_cast<uint8_t>(from[i] >> 8);
-    rgba_[4 * i + 2] = static_cast<uint8_t>(from[i]);
-    rgba_[4 * i + 3] = 0xFF;
-  }
+  SurfaceToRgba(field, rgba_);
   const double now = browser::NowMs();
   browser::ShowField(rgba_.data(), field.Width(), field.Height(), now);
   return static_cast<uint32_t>(static_cast<uint64_t>((now - startMs_) * 1000.0));
