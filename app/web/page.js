@@ -41,7 +41,7 @@
   let woke = performance.now();
 
   // Function keys are the menu's shortcuts; the browser keeps none of them for itself once the
-  // game has them, except where it never lets a page have a key (see the README).
+  // game has them, except where it never lets a page have a key (see docs/browser.md).
   const menuKeys = new Set(["F1", "F2", "F3", "F4", "F5", "F6", "F9"]);
   const held = new Map();  // physical key → the game's key it went down as
 
