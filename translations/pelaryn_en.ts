@@ -44,13 +44,25 @@
         <translation>%1 cannot be played.
 %2</translation>
     </message>
+    <message>
+        <source>サウンドフォント</source>
+        <translation>Soundfont</translation>
+    </message>
+    <message>
+        <source>サウンドフォント %1 を読み込めませんでした。標準のサウンドフォントで再生します。</source>
+        <translation>The soundfont %1 could not be loaded. The music will use the default soundfont instead.</translation>
+    </message>
+    <message>
+        <source>サウンドフォントを開く</source>
+        <translation>Open a soundfont</translation>
+    </message>
+    <message>
+        <source>サウンドフォント (*.sf2;*.sf3)|*.sf2;*.sf3|すべてのファイル|*</source>
+        <translation>Soundfonts (*.sf2, *.sf3)|*.sf2;*.sf3|All files|*</translation>
+    </message>
 </context>
 <context>
     <name>FrmConfig</name>
-    <message>
-        <source>画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif</source>
-        <translation>Pictures (*.bmp, *.jpg, *.gif)|*.bmp;*.jpg;*.gif</translation>
-    </message>
     <message>
         <source>MIDIファイル(*.mid)|*.mid</source>
         <translation>MIDI files (*.mid)|*.mid</translation>
@@ -117,11 +129,11 @@
     </message>
     <message>
         <source>タイトルBGMのオープン</source>
-        <translation>Open the title music</translation>
+        <translation>Open title music</translation>
     </message>
     <message>
         <source>BGMのオープン</source>
-        <translation>Open a piece of music</translation>
+        <translation>Open music</translation>
     </message>
     <message>
         <source>ボス(太陽)</source>
@@ -129,7 +141,7 @@
     </message>
     <message>
         <source>ボス戦BGMのオープン</source>
-        <translation>Open the boss music</translation>
+        <translation>Open boss music</translation>
     </message>
     <message>
         <source>ボス(月)</source>
@@ -157,7 +169,7 @@
     </message>
     <message>
         <source>ジョイスティックを使う</source>
-        <translation>Use joystick</translation>
+        <translation>Use a joystick</translation>
     </message>
     <message>
         <source>感度</source>
@@ -178,6 +190,10 @@
     <message>
         <source>BGM2</source>
         <translation>Music 2</translation>
+    </message>
+    <message>
+        <source>画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif;*.png</source>
+        <translation>Pictures (*.bmp, *.jpg, *.gif, *.png)|*.bmp;*.jpg;*.gif;*.png</translation>
     </message>
 </context>
 <context>
@@ -289,22 +305,46 @@
     <message>
         <source>おしまい<byte value="xd"/>
 撃墜率 : %1%</source>
-        <translation>Game over — shoot-down ratio: %1%</translation>
+        <translation>Game over — enemies destroyed: %1%</translation>
     </message>
     <message>
         <source>保存できませんでした: %1</source>
-        <translation>Could not be saved: %1</translation>
+        <translation>Could not save: %1</translation>
     </message>
     <message>
         <source>%1位にランクインです！<byte value="xd"/>
 名前を入力してください<byte value="xd"/>
 （半角なら６文字程度、全角なら４文字以内にしてください）</source>
-        <translation>You are number %1!
+        <translation>You made No. %1 in the ranking!
 Enter your name (about six letters)</translation>
     </message>
     <message>
         <source>このリプレイは %1 フレーム目で記録と食い違いました（記録したバージョン %2）</source>
-        <translation>This replay parted from the recorded game at frame %1 (recorded with version %2)</translation>
+        <translation>This replay diverged from the recorded game at frame %1 (recorded with version %2).</translation>
+    </message>
+    <message>
+        <source>このリプレイは別のバージョン（%2）で記録されたため再生できません</source>
+        <translation>This replay was recorded with version %2 of the game and cannot be played with this one.</translation>
+    </message>
+    <message>
+        <source>このリプレイに記録された終わり方は、再生したゲームの終わり方と違います</source>
+        <translation>This replay records a different ending from the one its game reached.</translation>
+    </message>
+    <message>
+        <source>このリプレイはスコア %1 と記録していますが、再生したゲームのスコアは %2 でした</source>
+        <translation>This replay records a score of %1, but its game scored %2.</translation>
+    </message>
+    <message>
+        <source>このリプレイは最大コンボ %1 と記録していますが、再生したゲームでは %2 でした</source>
+        <translation>This replay records a best combo of %1, but its game reached %2.</translation>
+    </message>
+    <message>
+        <source>このリプレイは撃墜率 %1% と記録していますが、再生したゲームでは %2% でした</source>
+        <translation>This replay records %1% of enemies destroyed, but its game destroyed %2%.</translation>
+    </message>
+    <message>
+        <source>このリプレイはレベル %1 と記録していますが、再生したゲームでは %2 でした</source>
+        <translation>This replay records level %1, but its game reached level %2.</translation>
     </message>
 </context>
 <context>
@@ -335,11 +375,11 @@ Enter your name (about six letters)</translation>
     </message>
     <message>
         <source>ブラウザーに保存できませんでした</source>
-        <translation>The browser could not keep it</translation>
+        <translation>The browser could not store it</translation>
     </message>
     <message>
         <source>このファイルはブラウザーに保存できません（大きすぎるか、保存がいっぱいです）。</source>
-        <translation>The browser cannot keep this file (it is too large, or the storage is full).</translation>
+        <translation>The browser cannot store this file (it is too large, or storage is full).</translation>
     </message>
     <message>
         <source>読み込めませんでした: %1</source>
@@ -363,7 +403,7 @@ Enter your name (about six letters)</translation>
     </message>
     <message>
         <source>設定 (pelaryn.cfg) とランキング (pelaryn.sco) を、デスクトップのゲームと同じファイルとして書き出したり、読み込んだりします。読み込むと、ページを読み込み直してその内容で始めます。</source>
-        <translation>Saves the settings (pelaryn.cfg) and the ranking (pelaryn.sco) as the same files the desktop game keeps, or loads them. After loading, the page reloads and starts with them.</translation>
+        <translation>Exports the settings (pelaryn.cfg) and the ranking (pelaryn.sco) as the same files the desktop game keeps, or imports them. After an import the page reloads and starts with them.</translation>
     </message>
     <message>
         <source>ダウンロード</source>
@@ -388,6 +428,10 @@ Enter your name (about six letters)</translation>
         <source>ファイルが壊れています</source>
         <translation>the file is damaged</translation>
     </message>
+    <message>
+        <source>別のバージョンのゲームで記録されたリプレイです</source>
+        <translation>a replay recorded with another version of the game</translation>
+    </message>
 </context>
 <context>
     <name>Screenshot</name>
@@ -397,15 +441,15 @@ Enter your name (about six letters)</translation>
     </message>
     <message>
         <source>%1 を作れません</source>
-        <translation>%1 cannot be made</translation>
+        <translation>cannot create %1</translation>
     </message>
     <message>
         <source>%1 に書き込めません</source>
-        <translation>%1 cannot be written to</translation>
+        <translation>cannot write to %1</translation>
     </message>
     <message>
         <source>同じ名前のファイルが多すぎます</source>
-        <translation>too many files of the same name</translation>
+        <translation>too many files with the same name</translation>
     </message>
 </context>
 <context>
@@ -424,7 +468,7 @@ Enter your name (about six letters)</translation>
     </message>
     <message>
         <source>%1 はメニューのキーなので割り当てられません</source>
-        <translation>%1 belongs to the menu and cannot be bound</translation>
+        <translation>%1 is a menu key and cannot be used here</translation>
     </message>
     <message>
         <source>パッド</source>
@@ -472,7 +516,7 @@ Enter your name (about six letters)</translation>
     </message>
     <message>
         <source>枠をクリックしてキーかボタンを押します。Esc: そのまま&#x3000;Backspace: 解除</source>
-        <translation>Click a box, then press a key or button. Esc: keep   Backspace: clear</translation>
+        <translation>Click a box, then press a key or button.   Esc: leave as is   Backspace: clear</translation>
     </message>
     <message>
         <source>初期値に戻す</source>
@@ -484,7 +528,7 @@ Enter your name (about six letters)</translation>
     </message>
     <message>
         <source>パッドが見つかりません</source>
-        <translation>Pad not found</translation>
+        <translation>No pad found</translation>
     </message>
     <message>
         <source>左</source>
@@ -504,11 +548,31 @@ Enter your name (about six letters)</translation>
     </message>
     <message>
         <source>システムに従う</source>
-        <translation>As the system</translation>
+        <translation>System default</translation>
     </message>
     <message>
         <source>言語</source>
         <translation>Language</translation>
+    </message>
+    <message>
+        <source>参照…</source>
+        <translation>Browse…</translation>
+    </message>
+    <message>
+        <source>標準に戻す</source>
+        <translation>Use default</translation>
+    </message>
+    <message>
+        <source>サウンドフォント</source>
+        <translation>Soundfont</translation>
+    </message>
+    <message>
+        <source>標準 (TimGM6mb)</source>
+        <translation>Default (TimGM6mb)</translation>
+    </message>
+    <message>
+        <source>%1 はサウンドフォントではありません</source>
+        <translation>%1 is not a soundfont</translation>
     </message>
 </context>
 <context>
@@ -572,7 +636,7 @@ Are you sure?</translation>
     </message>
     <message>
         <source>撃墜率</source>
-        <translation>Ratio</translation>
+        <translation>Destroyed</translation>
     </message>
     <message>
         <source>長さ</source>

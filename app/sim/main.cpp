@@ -55,13 +55,14 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (replay) {
-    if (result->DiffersAt) {
-      std::printf("replay differs at frame %u\n", *result->DiffersAt);
-      return 1;
+    const pelaryn::ReplayVerdict& verdict = result->Verdict;
+    if (verdict.Verified()) {
+      std::printf("replay verified: %llu frames, score %d\n",
+                  static_cast<unsigned long long>(result->Frames), result->ReplayScore);
+      return 0;
     }
-    std::printf("replay verified: %llu frames, score %d\n",
-                static_cast<unsigned long long>(result->Frames), result->ReplayScore);
-    return 0;
+    std::printf("replay %s\n", pelaryn::DescribeVerdict(verdict).c_str());
+    return verdict.Refused() ? 1 : 0;
   }
   std::printf("frames run %llu%s, %.0f frames per second\n",
               static_cast<unsigned long long>(result->Frames),

@@ -31,11 +31,11 @@ void HookTest(pelaryn::WebPlatform& platform, pelaryn::Game& game) {
     pelaryn::browser::TestReport("error cannot show the files under " + folder);
   }
   // A replay played to its end says whether it gave the recorded game, as pelaryn-sim does.
-  game.OnPlaybackEnded = [&game](std::optional<uint32_t> differsAt) {
+  game.OnPlaybackEnded = [&game](const pelaryn::ReplayVerdict& verdict) {
     pelaryn::browser::TestReport(
-        differsAt ? "replay differs at frame " + std::to_string(*differsAt)
-                  : "replay verified: " + std::to_string(game.Playing()->Result.Frames) +
-                        " frames, score " + std::to_string(game.Playing()->Result.Score));
+        verdict.Verified() ? "replay verified: " + std::to_string(game.Playing()->Result.Frames) +
+                                 " frames, score " + std::to_string(game.Playing()->Result.Score)
+                           : "replay " + pelaryn::DescribeVerdict(verdict));
   };
   const std::string script = pelaryn::browser::TestValue("Keys");
   if (script.empty()) return;

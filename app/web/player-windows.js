@@ -7,6 +7,9 @@ function pelarynPlayerWindows(kit) {
 
   // ---- controls and sound ----
 
+  // What a key or button box shows when nothing is bound there, as on the desktop.
+  const unbound = "―";
+
   // `editing`: what the window shows instead of the kept choices (after 初期値に戻す).
   function controlsWindow(request, editing) {
     const before = services.prefs();
@@ -14,10 +17,12 @@ function pelarynPlayerWindows(kit) {
     const keyBoxes = [];
     let listening = null;
     const hint = element("p", { className: "hint", textContent: qsTranslate("pelaryn::FrmControls", "枠をクリックしてキーかボタンを押します。Esc: そのまま　Backspace: 解除") });
+    // Why a key was not taken; gone with the next key that is.
+    const note = element("p", { className: "note" });
     function refreshKeys() {
       for (const box of keyBoxes) {
         box.textContent = listening === box ? qsTranslate("pelaryn::FrmControls", "キーを押してください")
-                                            : pelarynPrefs.keyName(edited.keys[box.dataset.action][box.dataset.slot]);
+                                            : pelarynPrefs.keyName(edited.keys[box.dataset.action][box.dataset.slot]) || unbound;
       }
     }
     const keyTable = element("div", { className: "grid keys" });
@@ -35,11 +40,14 @@ function pelarynPlayerWindows(kit) {
             // kept as it was
           } else if (event.code === "Backspace") {
             edited.keys[action.name][slot] = "";
+            note.textContent = "";
           } else if (pelarynPrefs.reserved(event.code)) {
-            hint.textContent = withArgs(qsTranslate("pelaryn::FrmControls", "%1 はメニューのキーなので割り当てられません"), event.code);
+            note.textContent = withArgs(qsTranslate("pelaryn::FrmControls", "%1 はメニューのキーなので割り当てられません"),
+                                        pelarynPrefs.keyName(event.code));
             return;
           } else {
             pelarynPrefs.bind(edited.keys, action.name, slot, event.code);
+            note.textContent = "";
           }
           listening = null;
           refreshKeys();
@@ -62,7 +70,7 @@ function pelarynPlayerWindows(kit) {
       for (const box of padBoxes) {
         const bound = edited.pad[box.dataset.shot];
         box.textContent = padListening === box ? qsTranslate("pelaryn::FrmControls", "ボタンを押してください")
-                                               : pelarynPrefs.padNames[bound] || "";
+                                               : pelarynPrefs.padNames[bound] || unbound;
       }
       padState.textContent = services.readPad() ? "" : qsTranslate("pelaryn::FrmControls", "パッドが見つかりません");
     }
@@ -99,12 +107,14 @@ function pelarynPlayerWindows(kit) {
     }));
     refreshPad();
 
+    // The loudness in percent, written as the desktop writes it.
+    const percent = (value) => value + " %";
     function volume(name, caption) {
       const bar = element("input", { type: "range", min: 0, max: 100, step: 1, value: edited[name] });
-      const shown = element("output", { textContent: String(edited[name]) });
+      const shown = element("output", { textContent: percent(edited[name]) });
       bar.addEventListener("input", () => {
         edited[name] = Number(bar.value);
-        shown.textContent = bar.value;
+        shown.textContent = percent(bar.value);
         services.applyPrefs(edited, true);
       });
       bar.addEventListener("change", () => { if (name === "effectVolume") services.sampleEffect(); });
@@ -129,26 +139,33 @@ function pelarynPlayerWindows(kit) {
       // The game asks the page for what it needs of them (Module.page.looks).
       answer({ action: "ok" });
     };
-    show(frame(qsTranslate("pelaryn::FrmControls", "操作とサウンド"), element("div", { className: "settings" }, [
-      element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "キー") }), keyTable, hint]),
-      element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "パッド") }), padTable, padState]),
-      element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "サウンド") }),
-        element("div", { className: "grid" }, [volume("musicVolume", qsTranslate("pelaryn::FrmControls", "ミュージック")),
-                                                volume("effectVolume", qsTranslate("pelaryn::FrmControls", "効果音")),
-                                                toggle("muted", qsTranslate("pelaryn::FrmControls", "ミュート (M)"))])]),
-      element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "ウィンドウ") }),
-        element("div", { className: "grid" }, [toggle("pauseOnBlur", qsTranslate("pelaryn::FrmControls", "フォーカスを失ったら一時停止")),
-                                                toggle("gentleFlash", qsTranslate("pelaryn::FrmControls", "画面のフラッシュを弱める")),
-                                                element("div", { className: "row" }, [element("span", { className: "caption", textContent: qsTranslate("pelaryn::FrmControls", "言語") }), language])])]),
+    // Laid out as the desktop's: the keys beside the pad, sound and window; under them the hint,
+    // the note and the buttons, 初期値に戻す apart on the left.
+    show(frame(qsTranslate("pelaryn::FrmControls", "操作とサウンド"), element("div", { className: "controls" }, [
+      element("div", { className: "columns" }, [
+        element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "キー") }), keyTable]),
+        element("div", { className: "stack" }, [
+          element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "パッド") }), padTable, padState]),
+          element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "サウンド") }),
+            element("div", { className: "grid" }, [volume("musicVolume", qsTranslate("pelaryn::FrmControls", "ミュージック")),
+                                                    volume("effectVolume", qsTranslate("pelaryn::FrmControls", "効果音")),
+                                                    toggle("muted", qsTranslate("pelaryn::FrmControls", "ミュート (M)"))])]),
+          element("fieldset", {}, [element("legend", { textContent: qsTranslate("pelaryn::FrmControls", "ウィンドウ") }),
+            element("div", { className: "grid" }, [toggle("pauseOnBlur", qsTranslate("pelaryn::FrmControls", "フォーカスを失ったら一時停止")),
+                                                    toggle("gentleFlash", qsTranslate("pelaryn::FrmControls", "画面のフラッシュを弱める")),
+                                                    element("div", { className: "row" }, [element("span", { className: "caption", textContent: qsTranslate("pelaryn::FrmControls", "言語") }), language])])]),
+        ]),
+      ]),
+      hint, note,
     ]), [
-      button("OK", () => close(edited), { className: "default" }),
       button(qsTranslate("pelaryn::FrmControls", "初期値に戻す"), () => {
         const fresh = pelarynPrefs.defaults();
         fresh.language = edited.language;
         services.applyPrefs(fresh, true);
         clearInterval(padWatch);
         controlsWindow(request, fresh);
-      }),
+      }, { className: "apart" }),
+      button("OK", () => close(edited), { className: "default" }),
       button(qsTranslate("pelaryn::FrmControls", "キャンセル"), () => close(before)),
     ], { cancel: () => close(before) }));
   }
@@ -213,7 +230,7 @@ function pelarynPlayerWindows(kit) {
     }
     select(chosen);
     const key = () => (chosen >= 0 ? request.replays[chosen].key : "");
-    const play = () => { if (chosen >= 0) answer({ action: "play", key: key() }); };
+    const play = () => { if (chosen >= 0) { opened = key(); answer({ action: "play", key: key() }); } };
     const remove = () => {
       if (chosen < 0) return;
       confirmBox(qsTranslate("pelaryn::FrmReplay", "リプレイ"), qsTranslate("pelaryn::FrmReplay", "このリプレイを削除しますか？")).then((ok) => {
@@ -247,7 +264,7 @@ function pelarynPlayerWindows(kit) {
       button(qsTranslate("pelaryn::FrmReplay", "閉じる"), close),
     ], { cancel: close }));
   }
-  // The name of the file last opened, for the window to say which one cannot be played.
+  // The name of the replay last opened or chosen, for the window to say which one cannot be played.
   let opened = "";
 
   function endGameForReplay() {

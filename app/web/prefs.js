@@ -121,10 +121,26 @@ const pelarynPrefs = (() => {
     return null;
   }
 
-  // A key's name as the player reads it.
-  const arrows = { ArrowLeft: "←", ArrowRight: "→", ArrowUp: "↑", ArrowDown: "↓" };
+  // A key's name as the player reads it: the desktop's name for the same key (Qt's, on a US
+  // layout), its words for the keypad and the space bar in the page's language (words.js). ""
+  // for no key; a key the desktop has no name for keeps the browser's.
+  const keyNames = {
+    ArrowLeft: "←", ArrowRight: "→", ArrowUp: "↑", ArrowDown: "↓", Escape: "Esc", Enter: "Return",
+    Tab: "Tab", Backspace: "Backspace", ShiftLeft: "Shift", ShiftRight: "Shift", ControlLeft: "Control",
+    ControlRight: "Control", AltLeft: "Alt", AltRight: "Alt", MetaLeft: "Meta", MetaRight: "Meta",
+    CapsLock: "CapsLock", Insert: "Ins", Delete: "Del", Home: "Home", End: "End", PageUp: "PgUp",
+    PageDown: "PgDown", NumLock: "NumLock", ScrollLock: "ScrollLock", Pause: "Pause", PrintScreen: "Print",
+    ContextMenu: "Menu", Convert: "Henkan", NonConvert: "Muhenkan", KanaMode: "Hiragana Katakana",
+    Backquote: "`", Minus: "-", Equal: "=", BracketLeft: "[", BracketRight: "]", Backslash: "\\",
+    Semicolon: ";", Quote: "'", Comma: ",", Period: ".", Slash: "/", IntlYen: "¥", IntlRo: "\\",
+  };
+  const keypadNames = { Decimal: ".", Add: "+", Subtract: "-", Multiply: "*", Divide: "/", Enter: "Enter",
+                        Equal: "=", Comma: "," };
   function keyName(code) {
-    return arrows[code] || code.replace(/^(Key|Digit)/, "").replace(/^Numpad/, "Num+");
+    if (code === "Space") return pageWords.space();
+    const keypad = /^Numpad(.+)$/.exec(code);
+    if (keypad) return pageWords.keypad() + (keypadNames[keypad[1]] || keypad[1]);
+    return keyNames[code] || code.replace(/^(Key|Digit)(.)$/, "$2");
   }
 
   // Binds the pad's `button` to one shot; when the other shot had it, the two swap.

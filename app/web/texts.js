@@ -18,6 +18,22 @@ const pelarynTexts = (() => {
     return "ja";
   }
 
+  // A source or translation as Qt reads it: a character XML cannot hold (the carriage return of
+  // the game's "\r\n") stands in the file as <byte value="xd"/>, which textContent would drop.
+  function entryText(node) {
+    let text = "";
+    for (const part of node.childNodes) {
+      if (part.nodeType === Node.ELEMENT_NODE && part.localName === "byte") {
+        const value = part.getAttribute("value") || "";
+        const code = value.startsWith("x") ? parseInt(value.slice(1), 16) : parseInt(value, 10);
+        if (Number.isInteger(code)) text += String.fromCharCode(code);
+      } else if (part.nodeType === Node.TEXT_NODE || part.nodeType === Node.CDATA_SECTION_NODE) {
+        text += part.data;
+      }
+    }
+    return text;
+  }
+
   async function readEnglish() {
     const response = await fetch("pelaryn_en.ts");
     if (!response.ok) throw new Error("no translation file");
@@ -26,8 +42,8 @@ const pelarynTexts = (() => {
     for (const context of file.querySelectorAll("context")) {
       const name = context.querySelector("name").textContent;
       for (const message of context.querySelectorAll("message")) {
-        const source = message.querySelector("source").textContent;
-        const translation = message.querySelector("translation").textContent;
+        const source = entryText(message.querySelector("source"));
+        const translation = entryText(message.querySelector("translation"));
         if (translation) table.set(name + "\u0004" + source, translation);
       }
     }

@@ -82,31 +82,33 @@ function pelarynWindows(services) {
 
   // ---- the boxes the game words ----
 
-  const messageTitles = {
-    GameOver: () => "pelaryn",
-    SaveFailed: () => "pelaryn",
-    RankingEntry: () => qsTranslate("Messages", "NAME ENTRY"),
-    ReplayDiffers: () => qsTranslate("Messages", "ヴェルガード"),
+  // A box's title: the game's own, translated as the desktop translates it ("pelaryn" stays).
+  const messageTitle = (message) => qsTranslate("Messages", message.title || "pelaryn");
+  // The desktop's source text of each box the game words (CoreTexts), for its translation: %1 is
+  // the message's number and %2 its text, or %1 the text where the box has no number.
+  const messageSources = {
+    GameOver: () => qsTranslate("Messages", "おしまい\r\n撃墜率 : %1%"),
+    RankingEntry: () => qsTranslate("Messages", "%1位にランクインです！\r\n名前を入力してください\r\n（半角なら６文字程度、全角なら４文字以内にしてください）"),
+    SaveFailed: () => qsTranslate("Messages", "保存できませんでした: %1"),
+    ReplayDiffers: () => qsTranslate("Messages", "このリプレイは %1 フレーム目で記録と食い違いました（記録したバージョン %2）"),
+    ReplayOtherVersion: () => qsTranslate("Messages", "このリプレイは別のバージョン（%2）で記録されたため再生できません"),
+    ReplayEndingClaimed: () => qsTranslate("Messages", "このリプレイに記録された終わり方は、再生したゲームの終わり方と違います"),
+    ReplayScoreClaimed: () => qsTranslate("Messages", "このリプレイはスコア %1 と記録していますが、再生したゲームのスコアは %2 でした"),
+    ReplayComboClaimed: () => qsTranslate("Messages", "このリプレイは最大コンボ %1 と記録していますが、再生したゲームでは %2 でした"),
+    ReplayRatioClaimed: () => qsTranslate("Messages", "このリプレイは撃墜率 %1% と記録していますが、再生したゲームでは %2% でした"),
+    ReplayLevelClaimed: () => qsTranslate("Messages", "このリプレイはレベル %1 と記録していますが、再生したゲームでは %2 でした"),
   };
   // In Japanese the game's own words; otherwise the translation of the same text.
   function messageWords(message) {
-    if (pelarynTexts.language() === "ja") return message.words;
-    const sources = {
-      GameOver: () => qsTranslate("Messages", "おしまい\r\n撃墜率 : %1%"),
-      RankingEntry: () => qsTranslate("Messages", "%1位にランクインです！\r\n名前を入力してください\r\n（半角なら６文字程度、全角なら４文字以内にしてください）"),
-      SaveFailed: () => qsTranslate("Messages", "保存できませんでした: %1"),
-      ReplayDiffers: () => qsTranslate("Messages", "このリプレイは %1 フレーム目で記録と食い違いました（記録したバージョン %2）"),
-    };
-    const number = message.number;
-    const source = sources[message.id];
-    if (!source) return message.words;
+    const source = messageSources[message.id];
+    if (pelarynTexts.language() === "ja" || !source) return message.words;
     return message.id === "SaveFailed" ? withArgs(source(), message.text)
-                                       : withArgs(source(), number, message.text);
+                                       : withArgs(source(), message.number, message.text);
   }
 
   function messageWindow(request) {
     const ok = () => answer({ action: "ok" });
-    show(frame(messageTitles[request.message.id]?.() || "pelaryn",
+    show(frame(messageTitle(request.message),
                element("p", { className: "text", textContent: messageWords(request.message) }),
                [button("OK", ok, { className: "default" })], { cancel: ok, warning: request.warning }));
   }
@@ -115,7 +117,7 @@ function pelarynWindows(services) {
     const field = element("input", { type: "text", autocomplete: "off", spellcheck: false });
     const ok = () => answer({ action: "ok", text: field.value });
     const cancel = () => answer({ action: "cancel" });
-    show(frame(messageTitles[request.message.id]?.() || "pelaryn",
+    show(frame(messageTitle(request.message),
                element("div", {}, [element("p", { className: "text", textContent: messageWords(request.message) }),
                                    field]),
                [button(qsTranslate("DesktopDialogs", "OK"), ok, { className: "default" }),
@@ -137,7 +139,8 @@ function pelarynWindows(services) {
   }
 
   function rankingWindow(request) {
-    const logo = pictureCanvas("RankLogo");
+    // The heading's words are drawn: the picture in the player's language.
+    const logo = pictureCanvas(pelarynTexts.language() === "en" ? "EnglishRankLogo" : "RankLogo");
     const blink = setInterval(() => { logo.style.visibility = logo.style.visibility ? "" : "hidden"; }, 500);
     const table = element("table", { className: "ranking" });
     const head = table.createTHead().insertRow();

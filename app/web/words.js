@@ -22,4 +22,7 @@ const pageWords = {
   fast: () => qsTranslate("MainWindow", "（早送り）"),
   black: () => qsTranslate("MainWindow", "（背景の画像がないため黒で再生）"),
   paused: () => qsTranslate("pelaryn::MainWindow", " — 一時停止中"),
+  // The desktop's words in its key names (before a keypad key's digit; the space bar).
+  keypad: () => qsTranslate("KeyBindings", "テンキー "),
+  space: () => qsTranslate("KeyBindings", "スペース"),
 };

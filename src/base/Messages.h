@@ -13,6 +13,14 @@ enum class MessageId : uint8_t {
   RankingEntry,   // Number: the place, from 1
   SaveFailed,     // Text: why each file could not be saved, one per line
   ReplayDiffers,  // Number: the frame; Text: the version the replay was recorded with
+  // A replay refused: recorded by another version (Text: that version), or its head claims what
+  // its game did not make (Number: the claim; Text: what the game made).
+  ReplayOtherVersion,
+  ReplayEndingClaimed,
+  ReplayScoreClaimed,
+  ReplayComboClaimed,
+  ReplayRatioClaimed,
+  ReplayLevelClaimed,
 };
 
 struct Message {

@@ -96,8 +96,10 @@ class Game : private SettingsHost, private ReplayTarget {
 
   // Plays `replay` in place of a game: at once from the title, after ending a game as Reset
   // does, or right after start-up when Run() has not begun. The player's settings, ranking,
-  // high score, check marks and random source are as they were once it is over.
-  void PlayReplay(std::shared_ptr<const Replay> replay);
+  // high score, check marks and random source are as they were once it is over. A replay that
+  // another version of the game recorded is refused at once, with a box and OnPlaybackEnded
+  // saying so, and nothing of the game in progress ends. True when the replay is to be played.
+  bool PlayReplay(std::shared_ptr<const Replay> replay);
   // The replay playing now, or null.
   const Replay* Playing() const { return playing_.get(); }
   // Pause and fast playback, for the watcher's keys.
@@ -107,9 +109,9 @@ class Game : private SettingsHost, private ReplayTarget {
   bool PlaybackBackgroundMissing() const { return backgroundMissing_; }
   // How long the last picture of a playback stays before the title returns.
   void SetPlaybackHold(uint32_t ms) { playbackHoldMs_ = ms; }
-  // Runs when a playback is over, the replay's state still in place: with the frame it first
-  // differed from the recording at, if it did.
-  std::function<void(std::optional<uint32_t>)> OnPlaybackEnded;
+  // Runs when a playback is over, the replay's state still in place, with what it found; and
+  // when a replay is refused before it plays.
+  std::function<void(const ReplayVerdict&)> OnPlaybackEnded;
 
  private:
   // Start-up.
@@ -151,7 +153,7 @@ class Game : private SettingsHost, private ReplayTarget {
   void RecordedMenuCommand(MenuId id) override;
   void RecordedSettings(const ReplayEvent& event) override;
   void RecordedRankingReset() override;
-  void PlaybackEnded(std::optional<uint32_t> differsAt) override;
+  void PlaybackEnded(const ReplayVerdict& verdict) override;
 
   Platform& real_;
   uint64_t currentFrame_ = 0;

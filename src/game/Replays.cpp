@@ -38,8 +38,13 @@ void Game::RequestStop() {
   request_ = Request::Stop;
 }
 
-void Game::PlayReplay(std::shared_ptr<const Replay> replay) {
-  if (!replay || playing_) return;
+bool Game::PlayReplay(std::shared_ptr<const Replay> replay) {
+  if (!replay || playing_) return false;
+  if (const ReplayVerdict verdict = CheckGameVersion(*replay); verdict.Refused()) {
+    if (OnPlaybackEnded) OnPlaybackEnded(verdict);
+    real_.Windows().MessageBox(VerdictMessage(verdict, replay->GameVersion));
+    return false;
+  }
   pendingReplay_ = std::move(replay);
   if (inTitle_) {
     skipStartUp_ = true;
@@ -47,6 +52,7 @@ void Game::PlayReplay(std::shared_ptr<const Replay> replay) {
   } else if (currentFrame_ > 0 && request_ == Request::None) {
     MnuResetClick();
   }
+  return true;
 }
 
 // The picture the recording had, when one of that size is here; else black of that size, so
@@ -80,13 +86,13 @@ void Game::RunPlayback() {
   while (RunFrame()) {
   }
   const bool finished = player_.Ended() && !player_.Abandoned();
-  const std::optional<uint32_t> differsAt = player_.DiffersAt();
-  if (OnPlaybackEnded) OnPlaybackEnded(differsAt);
+  const ReplayVerdict verdict = player_.Verdict();
+  if (OnPlaybackEnded) OnPlaybackEnded(verdict);
   if (finished && request_ == Request::Restart) HoldLastPicture();
   player_.Stop();
   StopMusicAndClearField(ctx_);
-  if (differsAt && request_ != Request::Stop) {
-    real_.Windows().MessageBox({MessageId::ReplayDiffers, *differsAt, replay->GameVersion});
+  if (verdict.Refused() && request_ != Request::Stop) {
+    real_.Windows().MessageBox(VerdictMessage(verdict, replay->GameVersion));
   }
   playing_.reset();
   backgroundMissing_ = false;
@@ -148,7 +154,7 @@ void Game::RecordedRankingReset() {
   ResetRanking(state_);
 }
 
-void Game::PlaybackEnded(std::optional<uint32_t>) {
+void Game::PlaybackEnded(const ReplayVerdict&) {
   if (request_ == Request::None) request_ = Request::Restart;
 }
 

@@ -63,6 +63,7 @@ bool LoadEmbeddedPictures(Pictures& pictures) {
       {"title.png", pictures.Title},
       {"logo.png", pictures.Logo},
       {"ranklogo.png", pictures.RankLogo},
+      {"ranklogo-en.png", pictures.EnglishRankLogo},
       {"about.png", pictures.About},
       {"labels-en.png", pictures.EnglishLabels.Chr},
       {"labels-en-mask.png", pictures.EnglishLabels.Mask},

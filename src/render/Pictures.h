@@ -10,11 +10,12 @@ namespace pelaryn {
 
 // The pictures that belong to the main window, decoded once at start-up and never changed.
 struct Pictures {
-  SpriteSheet Sheet;  // picChr and picMask
-  Surface Title;      // picTitle
-  Surface Logo;       // picLogo
-  Surface RankLogo;   // picRankLogo
-  Surface About;      // the about box's picture
+  SpriteSheet Sheet;        // picChr and picMask
+  Surface Title;            // picTitle
+  Surface Logo;             // picLogo
+  Surface RankLogo;         // picRankLogo
+  Surface EnglishRankLogo;  // the same heading in English, as large
+  Surface About;            // the about box's picture
   // The status labels in English, laid out as Cell::English says, with their mask.
   SpriteSheet EnglishLabels;
 };

@@ -19,8 +19,8 @@ void PlaybackPlatform::Begin(const Replay& replay, ReplayTarget& target, const G
   hasNext_ = events_->Next(next_);
   keys_ = 0;
   joy_ = ReplayJoy{};
-  ended_ = abandoned_ = false;
-  differsAt_.reset();
+  ended_ = abandoned_ = atGameOver_ = false;
+  verdict_ = VerdictAt(ReplayCheck::Unfinished);
   paused_ = false;
   dialogs_.name = replay.Name;
 }
@@ -49,12 +49,12 @@ void PlaybackPlatform::TakeInput() {
   }
 }
 
-void PlaybackPlatform::End(std::optional<uint32_t> differsAt) {
+void PlaybackPlatform::End(const ReplayVerdict& verdict) {
   if (ended_) return;
   ended_ = true;
-  differsAt_ = differsAt;
+  verdict_ = verdict;
   paused_ = false;
-  target_->PlaybackEnded(differsAt);
+  target_->PlaybackEnded(verdict_);
 }
 
 void PlaybackPlatform::DeliverOne() {
@@ -74,9 +74,20 @@ void PlaybackPlatform::DeliverOne() {
       target_->RecordedRankingReset();
       break;
     case ReplayEventType::End: {
-      const bool same = StateFingerprint(*state_, *random_) == replay_->Checkpoints.back() &&
-                        Frame() == replay_->Result.Frames;
-      End(same ? std::nullopt : std::optional<uint32_t>(Frame()));
+      if (StateFingerprint(*state_, *random_) != replay_->Checkpoints.back() ||
+          Frame() != replay_->Result.Frames) {
+        Differs();
+        break;
+      }
+      // The recording's own game, to its end: what remains is whether the head tells of it.
+      const GameState& s = *state_;
+      const ReplayResult made{atGameOver_ ? ReplayEnding::GameOver : ReplayEnding::Reset,
+                              Frame(),
+                              s.Score,
+                              s.MaxCombo,
+                              s.ShotRatio,
+                              s.Level};
+      End(CheckClaims(replay_->Result, made));
       break;
     }
     case ReplayEventType::Keys:
@@ -92,7 +103,7 @@ void PlaybackPlatform::CheckPeriodic() {
   // The last checkpoint is the end's; a game that runs on past its recorded end differs there.
   if (index + 1 >= replay_->Checkpoints.size() ||
       StateFingerprint(*state_, *random_) != replay_->Checkpoints[index]) {
-    End(frame);
+    Differs();
   }
 }
 
@@ -105,7 +116,7 @@ void PlaybackPlatform::ProcessEvents() {
   // Each recorded command may stop the game; the rest of the yield then has nothing to do.
   while (!ended_ && HasEventNow()) DeliverOne();
   // A recording ends with its End event; one that runs out before it has been played out.
-  if (!ended_ && !hasNext_) End(Frame());
+  if (!ended_ && !hasNext_) Differs();
 }
 
 // The pause's wait: the recording's next command of this frame is what ended it, so it is
@@ -116,14 +127,15 @@ void PlaybackPlatform::WaitEvents() {
   while (paused_ && !ended_) Inner().WaitEvents();
   if (ended_) return;
   if (HasEventNow()) return DeliverOne();
-  End(Frame());  // a pause the recording never left
+  Differs();  // a pause the recording never left
 }
 
 void PlaybackPlatform::GameOverReached() {
   if (!Active() || ended_) return;
   TakeInput();
+  atGameOver_ = true;
   if (HasEventNow() && next_.Type == ReplayEventType::End) return DeliverOne();
-  End(Frame());
+  Differs();
 }
 
 void PlaybackPlatform::WaitUntil(uint32_t start, uint32_t micros) {

@@ -8,6 +8,7 @@
 #include "base/Random.h"
 #include "replay/ForwardingPlatform.h"
 #include "replay/ReplayFile.h"
+#include "replay/ReplayVerdict.h"
 
 namespace pelaryn {
 
@@ -18,15 +19,16 @@ class ReplayTarget {
   virtual void RecordedMenuCommand(MenuId id) = 0;
   virtual void RecordedSettings(const ReplayEvent& event) = 0;
   virtual void RecordedRankingReset() = 0;
-  // The playback is over: at the recorded end, or at the first frame that differs from the
-  // recording (`differsAt`). The game stops playing.
-  virtual void PlaybackEnded(std::optional<uint32_t> differsAt) = 0;
+  // The playback is over: at the recorded end, verified or not, or at the first frame that
+  // differs from the recording. The game stops playing.
+  virtual void PlaybackEnded(const ReplayVerdict& verdict) = 0;
 };
 
 // Answers the game's keys and pad from a replay and hands it the recorded menu commands and
-// settings in the yields they came in; checks the game against the checkpoints. Drawing, sound
-// and music go through to the real platform; the game's boxes, windows and files do not: a
-// game watched asks for nothing and saves nothing.
+// settings in the yields they came in; checks the game against the checkpoints, and at the end
+// the figures the replay's head claims against the game's own. Drawing, sound and music go
+// through to the real platform; the game's boxes, windows and files do not: a game watched asks
+// for nothing and saves nothing.
 class PlaybackPlatform : public ForwardingPlatform {
  public:
   PlaybackPlatform(Platform& inner, const uint64_t& frame);
@@ -39,10 +41,12 @@ class PlaybackPlatform : public ForwardingPlatform {
   bool Active() const { return replay_ != nullptr; }
   // True once the end was reached or a difference found.
   bool Ended() const { return ended_; }
-  std::optional<uint32_t> DiffersAt() const { return differsAt_; }
+  // What the playback found; Unfinished until its end.
+  const ReplayVerdict& Verdict() const { return verdict_; }
 
   // The watcher ended the playback (F4, Exit): nothing more is played or checked.
   void Abandon() {
+    if (!ended_) verdict_ = VerdictAt(ReplayCheck::Unfinished, Frame());
     ended_ = abandoned_ = true;
     paused_ = false;
   }
@@ -93,7 +97,9 @@ class PlaybackPlatform : public ForwardingPlatform {
   // Handles the next event of the current frame.
   void DeliverOne();
   void CheckPeriodic();
-  void End(std::optional<uint32_t> differsAt);
+  void End(const ReplayVerdict& verdict);
+  // The game left the recording at the current frame.
+  void Differs() { End(VerdictAt(ReplayCheck::Play, Frame())); }
 
   const uint64_t& frame_;
   const Replay* replay_ = nullptr;
@@ -107,7 +113,8 @@ class PlaybackPlatform : public ForwardingPlatform {
   ReplayJoy joy_;
   bool ended_ = false;
   bool abandoned_ = false;
-  std::optional<uint32_t> differsAt_;
+  bool atGameOver_ = false;
+  ReplayVerdict verdict_;
   bool paused_ = false;
   bool fast_ = false;
   QuietDialogs dialogs_;

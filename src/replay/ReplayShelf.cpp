@@ -45,6 +45,13 @@ std::string ReplayFileName(const Replay& replay, int serial) {
   return text + std::string(ReplayExtension);
 }
 
+std::string FreeReplayFileName(const Replay& replay,
+                               const std::function<bool(const std::string&)>& taken) {
+  std::string name = ReplayFileName(replay);
+  for (int serial = 1; serial < 100 && taken(name); ++serial) name = ReplayFileName(replay, serial);
+  return name;
+}
+
 namespace {
 
 ShelfPlan PlanOf(const std::vector<ShelvedReplay>& newestFirst,

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,6 +49,10 @@ std::vector<ShelvedReplay> ShelfLeftOver(const std::vector<ShelvedReplay>& newes
 // "20261208-103412-0004321.pelrpy": when it was played (UTC) and the score, so that names sort
 // oldest first; `serial` above 0 tells apart two games ended in the same second.
 std::string ReplayFileName(const Replay& replay, int serial = 0);
+// The first of those names that `taken` does not hold, so that every game is kept, however many
+// end in the same second with the same score (up to a hundred: then the last name is reused).
+std::string FreeReplayFileName(const Replay& replay,
+                               const std::function<bool(const std::string&)>& taken);
 
 // "1:05": a length of play in minutes and seconds, as the replay windows show it.
 std::string PlayLength(uint32_t frames, int framePeriodMs);

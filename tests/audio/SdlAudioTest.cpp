@@ -506,7 +506,7 @@ TEST_F(SdlAudioTest, InterruptingEffectCutsIn) {
 TEST_F(SdlAudioTest, RelativeNamesResolveAgainstTheProgramFolder) {
   // Wherever the program was started from, "sound/hit.wav" is the file beside the program.
   audio_.reset();
-  audio_ = std::make_unique<pelaryn::SdlAudio>(std::string(pelaryn::kDefaultSoundFont),
+  audio_ = std::make_unique<pelaryn::SdlAudio>(std::string(pelaryn::kGameSoundFont),
                                                kSoundDir.parent_path().string());
   audio_->FinishLoading();
   ASSERT_NE(fs::current_path(), kSoundDir.parent_path());
@@ -545,7 +545,7 @@ TEST_F(SdlAudioTest, VolumesScaleMusicAndEffectsAtOnceAndFromTheStart) {
     fluid_settings_setint(settings, "synth.lock-memory", 0);
     fluid_synth_t* synth = new_fluid_synth(settings);
     Samples held(Frames(1.0) * kChannels);
-    if (fluid_synth_sfload(synth, std::string(pelaryn::kDefaultSoundFont).c_str(), 1) !=
+    if (fluid_synth_sfload(synth, std::string(pelaryn::kGameSoundFont).c_str(), 1) !=
         FLUID_FAILED) {
       fluid_synth_program_change(synth, 0, 16);
       fluid_synth_cc(synth, 0, 91, 0);
@@ -634,7 +634,7 @@ TEST(SdlAudioLoading, EffectsNamedAtStartAreReadThenAndMusicAskedForEarlyStartsF
   setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
   setenv("SDL_DISKAUDIODELAY", "5", 1);
   auto audio =
-      std::make_unique<pelaryn::SdlAudio>(std::string(pelaryn::kDefaultSoundFont), folder.string(),
+      std::make_unique<pelaryn::SdlAudio>(std::string(pelaryn::kGameSoundFont), folder.string(),
                                           std::vector<std::string>{"sound/hit.wav"});
   // Most likely before the soundfont is ready: the piece counts as playing meanwhile, and is
   // heard from its first note once the synthesizer can sound it.
@@ -749,44 +749,70 @@ TEST(SdlAudioWithoutDevice, FallsBackToSilenceAndKeepsTheDeviceRules) {
   audio.Sound().Play(Sound("no-such-effect.wav"), false);
 }
 
-// FluidSynth's own complaints come out as ours, one line each.
-TEST(SdlAudioWithBrokenSoundFont, SaysWhyInItsOwnWords) {
-  const fs::path font =
-      fs::temp_directory_path() / ("pelaryn-font-" + std::to_string(::getpid()) + ".sf2");
-  std::ofstream(font) << "RIFF, not a soundfont";
-  const fs::path recording = font.string() + ".raw";
+// The music is made with the player's soundfont when it loads, else with ours (whatever the
+// system's General MIDI link names), and the player hears why once; FluidSynth's own complaints
+// come out as ours, one line each, and the effects play all the while.
+TEST(SdlAudioSoundFont, ThePlayersChoiceOrOurs) {
+  const std::string ours(pelaryn::kGameSoundFont);
+  const std::string system(pelaryn::kSystemSoundFont);
+  using Fonts = std::vector<std::string>;
+  EXPECT_EQ(pelaryn::SoundFontsToTry(""), (Fonts{ours, system}));
+  EXPECT_EQ(pelaryn::SoundFontsToTry("/x/mine.sf2"), (Fonts{"/x/mine.sf2", ours, system}));
+  EXPECT_EQ(pelaryn::SoundFontsToTry(ours), (Fonts{ours, system}));
+
+  const fs::path folder =
+      fs::temp_directory_path() / ("pelaryn-fonts-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  const fs::path broken = folder / "broken.sf2";
+  std::ofstream(broken) << "RIFF, not a soundfont";
+  const fs::path copy = folder / "copy.sf2";
+  fs::copy_file(ours, copy, fs::copy_options::overwrite_existing);
+  const fs::path recording = folder / "heard.raw";
   setenv("SDL_AUDIODRIVER", "disk", 1);
   setenv("SDL_DISKAUDIOFILE", recording.c_str(), 1);
-  testing::internal::CaptureStderr();
-  {
-    pelaryn::SdlAudio audio(font.string());
+  struct Start {
+    fs::path chosen;
+    bool fails;
+    bool libraryComplains;
+  };
+  for (const Start& start :
+       {Start{"", false, false}, Start{copy, false, false},
+        Start{folder / "missing.sf2", true, false}, Start{broken, true, true}}) {
+    SCOPED_TRACE(start.chosen);
+    testing::internal::CaptureStderr();
+    pelaryn::SdlAudio audio(start.chosen.string());
     audio.FinishLoading();
-    EXPECT_NE(audio.SilenceReason(), "");
+    const std::string said = testing::internal::GetCapturedStderr();
+    auto& music = static_cast<pelaryn::SdlMusicDevice&>(audio.Music());
+    EXPECT_EQ(audio.SilenceReason(), "");
+    EXPECT_EQ(audio.ChosenSoundFontFailed(), start.fails);
+    EXPECT_EQ(music.SoundFont(),
+              start.fails || start.chosen.empty() ? ours : start.chosen.string());
+    EXPECT_EQ(said.find(start.chosen.string() + " not found; the music falls back") !=
+                      std::string::npos ||
+                  said.find(start.chosen.string() + "; the music falls back") != std::string::npos,
+              start.fails)
+        << said;
+    EXPECT_EQ(said.find("pelaryn: music: ") != std::string::npos, start.libraryComplains) << said;
+    EXPECT_EQ(said.find("fluidsynth:"), std::string::npos) << said;
+    audio.Sound().Play(Sound("hit.wav"), true);
+    EXPECT_NE(Mix_Playing(0), 0);
   }
-  const std::string said = testing::internal::GetCapturedStderr();
-  unsetenv("SDL_AUDIODRIVER");
-  std::istringstream lines(said);
-  std::string line;
-  int count = 0;
-  while (std::getline(lines, line)) {
-    count += line.rfind("pelaryn: ", 0) == 0;
-    EXPECT_EQ(line.find("fluidsynth:"), std::string::npos) << line;
-  }
-  EXPECT_GE(count, 2) << said;  // FluidSynth's word, and ours
-  EXPECT_NE(said.find("pelaryn: music: "), std::string::npos) << said;
-  fs::remove(font);
-  fs::remove(recording);
-}
 
-TEST(SdlAudioWithoutSoundFont, SaysSoAndStillPlaysEffects) {
-  setenv("SDL_AUDIODRIVER", "dummy", 1);
-  pelaryn::SdlAudio audio("/no/such/soundfont.sf2");
-  audio.FinishLoading();
+  // Chosen while the game runs: the same choice changes nothing, a good one is taken, and a
+  // broken one brings back ours, not the one before.
+  pelaryn::SdlAudio audio;
+  auto& music = static_cast<pelaryn::SdlMusicDevice&>(audio.Music());
+  EXPECT_TRUE(audio.UseSoundFont(""));
+  EXPECT_TRUE(audio.UseSoundFont(copy.string()));
+  EXPECT_EQ(music.SoundFont(), copy.string());
+  testing::internal::CaptureStderr();
+  EXPECT_FALSE(audio.UseSoundFont(broken.string()));
+  testing::internal::GetCapturedStderr();
+  EXPECT_EQ(music.SoundFont(), ours);
+  EXPECT_TRUE(audio.UseSoundFont(broken.string())) << "said once";
   unsetenv("SDL_AUDIODRIVER");
-  EXPECT_NE(audio.SilenceReason().find("/no/such/soundfont.sf2"), std::string::npos)
-      << audio.SilenceReason();
-  audio.Sound().Play(Sound("hit.wav"), true);
-  EXPECT_NE(Mix_Playing(0), 0);
+  fs::remove_all(folder);
 }
 
 }  // namespace
@@ -829,8 +855,7 @@ TEST(SdlMusicMemory, PiecesRenderedAheadPlayFromMemoryExactlyAsLive) {
   auto device = [&](std::size_t budget) {
     auto music = std::make_unique<pelaryn::SdlMusicDevice>(budget);
     music->SetClock([&now] { return now; });
-    EXPECT_EQ(music->LoadSoundFontAt(std::string(pelaryn::kDefaultSoundFont), kRate, kChannels),
-              "");
+    EXPECT_EQ(music->LoadSoundFontAt(std::string(pelaryn::kGameSoundFont), kRate, kChannels), "");
     return music;
   };
   const int buffers = 2 * kRate / kBufferFrames;  // the piece, its end and a little tail
@@ -879,6 +904,23 @@ TEST(SdlMusicMemory, PiecesRenderedAheadPlayFromMemoryExactlyAsLive) {
   music->SetVolume(100);
   EXPECT_GT(music->MemoryBytes(), 0u);
 
+  // Another soundfont: what memory holds was made with the old one and goes, and the open piece
+  // starts again, live, until it is rendered again. One that does not load changes nothing.
+  EXPECT_NE(music->ChangeSoundFont((folder / "missing.sf2").string()), "");
+  EXPECT_TRUE(music->FromMemory());
+  const fs::path font = folder / "same.sf2";
+  fs::copy_file(std::string(pelaryn::kGameSoundFont), font, fs::copy_options::overwrite_existing);
+  ASSERT_EQ(music->ChangeSoundFont(font.string()), "");
+  EXPECT_EQ(music->MemoryBytes(), 0u);
+  EXPECT_FALSE(music->FromMemory());
+  const Pass changed = wholePass(*music);
+  EXPECT_TRUE(changed.Audio == live.Audio);
+  EXPECT_EQ(changed.EndBuffer, live.EndBuffer);
+  music->RenderAheadNow();
+  now += 2'000'000;
+  music->PlayFromStart();
+  EXPECT_TRUE(music->FromMemory());
+
   // The settings name other pieces: let go once it closes; opened again, rendered again.
   const std::string other = (folder / "other.mid").string();
   music->KeepOnly({other});
@@ -926,7 +968,7 @@ TEST(SdlMusicMemory, PiecesRenderedAheadPlayFromMemoryExactlyAsLive) {
     early.Play();
     early.RenderAheadNow();
     EXPECT_FALSE(early.FromMemory());
-    ASSERT_EQ(early.LoadSoundFontAt(std::string(pelaryn::kDefaultSoundFont), kRate, kChannels), "");
+    ASSERT_EQ(early.LoadSoundFontAt(std::string(pelaryn::kGameSoundFont), kRate, kChannels), "");
     early.RenderAheadNow();
     early.Mode();
     EXPECT_TRUE(early.FromMemory());

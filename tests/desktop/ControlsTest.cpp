@@ -58,10 +58,19 @@ TEST(Controls, KeysBindSwapClearRefuseTheMenusKeysAndResetWhileCancelDropsEveryE
     heard.emplace_back(music, effects, muted);
   };
   services.PlaySampleEffect = [&] { ++samples; };
+  std::string chosenFont;
+  services.ChooseSoundFont = [&](QWidget&) { return chosenFont; };
+  services.IsSoundFont = [](const std::string& path) { return path.ends_with(".sf2"); };
   FrmControls frm(prefs, services, nullptr);
   frm.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
   EXPECT_EQ(Box(frm, "keyShot1")->text(), QStringLiteral("Z"));
+  // While it listens, the box's prompt is read whole.
+  KeyBox* listening = Box(frm, "keyShot1");
+  QTest::mouseClick(listening, Qt::LeftButton);
+  EXPECT_GE(listening->width(), listening->fontMetrics().horizontalAdvance(listening->text()) + 8)
+      << listening->text().toStdString();
+  QTest::keyClick(listening, Qt::Key_Escape);
   EXPECT_EQ(Box(frm, "keyLeft2")->text(), QStringLiteral("テンキー 4"));
 
   // Bind: Space fires.
@@ -102,10 +111,26 @@ TEST(Controls, KeysBindSwapClearRefuseTheMenusKeysAndResetWhileCancelDropsEveryE
   EXPECT_EQ(frm.findChild<QLabel*>(QStringLiteral("lblPad"))->text(),
             QStringLiteral("パッドが見つかりません"));
 
+  // A soundfont: cancelled, not one at all (said why, nothing changes), then one.
+  auto* soundFont = frm.findChild<QLabel*>(QStringLiteral("lblSoundFont"));
+  const QString ours = soundFont->text();
+  auto* browse = frm.findChild<QPushButton*>(QStringLiteral("cmdSoundFont"));
+  for (const char* path : {"", "/fonts/song.mid", "/fonts/mine.sf2"}) {
+    chosenFont = path;
+    QTest::mouseClick(browse, Qt::LeftButton);
+  }
+  EXPECT_EQ(frm.Edited().SoundFont, QStringLiteral("/fonts/mine.sf2"));
+  EXPECT_EQ(soundFont->text(), QStringLiteral("mine.sf2"));
+  chosenFont = "/fonts/song.mid";
+  QTest::mouseClick(browse, Qt::LeftButton);
+  EXPECT_EQ(frm.Edited().SoundFont, QStringLiteral("/fonts/mine.sf2"));
+  EXPECT_TRUE(frm.findChild<QLabel*>(QStringLiteral("lblNote"))->text().contains("song.mid"));
+
   // 初期値に戻す: every choice of the window back to its default.
   frm.findChild<QCheckBox*>(QStringLiteral("chkGentleFlash"))->setChecked(true);
   QTest::mouseClick(frm.findChild<QPushButton*>(QStringLiteral("cmdDefaults")), Qt::LeftButton);
   EXPECT_EQ(frm.Edited(), Preferences());
+  EXPECT_EQ(soundFont->text(), ours);
   EXPECT_EQ(heard.back(), std::make_tuple(100, 100, false));
   EXPECT_EQ(Box(frm, "keyShot1")->text(), QStringLiteral("Z"));
 

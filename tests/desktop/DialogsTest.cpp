@@ -16,6 +16,7 @@
 #include "platform/desktop/ui/FrmRanking.h"
 #include "platform/desktop/ui/FrmVersion.h"
 #include "platform/desktop/ui/ManualViewer.h"
+#include "platform/desktop/ui/SurfaceImage.h"
 #include "render/Pictures.h"
 
 namespace pelaryn {
@@ -151,6 +152,26 @@ TEST_F(Windows, RankingLogoShowsAtFirstAndBlinksEveryHalfSecond) {
   Click(w, "cmdOK");
   EXPECT_TRUE(w.isHidden());
   EXPECT_FALSE(timer.isActive());
+}
+
+// The heading's words are drawn, so each language of the windows has its own picture.
+TEST_F(Windows, RankingHeadingIsInTheWindowsLanguage) {
+  for (const bool english : {false, true}) {
+    dialogs->SetEnglishPictures(english);
+    const Surface& wanted = english ? pictures.EnglishRankLogo : pictures.RankLogo;
+    const Surface& other = english ? pictures.RankLogo : pictures.EnglishRankLogo;
+    bool shown = false;
+    OnNextModal<FrmRanking>([&](FrmRanking& w) {
+      const QImage logo = Child<QLabel>(w, "picRankLogo").pixmap().toImage();
+      EXPECT_EQ(logo, ToPixmap(wanted).toImage()) << "english " << english;
+      EXPECT_NE(logo, ToPixmap(other).toImage()) << "english " << english;
+      shown = true;
+      Click(w, "cmdOK");
+    });
+    GameState s = Ranked();
+    dialogs->ShowRanking(s);
+    EXPECT_TRUE(shown);
+  }
 }
 
 TEST_F(Windows, RankingResetAsksFirstAndCancelChangesNothing) {

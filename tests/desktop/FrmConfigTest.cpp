@@ -432,7 +432,7 @@ TEST_F(Config, BrowseButtonsAskWithTheirTitleFilterAndFolder) {
   EXPECT_EQ(calls[1].Title, "ボス戦BGMのオープン");
   EXPECT_EQ(calls[1].InitialDir, "");
   EXPECT_EQ(calls[2].Title, "背景のオープン");
-  EXPECT_EQ(calls[2].Filter, "画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif");
+  EXPECT_EQ(calls[2].Filter, "画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif;*.png");
   EXPECT_EQ(calls[2].InitialDir, "/pics");
   EXPECT_EQ(calls[3].Title, "タイトルBGMのオープン");
   EXPECT_EQ(calls[4].InitialDir, "/m");

@@ -11,6 +11,7 @@
 #include "../ScratchPath.h"
 #include "Modal.h"
 #include "platform/desktop/ui/FrmReplay.h"
+#include "replay/ReplayVerdict.h"
 
 namespace pelaryn {
 namespace {
@@ -19,6 +20,7 @@ namespace fs = std::filesystem;
 
 std::shared_ptr<const Replay> Game(const std::string& name, ReplayEnding ending, uint32_t frames) {
   auto replay = std::make_shared<Replay>();
+  replay->GameVersion = std::string(GameVersion());
   replay->Name = name;
   replay->Result = {ending, frames, 1234, 7, 56, 0};
   replay->Start.FramePeriod = 45;
@@ -76,6 +78,24 @@ TEST(FrmReplay, ListsPlacesAndRecentGamesDeletesOnConfirmationAndPlaysTheChosen)
   testing::Click(window, "cmdOpen");
   EXPECT_NE(shown.find("a.pelrpy"), std::string::npos);
   EXPECT_NE(shown.find(ReplayFaultText(ReplayFault::CutShort)), std::string::npos) << shown;
+  EXPECT_EQ(window.Chosen(), nullptr);
+  // A whole replay of another version of the game is refused with that reason.
+  Replay other = *entries[0].Game;
+  other.GameVersion = "0.1";
+  other.BackgroundWidth = 320;
+  other.BackgroundHeight = 480;
+  uint32_t last = 0;
+  ReplayEvent end;
+  end.Frame = other.Result.Frames;
+  AppendEvent(other.Input, last, end);
+  other.Checkpoints.assign(other.Result.Frames / CheckpointEvery + 1, 0);
+  std::ofstream(asked, std::ios::binary | std::ios::trunc) << EncodeReplay(other);
+  testing::OnNextModal<QMessageBox>([&](QMessageBox& box) {
+    shown = box.text().toStdString();
+    box.accept();
+  });
+  testing::Click(window, "cmdOpen");
+  EXPECT_NE(shown.find(OtherVersionText()), std::string::npos) << shown;
   EXPECT_EQ(window.Chosen(), nullptr);
 
   table.selectRow(0);

@@ -3,8 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QFontInfo>
+
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -24,6 +27,7 @@
 #include "platform/desktop/ui/FrmReplay.h"
 #include "platform/desktop/ui/FrmVersion.h"
 #include "render/Surface.h"
+#include "replay/ReplayVerdict.h"
 
 namespace pelaryn {
 namespace {
@@ -65,6 +69,12 @@ const Message kMessages[] = {
     {MessageId::RankingEntry, 3, ""},
     {MessageId::SaveFailed, 0, "pelaryn.cfg: disk full"},
     {MessageId::ReplayDiffers, 1234, "0.99"},
+    {MessageId::ReplayOtherVersion, 0, "0.98"},
+    {MessageId::ReplayEndingClaimed, 0, ""},
+    {MessageId::ReplayScoreClaimed, 5035, "35"},
+    {MessageId::ReplayComboClaimed, 12, "11"},
+    {MessageId::ReplayRatioClaimed, 40, "41"},
+    {MessageId::ReplayLevelClaimed, 13, "12"},
 };
 
 TEST(Language, TheCoresMessagesAreTheGamesOwnWordsInJapaneseAndEnglishInEnglish) {
@@ -78,14 +88,15 @@ TEST(Language, TheCoresMessagesAreTheGamesOwnWordsInJapaneseAndEnglishInEnglish)
                                   ReplayFault::CutShort, ReplayFault::Damaged}) {
     EXPECT_EQ(ReplayFaultWords(fault).toStdString(), ReplayFaultText(fault));
   }
+  EXPECT_EQ(OtherVersionWords().toStdString(), OtherVersionText());
   for (std::size_t i = 0; i < MenuItems.size(); ++i) {
     EXPECT_STREQ(MenuCaptionSources()[i], MenuItems[i].Caption) << i;
   }
   Translation english;
   ASSERT_TRUE(english.Use(Language::English));
-  EXPECT_EQ(MessageBodyText(kMessages[0]), QStringLiteral("Game over — shoot-down ratio: 48%"));
+  EXPECT_EQ(MessageBodyText(kMessages[0]), QStringLiteral("Game over — enemies destroyed: 48%"));
   EXPECT_EQ(MessageBodyText(kMessages[1]),
-            QStringLiteral("You are number 3!\nEnter your name (about six letters)"));
+            QStringLiteral("You made No. 3 in the ranking!\nEnter your name (about six letters)"));
   EXPECT_EQ(MenuCaption(MenuId::Start), QStringLiteral("Start"));
   EXPECT_EQ(MenuCaption(MenuId::Exit), QStringLiteral("E&xit"));
   EXPECT_TRUE(english.Use(Language::Japanese));
@@ -149,6 +160,8 @@ TEST(Language, EveryWindowBuiltInEnglishHasNoJapaneseLeftAndNothingCutOff) {
   {
     Translation english;
     ASSERT_TRUE(english.Use(Language::English));
+    // Latin letters in a Latin face, so that "Options…" ends on its line.
+    EXPECT_EQ(QFontInfo(QApplication::font()).family(), QStringLiteral("DejaVu Sans"));
     FrmConfig config(host, ".", {}, nullptr);
     ExpectEnglish(config, "options");
     const Surface logo(100, 40);
@@ -181,6 +194,7 @@ TEST(Language, EveryWindowBuiltInEnglishHasNoJapaneseLeftAndNothingCutOff) {
   prefs.Language = LanguageChoice::Japanese;
   window.SetPrefs(prefs);
   EXPECT_EQ(window.menuBar()->actions().first()->text(), QStringLiteral("ゲーム"));
+  EXPECT_EQ(QApplication::font().family(), QStringLiteral("IPAPGothic"));
 }
 
 }  // namespace

@@ -76,6 +76,7 @@ TEST_F(PreferencesTest, EveryChoiceIsReadBackAndAMalformedValueFallsAlone) {
   EXPECT_FALSE(defaults.GentleFlash);
 
   Preferences mine = Windowed({500, 640}, false);
+  mine.WindowPosition = QPoint(-20, 1300);  // a second screen's, say: the window judges it
   mine.Keys.Bind(KeyAction::Shot, 0, Qt::Key_Space);
   mine.Keys.Bind(KeyAction::Spread, 1, Qt::Key_Comma);
   mine.Keys.Bind(KeyAction::Up, 1, Qt::Key_Shift);
@@ -86,6 +87,7 @@ TEST_F(PreferencesTest, EveryChoiceIsReadBackAndAMalformedValueFallsAlone) {
   mine.MusicVolume = 50;
   mine.EffectVolume = 0;
   mine.Muted = true;
+  mine.SoundFont = QStringLiteral("/home/me/フォント/mine.sf2");
   mine.PauseOnFocusLoss = false;
   mine.GentleFlash = true;
   ASSERT_TRUE(WritePreferences(path, mine));
@@ -104,11 +106,24 @@ TEST_F(PreferencesTest, EveryChoiceIsReadBackAndAMalformedValueFallsAlone) {
     const char* value;
   };
   const Case broken[] = {
-      {"Sound/Music", "150"},     {"Sound/Music", "-1"},      {"Sound/Effects", "half"},
-      {"Sound/Muted", "perhaps"}, {"Window/GentleFlash", ""}, {"Keys/Shot1", "F5"},
-      {"Keys/Shot1", "Ctrl+Q"},   {"Keys/Shot1", "A, B"},     {"Keys/Shot1", "Escape"},
-      {"Keys/Shot1", "M"},        {"Keys/Shot1", "0xzz"},     {"Pad/Shot", "trigger"},
-      {"Pad/Shot", "button0"},    {"Pad/Shot", "button4"},    {"Window/PauseOnFocusLoss", "2"},
+      {"Sound/Music", "150"},
+      {"Sound/Music", "-1"},
+      {"Sound/Effects", "half"},
+      {"Sound/Muted", "perhaps"},
+      {"Window/GentleFlash", ""},
+      {"Keys/Shot1", "F5"},
+      {"Keys/Shot1", "Ctrl+Q"},
+      {"Keys/Shot1", "A, B"},
+      {"Keys/Shot1", "Escape"},
+      {"Keys/Shot1", "M"},
+      {"Keys/Shot1", "0xzz"},
+      {"Pad/Shot", "trigger"},
+      {"Pad/Shot", "button0"},
+      {"Pad/Shot", "button4"},
+      {"Window/PauseOnFocusLoss", "2"},
+      {"Sound/SoundFont", "mine.sf2"},
+      {"Window/X", "left"},
+      {"Window/Y", "99999999"},
   };
   for (const Case& c : broken) {
     ASSERT_TRUE(WritePreferences(path, mine));
@@ -121,6 +136,8 @@ TEST_F(PreferencesTest, EveryChoiceIsReadBackAndAMalformedValueFallsAlone) {
     if (key == u"Sound/Music") expected.MusicVolume = 100;
     if (key == u"Sound/Effects") expected.EffectVolume = 100;
     if (key == u"Sound/Muted") expected.Muted = false;
+    if (key == u"Sound/SoundFont") expected.SoundFont.clear();
+    if (key == u"Window/X" || key == u"Window/Y") expected.WindowPosition = {};
     if (key == u"Window/GentleFlash") expected.GentleFlash = false;
     if (key == u"Window/PauseOnFocusLoss") expected.PauseOnFocusLoss = true;
     // Space loses Shot1 and Z, its default, comes back; Pad/Shot falls back to "a".

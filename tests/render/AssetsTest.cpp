@@ -164,11 +164,11 @@ TEST(Assets, EveryPictureHasItsSize) {
     int w, h;
   };
   const Expected all[] = {
-      {"chr.png", 128, 240},     {"mask.png", 128, 240},        {"title.png", 388, 261},
-      {"logo.png", 130, 65},     {"ranklogo.png", 250, 26},     {"about.png", 65, 65},
-      {"icon-16.png", 16, 16},   {"icon-32.png", 32, 32},       {"icon-48.png", 48, 48},
-      {"icon-64.png", 64, 64},   {"icon-128.png", 128, 128},    {"icon-256.png", 256, 256},
-      {"labels-en.png", 58, 56}, {"labels-en-mask.png", 58, 56}};
+      {"chr.png", 128, 240},     {"mask.png", 128, 240},         {"title.png", 388, 261},
+      {"logo.png", 130, 65},     {"ranklogo.png", 250, 26},      {"about.png", 65, 65},
+      {"icon-16.png", 16, 16},   {"icon-32.png", 32, 32},        {"icon-48.png", 48, 48},
+      {"icon-64.png", 64, 64},   {"icon-128.png", 128, 128},     {"icon-256.png", 256, 256},
+      {"labels-en.png", 58, 56}, {"labels-en-mask.png", 58, 56}, {"ranklogo-en.png", 250, 26}};
   for (const Expected& e : all) {
     const Picture p = load(e.file);
     EXPECT_EQ(p.width, e.w) << e.file;
@@ -457,13 +457,36 @@ TEST(CoinLogo, TwoFacesOnBlack) {
   EXPECT_GT(back[0] / nb, back[2] / nb * 1.4);
 }
 
-TEST(RankLogo, FitsSixteenColours) {
-  const Picture p = load("ranklogo.png");
-  std::set<Rgb> colours;
-  for (int y = 0; y < p.height; ++y)
-    for (int x = 0; x < p.width; ++x) colours.insert(p.at(x, y));
-  EXPECT_LE(colours.size(), 16u);
-  EXPECT_GE(colours.size(), 4u);  // lettering, not a blank panel
+// The ranking window shows one heading or the other in the same place: the English one in the
+// Japanese one's colours (drawn, not blended), its lettering on the same rows and its badge
+// ending where the Japanese one's does.
+TEST(RankLogo, BothLanguagesInSixteenColoursOnOneLine) {
+  struct Ink {
+    std::set<Rgb> colours;
+    int left = 1 << 20, right = -1, top = 1 << 20, bottom = -1;
+  };
+  const auto ink = [](const Picture& p) {
+    Ink i;
+    for (int y = 0; y < p.height; ++y)
+      for (int x = 0; x < p.width; ++x) {
+        i.colours.insert(p.at(x, y));
+        if (p.at(x, y).black()) continue;
+        i.left = std::min(i.left, x), i.right = std::max(i.right, x);
+        i.top = std::min(i.top, y), i.bottom = std::max(i.bottom, y);
+      }
+    return i;
+  };
+  const Picture japanese = load("ranklogo.png"), english = load("ranklogo-en.png");
+  const Ink ja = ink(japanese), en = ink(english);
+  for (const Ink* i : {&ja, &en}) {
+    EXPECT_LE(i->colours.size(), 16u);
+    EXPECT_GE(i->colours.size(), 4u);  // lettering, not a blank panel
+  }
+  for (const Rgb& c : en.colours)
+    EXPECT_EQ(ja.colours.count(c), 1u) << c.r << "," << c.g << "," << c.b;
+  EXPECT_EQ((std::array{en.left, en.right, en.top, en.bottom}),
+            (std::array{ja.left, ja.right, ja.top, ja.bottom}));
+  EXPECT_NE(english.rgba, japanese.rgba);
 }
 
 TEST(Icons, FigureOnATransparentSquare) {

@@ -141,12 +141,12 @@ TEST(ReplayFile, FilesThatAreNotWholeReplaysAreRefusedWithTheirReason) {
     ReplayFault fault = ReplayFault::None;
     EXPECT_FALSE(DecodeReplay(junk, fault));
   }
-  // Another game version plays: the rules rarely change.
+  // Another game version's replay is read, but refused before it plays: its rules may differ.
   replay.GameVersion = "0.1";
   ReplayFault fault;
   const auto older = DecodeReplay(EncodeReplay(replay), fault);
   ASSERT_TRUE(older);
-  EXPECT_EQ(PlayBack(*older), std::nullopt);
+  EXPECT_EQ(PlayBack(*older), std::optional<uint32_t>(0));
 }
 
 // Counts the saves, to see a playback makes none.
@@ -194,10 +194,10 @@ TEST(ReplayFile, SettingsRankingAndMenuCommandsPlayBackAndWatchingLeavesThePlaye
   watching.platform.SetFileStore(std::move(store));
   watching.game.SetPlaybackHold(0);
   std::string before, after;
-  std::optional<uint32_t> differs = 12345;
+  std::string verdict;
   uint32_t framesPlayed = 0;
-  watching.game.OnPlaybackEnded = [&](std::optional<uint32_t> at) {
-    differs = at;
+  watching.game.OnPlaybackEnded = [&](const ReplayVerdict& found) {
+    verdict = DescribeVerdict(found);
     framesPlayed = static_cast<uint32_t>(watching.game.CurrentFrame());
     // A host closed now (a browser tab) must not write the replay's settings as the player's.
     watching.game.SaveFiles();
@@ -222,7 +222,7 @@ TEST(ReplayFile, SettingsRankingAndMenuCommandsPlayBackAndWatchingLeavesThePlaye
     }
   };
   watching.game.Run();
-  EXPECT_EQ(differs, std::nullopt);
+  EXPECT_EQ(verdict, "verified");
   EXPECT_EQ(framesPlayed, 330u);
   EXPECT_EQ(titles, 2);
   EXPECT_EQ(after, before);
@@ -289,6 +289,7 @@ TEST(ReplayFile, GamesRecordedOnTheDesktopVerifyHeadless) {
     const auto result = RunSim(options, error, std::make_shared<const Replay>(*replay));
     ASSERT_TRUE(result) << error;
     EXPECT_EQ(result->DiffersAt, std::nullopt) << c.file;
+    EXPECT_EQ(DescribeVerdict(result->Verdict), "verified") << c.file;
     EXPECT_EQ(result->Frames, replay->Result.Frames) << c.file;
     EXPECT_EQ(result->ReplayScore, replay->Result.Score) << c.file;
   }

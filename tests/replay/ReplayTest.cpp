@@ -93,6 +93,7 @@ TEST_P(Replay, PlaysBackFromItsReplayFile) {
   const auto played = RunSim(*replay, error, std::make_shared<const pelaryn::Replay>(*loaded));
   ASSERT_TRUE(played) << error;
   EXPECT_EQ(played->DiffersAt, std::nullopt);
+  EXPECT_EQ(DescribeVerdict(played->Verdict), "verified");
   EXPECT_EQ(played->Frames, recorded->Frames);
   auto a = nlohmann::json::parse(recorded->FinalJson), b = nlohmann::json::parse(played->FinalJson);
   for (auto* dump : {&a, &b}) dump->erase("Dialogs"), dump->erase("Ranking");

@@ -6,22 +6,27 @@ import { readFileSync } from "node:fs";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import vm from "node:vm";
+import { english } from "./translation.mjs";
 
 // The script runs in a realm of its own; its values are compared as plain data.
 const plain = (value) => JSON.parse(JSON.stringify(value));
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 
-function load(stored) {
+// The page's choices with its words (words.js) in Japanese, or in English when `table` is given.
+function load(stored, table) {
   const storage = new Map(stored === undefined ? [] : [["pelaryn/preferences", stored]]);
   const context = {
     localStorage: {
       getItem: (name) => (storage.has(name) ? storage.get(name) : null),
       setItem: (name, value) => storage.set(name, String(value)),
     },
+    qsTranslate: (name, source) => (table && table.get(name + "\u0004" + source)) || source,
   };
   vm.createContext(context);
-  vm.runInContext(readFileSync(path.join(root, "app/web/prefs.js"), "utf8") +
-                  "\nthis.prefs = pelarynPrefs;", context);
+  for (const script of ["app/web/words.js", "app/web/prefs.js"]) {
+    vm.runInContext(readFileSync(path.join(root, script), "utf8"), context);
+  }
+  vm.runInContext("this.prefs = pelarynPrefs;", context);
   return { prefs: context.prefs, storage };
 }
 
@@ -72,7 +77,16 @@ test("a key is bound in one place; the slot's old key takes its place; the game 
                                   ["KeyM", true], ["KeyN", false], ["Backspace", false]]) {
     assert.equal(prefs.reserved(code), reserved, code);
   }
-  assert.deepEqual(plain(["ArrowUp", "Numpad8", "KeyQ", "Digit1"].map(prefs.keyName)), ["↑", "Num+8", "Q", "1"]);
+  // Keys named as the desktop names them, in either language; no key has no name.
+  const { prefs: inEnglish } = load(undefined, english());
+  const names = [["ArrowUp", "↑", "↑"], ["Numpad8", "テンキー 8", "Keypad 8"], ["NumpadAdd", "テンキー +", "Keypad +"],
+                 ["NumpadEnter", "テンキー Enter", "Keypad Enter"], ["KeyQ", "Q", "Q"], ["Digit1", "1", "1"],
+                 ["Space", "スペース", "Space"], ["Enter", "Return", "Return"], ["ShiftRight", "Shift", "Shift"],
+                 ["PageDown", "PgDown", "PgDown"], ["Escape", "Esc", "Esc"], ["KeyM", "M", "M"], ["F5", "F5", "F5"],
+                 ["Backslash", "\\", "\\"], ["Lang1", "Lang1", "Lang1"], ["", "", ""]];
+  for (const [code, japanese, inTheirs] of names) {
+    assert.deepEqual([prefs.keyName(code), inEnglish.keyName(code)], [japanese, inTheirs], code);
+  }
   // A pad's button too is bound once: the other shot takes the old one.
   const pad = { shot: "a", spread: "b" };
   prefs.bindPad(pad, "shot", "b");

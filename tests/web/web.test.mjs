@@ -16,6 +16,7 @@ import path from "node:path";
 import { fileURLToPath } from "node:url";
 import puppeteer from "puppeteer-core";
 import { serve } from "../../app/web/serve.mjs";
+import { english, withArgs } from "./translation.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 const site = process.env.PELARYN_WEB_SITE || path.join(root, "build/web");
@@ -100,6 +101,16 @@ test("the page shows the title, F2 starts a game that the player's own keys stee
   await page.click("#menubar .menu:nth-child(2) > button");
   await page.click('[data-item="controls"]');
   await page.waitForFunction(() => window.pelarynWindow()?.querySelector(".key"));
+  // As the desktop's window shows them, in English: the keys' names, an empty box, the loudness
+  // and the buttons' order.
+  const words = english();
+  const controls = (source) => words.get("pelaryn::FrmControls\u0004" + source);
+  assert.deepEqual(await page.evaluate(() => ({
+    keys: Array.from(document.querySelectorAll('.key[data-action="left"], .key[data-action="shot"]'), (b) => b.textContent),
+    volumes: Array.from(document.querySelectorAll(".window output"), (o) => o.textContent),
+    buttons: Array.from(document.querySelectorAll(".window .buttons button"), (b) => b.textContent),
+  })), { keys: ["←", words.get("KeyBindings\u0004テンキー ") + "4", "Z", "―"], volumes: ["100 %", "100 %"],
+         buttons: [controls("初期値に戻す"), "OK", controls("キャンセル")] });
   await page.click('.key[data-action="left"][data-slot="1"]');
   await page.keyboard.press("KeyA");
   assert.equal(await page.$eval('.key[data-action="left"][data-slot="1"]', (b) => b.textContent), "A");
@@ -158,17 +169,23 @@ test("the page shows the title, F2 starts a game that the player's own keys stee
 const files = ["pelaryn.cfg", "pelaryn.sco"];
 
 // What pelaryn-sim writes for the same keys and settings, run after run in one folder of files:
-// its fingerprints, and the files as hex after the run.
+// its fingerprints, the files as hex after the run, and its end: the boxes the game put up (in
+// the game's own words), the shoot-down ratio and the place in the ranking.
 function simRun(dir) {
   const work = mkdtempSync(path.join(tmpdir(), "pelaryn-web-"));
   writeFileSync(path.join(work, "keys"), keys);
   const args = ["--frames", "100000", "--keys", path.join(work, "keys"), "--name", name,
-                "--dir", dir, "--hashes", path.join(work, "hashes")];
+                "--dir", dir, "--hashes", path.join(work, "hashes"), "--dump", path.join(work, "end.json")];
   for (const setting of settings) args.push("--set", setting);
   execFileSync(sim, args, { stdio: ["ignore", "ignore", "inherit"] });
+  const end = JSON.parse(readFileSync(path.join(work, "end.json"), "utf8"));
   return {
     hashes: readFileSync(path.join(work, "hashes"), "utf8").trim().split("\n"),
     files: files.map((file) => readFileSync(path.join(dir, file)).toString("hex")),
+    boxes: end.Dialogs.filter((box) => box.Kind === "Message" || box.Kind === "Input")
+      .map((box) => ({ title: box.Title, text: box.Text })),
+    ratio: end.ShotRatio,
+    place: end.Ranking.findIndex((row) => row.Name === name && row.Score === end.Score) + 1,
   };
 }
 
@@ -180,13 +197,20 @@ function storedFiles(page) {
 }
 
 // Answers the game's windows as a player would: the name typed into the name box, OK on every
-// other box; until the run is over.
-async function answerWindows(page, done) {
+// other box; until the run is over. What the boxes said goes to `boxes`.
+async function answerWindows(page, done, boxes) {
   while (!done.over) {
     const kind = await page.evaluate(() => {
       const shown = window.pelarynWindow();
       if (!shown) return null;
-      return shown.querySelector("input[type=text]") ? "input" : "box";
+      // Each box noted once, however often it is seen before it goes.
+      const text = shown.dataset.noted ? null : shown.querySelector(".text");
+      shown.dataset.noted = "yes";
+      return { kind: shown.querySelector("input[type=text]") ? "input" : "box",
+               box: text && { title: shown.querySelector("h2").textContent, text: text.textContent } };
+    }).then((shown) => {
+      if (shown?.box) boxes.push(shown.box);
+      return shown?.kind;
     }).catch(() => null);
     if (kind === "input") {
       await page.type(".window input[type=text]", name);
@@ -198,9 +222,9 @@ async function answerWindows(page, done) {
   }
 }
 
-async function pageRun(page) {
+async function pageRun(page, boxes = []) {
   const done = { over: false };
-  const answering = answerWindows(page, done);
+  const answering = answerWindows(page, done, boxes);
   try {
     await page.waitForFunction(() => window.pelarynReport.some((line) => line.startsWith("final")),
                                { timeout: 120000 });
@@ -211,7 +235,7 @@ async function pageRun(page) {
   return page.evaluate(() => window.pelarynReport.slice());
 }
 
-test("a key script played in the page gives pelaryn-sim's fingerprints, and the ranking stays", async () => {
+test("a key script played in the page gives pelaryn-sim's fingerprints, the ranking stays, and the game over speaks the player's language", async () => {
   const dir = mkdtempSync(path.join(tmpdir(), "pelaryn-web-files-"));
   const expected = [simRun(dir), simRun(dir)];
   assert.ok(expected[0].hashes.length >= 3 && expected[0].hashes.at(-1).startsWith("final"));
@@ -221,12 +245,27 @@ test("a key script played in the page gives pelaryn-sim's fingerprints, and the 
       window.pelarynTestSettings = settings;
       window.pelarynTestProgramFolder = folder;
     }, keys, settings.join("\n"), path.dirname(path.resolve(sim))));
-  assert.deepEqual(await pageRun(page), expected[0].hashes);
+  // The browser asks for English: the game over and the name box say it in the desktop's
+  // English, with the game's own figures.
+  const boxes = [];
+  assert.deepEqual(await pageRun(page, boxes), expected[0].hashes);
+  const words = english();
+  const translated = (source) => words.get("Messages\u0004" + source);
+  assert.deepEqual(boxes, [
+    { title: "pelaryn", text: withArgs(translated("おしまい\r\n撃墜率 : %1%"), expected[0].ratio) },
+    { title: translated("NAME ENTRY"),
+      text: withArgs(translated("%1位にランクインです！\r\n名前を入力してください\r\n（半角なら６文字程度、全角なら４文字以内にしてください）"),
+                     expected[0].place) },
+  ]);
   // The files are the desktop's own bytes, the name in code page 932 included.
   assert.deepEqual(await storedFiles(page), expected[0].files);
-  // Loaded again, the page reads them back: the second run starts from the first one's ranking.
+  // Loaded again with Japanese chosen, the page reads them back: the second run starts from the
+  // first one's ranking, and its boxes are the game's own words.
+  await page.evaluate(() => localStorage.setItem("pelaryn/preferences", JSON.stringify({ language: "ja" })));
   await page.reload();
-  assert.deepEqual(await pageRun(page), expected[1].hashes);
+  boxes.length = 0;
+  assert.deepEqual(await pageRun(page, boxes), expected[1].hashes);
+  assert.deepEqual(boxes, expected[1].boxes);
   assert.deepEqual(await storedFiles(page), expected[1].files);
   assert.notDeepEqual(expected[1].hashes, expected[0].hashes);
   // Both games were recorded and kept, as the desktop's replay files: pelaryn-sim plays the
@@ -388,6 +427,19 @@ test("the menu bar and the windows: the game's items and states, its settings, r
   await click(2, "mnuRanking");
   await windowUp();
   assert.equal((await names()).length, 10);
+  // Its heading is drawn in the player's language too: the English picture, pixel for pixel.
+  const heading = readFileSync(path.join(root, "src/render/assets/ranklogo-en.png")).toString("base64");
+  assert.ok(await page.evaluate(async (png) => {
+    const bytes = Uint8Array.from(atob(png), (c) => c.charCodeAt(0));
+    const picture = await createImageBitmap(new Blob([bytes], { type: "image/png" }),
+                                            { colorSpaceConversion: "none", premultiplyAlpha: "none" });
+    const canvas = new OffscreenCanvas(picture.width, picture.height);
+    canvas.getContext("2d").drawImage(picture, 0, 0);
+    const want = canvas.getContext("2d").getImageData(0, 0, picture.width, picture.height).data;
+    const logo = window.pelarynWindow().querySelector("canvas.picture");
+    const shown = logo.getContext("2d").getImageData(0, 0, logo.width, logo.height).data;
+    return shown.length === want.length && shown.every((value, i) => value === want[i]);
+  }, heading), "the English ranking window shows the English heading");
   assert.ok((await names()).includes(name));
   await page.click(".window .buttons button:nth-child(2)");
   await page.waitForFunction(() => window.pelarynWindow().querySelector(".ranking") === null);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFont>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWindow>
@@ -11,6 +10,7 @@
 #include "game/Game.h"
 #include "platform/desktop/DesktopPlatform.h"
 #include "platform/desktop/MainWindow.h"
+#include "platform/desktop/PieceRenderer.h"
 #include "platform/desktop/PlayField.h"
 #include "platform/desktop/Preferences.h"
 #include "platform/desktop/ReplayFolder.h"
@@ -20,6 +20,7 @@
 #include "platform/desktop/ui/FileDialog.h"
 #include "platform/desktop/ui/FrmControls.h"
 #include "platform/desktop/ui/FrmReplay.h"
+#include "platform/desktop/ui/OpenReplay.h"
 #include "render/Pictures.h"
 
 namespace pelaryn {
@@ -82,15 +83,43 @@ void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform,
   };
 }
 
+void WarnSoundFontFailed(MainWindow& window, const QString& soundFont) {
+  QMessageBox::warning(
+      &window, QCoreApplication::translate("DesktopMain", "サウンドフォント"),
+      QCoreApplication::translate(
+          "DesktopMain",
+          "サウンドフォント %1 を読み込めませんでした。標準のサウンドフォントで再生します。")
+          .arg(soundFont));
+}
+
+// The soundfont loads while the title is up; a player's soundfont that did not is said once it
+// is known, without holding the start-up for it.
+void WatchSoundFontLoading(MainWindow& window, DesktopPlatform& platform) {
+  auto* watch = new QTimer(&window);
+  QObject::connect(watch, &QTimer::timeout, &window, [watch, &window, &platform] {
+    if (!platform.Audio().LoadingDone()) return;
+    watch->deleteLater();
+    platform.Audio().FinishLoading();
+    if (platform.Audio().ChosenSoundFontFailed()) {
+      WarnSoundFontFailed(window, window.Prefs().SoundFont);
+    }
+  });
+  watch->start(200);
+}
+
 // The player's own choices reach the sound, the pad and the picture here; the keys the window
 // applies itself. The controls-and-sound window edits them.
 void ConnectPreferences(Game& game, MainWindow& window, DesktopPlatform& platform) {
   window.OnPreferencesApplied = [&game, &window, &platform](const Preferences& prefs) {
     platform.Audio().SetVolumes(prefs.Muted ? 0 : prefs.MusicVolume,
                                 prefs.Muted ? 0 : prefs.EffectVolume);
+    if (!platform.Audio().UseSoundFont(prefs.SoundFont.toStdString())) {
+      WarnSoundFontFailed(window, prefs.SoundFont);
+    }
     platform.Joystick().SetBindings(prefs.Pad);
     game.SetGentleFlash(prefs.GentleFlash);
     game.SetEnglishLabels(window.WindowLanguage() == Language::English);
+    platform.DesktopWindows().SetEnglishPictures(window.WindowLanguage() == Language::English);
   };
   window.OnControlsWindow = [&window, &platform] {
     ControlsServices services;
@@ -105,6 +134,15 @@ void ConnectPreferences(Game& game, MainWindow& window, DesktopPlatform& platfor
     services.PlaySampleEffect = [&platform] {
       platform.Audio().Sound().Play(sound::GetItem, true);
     };
+    services.ChooseSoundFont = [](QWidget& owner) {
+      return ShowOpenFileDialog(
+          owner, QCoreApplication::translate("DesktopMain", "サウンドフォントを開く").toStdString(),
+          QCoreApplication::translate(
+              "DesktopMain", "サウンドフォント (*.sf2;*.sf3)|*.sf2;*.sf3|すべてのファイル|*")
+              .toStdString(),
+          "/usr/share/sounds");
+    };
+    services.IsSoundFont = [](const std::string& path) { return IsSoundFontFile(path); };
     FrmControls frm(window.Prefs(), std::move(services), &window);
     window.Field().ReleaseAllKeys();
     if (frm.exec() == QDialog::Accepted) window.SetPrefs(frm.Edited());
@@ -116,17 +154,19 @@ void ConnectPreferences(Game& game, MainWindow& window, DesktopPlatform& platfor
 int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prepare) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("pelaryn"));
-  QApplication::setApplicationDisplayName(QStringLiteral("ヴェルガード"));
-  // IPA P Gothic: a proportional gothic face that holds every Japanese caption of the game.
-  QFont font(QStringLiteral("IPAPGothic"));
-  font.setPointSize(9);
-  QApplication::setFont(font);
+  // No display name: the platform would append it to every window's title, after the main
+  // window's own "ヴェルガード — 一時停止中" and the manual's "ヴェルガード 説明書" alike. Each
+  // window names the game itself where it should.
+  // Until the preferences name another language, the game's own.
+  QApplication::setFont(WindowFont(Language::Japanese));
 
   Pictures pictures;
   if (!LoadEmbeddedPictures(pictures)) return 1;
 
   MainWindow window;
-  DesktopPlatform platform(window, pictures);
+  // The soundfont starts loading with the platform, before the window reads the rest.
+  const QString soundFont = ReadPreferences(PreferencesPath(), QSize(), QSize()).SoundFont;
+  DesktopPlatform platform(window, pictures, soundFont.toStdString());
   Game game(platform, pictures);
   const ProgramLayout& layout = platform.Layout();
   ReplayFolder replays(ReplaysIn(layout.SaveFolder), ReplaysIn(layout.SaveFallback));
@@ -150,6 +190,7 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   }
   wake.stop();
   window.ApplyPreferredFullScreen();
+  WatchSoundFontLoading(window, platform);
   if (const QString file = ReplayArgument(); !file.isEmpty()) {
     std::string why;
     if (std::shared_ptr<const Replay> replay = ReadReplay(file.toStdString(), why)) {

@@ -34,12 +34,13 @@ ProgramLayout FindDesktopLayout() {
 
 }  // namespace
 
-DesktopPlatform::DesktopPlatform(MainWindow& window, const Pictures& pictures)
+DesktopPlatform::DesktopPlatform(MainWindow& window, const Pictures& pictures,
+                                 const std::string& soundFont)
     : window_(window),
       layout_(FindDesktopLayout()),
       joystick_(std::make_unique<SdlJoystick>()),
       audio_(std::make_unique<SdlAudio>(
-          std::string(kDefaultSoundFont), ProgramFolder(),
+          soundFont, ProgramFolder(),
           std::vector<std::string>{std::string(sound::Damage), std::string(sound::Hit),
                                    std::string(sound::GetItem), std::string(sound::BombShot),
                                    std::string(sound::BossHit), std::string(sound::Explode)})),

@@ -21,8 +21,9 @@ struct Pictures;
 // SDL for the joystick and the audio.
 class DesktopPlatform : public Platform {
  public:
-  // The dialogs show some of `pictures` (the ranking logo, the about picture).
-  DesktopPlatform(MainWindow& window, const Pictures& pictures);
+  // The dialogs show some of `pictures` (the ranking logo, the about picture). The music is made
+  // with the player's `soundFont`, or ours when that is empty.
+  DesktopPlatform(MainWindow& window, const Pictures& pictures, const std::string& soundFont = {});
   ~DesktopPlatform() override;
 
   uint32_t TimeGetTime() override;

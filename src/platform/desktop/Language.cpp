@@ -1,5 +1,6 @@
 #include "platform/desktop/Language.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QTranslator>
 
@@ -49,10 +50,20 @@ bool LanguageChoiceFromText(const QString& text, LanguageChoice& out) {
   return false;
 }
 
+QFont WindowFont(Language language) {
+  QFont font(QStringLiteral("IPAPGothic"));
+  if (language == Language::English) {
+    font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("IPAPGothic")});
+  }
+  font.setPointSize(9);
+  return font;
+}
+
 Translation::Translation() : translator_(std::make_unique<QTranslator>()) {}
 
 Translation::~Translation() {
   if (installed_) QCoreApplication::removeTranslator(translator_.get());
+  if (current_ != Language::Japanese) QApplication::setFont(WindowFont(Language::Japanese));
 }
 
 bool Translation::Use(Language language) {
@@ -61,11 +72,12 @@ bool Translation::Use(Language language) {
     installed_ = false;
   }
   current_ = Language::Japanese;
-  if (language == Language::Japanese) return true;
-  if (!translator_->load(QStringLiteral(":/i18n/pelaryn_en.qm"))) return false;
-  installed_ = QCoreApplication::installTranslator(translator_.get());
-  if (installed_) current_ = language;
-  return installed_;
+  if (language != Language::Japanese && translator_->load(QStringLiteral(":/i18n/pelaryn_en.qm"))) {
+    installed_ = QCoreApplication::installTranslator(translator_.get());
+    if (installed_) current_ = language;
+  }
+  QApplication::setFont(WindowFont(current_));
+  return current_ == language;
 }
 
 }  // namespace pelaryn

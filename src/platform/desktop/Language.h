@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 #include <QStringList>
 #include <memory>
@@ -24,8 +25,13 @@ Language ChosenLanguage(LanguageChoice choice, const QStringList& uiLanguages);
 QString LanguageChoiceText(LanguageChoice choice);
 bool LanguageChoiceFromText(const QString& text, LanguageChoice& out);
 
+// The windows' face for `language`: IPA P Gothic, which holds every Japanese caption, or for
+// English a Latin face with IPA P Gothic behind it for what it lacks (日本語 in the language
+// list), so that Latin text and its "…" sit on the line as they are drawn for Latin letters.
+QFont WindowFont(Language language);
+
 // Installs the translation of `language` into the application (removing the one before), so
-// that every text asked for from now on is in it.
+// that every text asked for from now on is in it, and the windows' face for it.
 class Translation {
  public:
   Translation();

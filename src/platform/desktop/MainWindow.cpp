@@ -33,7 +33,13 @@ MainWindow::MainWindow() {
   for (const MenuItemInfo& item : MenuItems) {
     const auto index = static_cast<std::size_t>(item.Id);
     if (item.Parent == item.Id) {
-      menus[index] = menuBar()->addMenu(MenuCaption(item.Id));
+      QMenu* menu = menuBar()->addMenu(MenuCaption(item.Id));
+      // While a menu is open the keys go to it, releases included; when it closes, however it
+      // closes, they go back to the ship rather than walk the menu bar.
+      connect(menu, &QMenu::aboutToShow, this, [this] { field_->ReleaseAllKeys(); });
+      connect(menu, &QMenu::aboutToHide, this,
+              [this] { QTimer::singleShot(0, this, &MainWindow::ReturnKeysToField); });
+      menus[index] = menu;
       continue;
     }
     QAction* action = menus[static_cast<std::size_t>(item.Parent)]->addAction(MenuCaption(item.Id));
@@ -119,6 +125,13 @@ void MainWindow::ShowAsPreferred(const QString& path) {
   ApplyPrefs();
   if (!prefs_.WindowSize.isEmpty()) {
     resize(prefs_.WindowSize);
+    const QRect kept(prefs_.WindowPosition.value_or(QPoint()), prefs_.WindowSize);
+    if (prefs_.WindowPosition && QGuiApplication::screenAt(kept.center()) != nullptr) {
+      // Where the player left it, as long as a screen still shows its middle.
+      move(*prefs_.WindowPosition);
+    } else {
+      move(available.center() - QPoint(width() / 2, height() / 2));
+    }
   } else {
     // A first start: the field as large as the screen comfortably holds, in whole pixels.
     const int scale = FirstWindowScale(available.size());
@@ -137,6 +150,7 @@ void MainWindow::ApplyPreferredFullScreen() {
 
 void MainWindow::SavePreferences() {
   prefs_.WindowSize = normalGeometry().size();
+  if (normalPosition_) prefs_.WindowPosition = normalPosition_;
   prefs_.FullScreen = isFullScreen();
   if (prefsPath_.isEmpty()) return;
   if (WritePreferences(prefsPath_, prefs_)) return;
@@ -176,7 +190,6 @@ void MainWindow::Retranslate() {
   controls_->setText(tr("操作とサウンド…"));
   mute_->setText(tr("ミュート"));
   title_ = tr("ヴェルガード");
-  QGuiApplication::setApplicationDisplayName(title_);
   setWindowTitle(title_);
   SyncMenu();
 }
@@ -204,6 +217,14 @@ void MainWindow::TakeScreenshot() {
                      QDateTime::currentDateTime(), why);
   ShowNote(files.isEmpty() ? tr("スクリーンショットを保存できませんでした: ") + why
                            : tr("スクリーンショットを保存しました"));
+}
+
+void MainWindow::ReturnKeysToField() {
+  // Moving along the bar opens the next menu before this runs; a window an item opened holds
+  // the keys until it closes, and the item's own handler hands them back then.
+  if (QApplication::activePopupWidget() != nullptr) return;
+  if (QApplication::activeModalWidget() != nullptr) return;
+  field_->setFocus(Qt::OtherFocusReason);
 }
 
 bool MainWindow::GamePaused() const {
@@ -261,11 +282,15 @@ void MainWindow::SyncMenu() {
   if (GamePaused()) title += tr(" — 一時停止中");
   if (title != title_) {
     title_ = title;
-    // The platform appends the program's display name to a title that is not the name itself;
-    // a longer title leads with the name instead, so it stands as the display name meanwhile.
-    QGuiApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
   }
+}
+
+void MainWindow::moveEvent(QMoveEvent* event) {
+  // The frame's corner, as the window system places a window: kept only for a window in its
+  // normal state, which is what the next start brings back.
+  if (isVisible() && windowState() == Qt::WindowNoState) normalPosition_ = pos();
+  QMainWindow::moveEvent(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <optional>
 
 #include "base/Menu.h"
 #include "platform/desktop/Language.h"
@@ -64,12 +65,15 @@ class MainWindow : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   void ApplyPrefs();
   // Every caption in the language the windows speak now.
   void Retranslate();
   void PauseForFocusLoss();
+  // The keyboard back to the play field once no menu or window of ours holds it.
+  void ReturnKeysToField();
   bool GamePaused() const;
 
   Game* game_ = nullptr;
@@ -86,6 +90,8 @@ class MainWindow : public QMainWindow {
   QString prefsPath_;
   QString screenshotFolder_;
   Preferences prefs_;
+  // Where the window's frame last stood in its normal state, once it has been on screen.
+  std::optional<QPoint> normalPosition_;
   bool prefsWarned_ = false;
   bool preferFullScreen_ = false;
 };

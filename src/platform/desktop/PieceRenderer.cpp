@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,12 @@ SynthHandle& SynthHandle::operator=(SynthHandle&& other) noexcept {
     synth_ = std::exchange(other.synth_, nullptr);
   }
   return *this;
+}
+
+bool IsSoundFontFile(const std::string& path) {
+  // The library opens whatever it is given; a FIFO or a device under the name would hang it.
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error) && fluid_is_soundfont(path.c_str()) != 0;
 }
 
 std::string SynthHandle::Make(const std::string& soundFont, int rate) {

@@ -22,6 +22,10 @@ namespace pelaryn {
 // Our pieces are written to sit at about -28 LUFS at this synthesizer gain.
 inline constexpr double kMusicGain = 0.3;
 
+// Whether `path` names a soundfont file, by its header: quick enough for a window to ask before
+// anything is loaded.
+bool IsSoundFontFile(const std::string& path);
+
 // A FluidSynth synthesiser with its settings, freed together.
 class SynthHandle {
  public:

@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <optional>
 
 #include "base/Field.h"
@@ -15,6 +16,8 @@ namespace {
 
 constexpr auto kWidth = "Window/Width";
 constexpr auto kHeight = "Window/Height";
+constexpr auto kX = "Window/X";
+constexpr auto kY = "Window/Y";
 constexpr auto kFullScreen = "Window/FullScreen";
 constexpr auto kPauseOnFocusLoss = "Window/PauseOnFocusLoss";
 constexpr auto kGentleFlash = "Window/GentleFlash";
@@ -24,6 +27,7 @@ constexpr auto kPadSpread = "Pad/Spread";
 constexpr auto kMusic = "Sound/Music";
 constexpr auto kEffects = "Sound/Effects";
 constexpr auto kMuted = "Sound/Muted";
+constexpr auto kSoundFont = "Sound/SoundFont";
 constexpr std::array<const char*, KeyActionCount> kActionNames{"Left", "Right", "Up",
                                                                "Down", "Shot",  "Spread"};
 
@@ -79,6 +83,13 @@ void ReadWindow(const QSettings& file, QSize minimum, QSize available, Preferenc
   if (width && height) {
     prefs.WindowSize = QSize(Clamped(*width, minimum.width(), available.width()),
                              Clamped(*height, minimum.height(), available.height()));
+  }
+  // Whether it is still on a screen is the window's to find out, with the screens at hand.
+  const std::optional<qlonglong> x = Number(file, kX);
+  const std::optional<qlonglong> y = Number(file, kY);
+  constexpr qlonglong kFar = 1 << 20;
+  if (x && y && std::abs(*x) < kFar && std::abs(*y) < kFar) {
+    prefs.WindowPosition = QPoint(static_cast<int>(*x), static_cast<int>(*y));
   }
   // Full screen only on an explicit yes: a mangled value leaves the player in a window.
   prefs.FullScreen = false;
@@ -137,6 +148,10 @@ Preferences ReadPreferences(const QString& path, QSize minimum, QSize available)
   ReadPercent(file, kMusic, prefs.MusicVolume);
   ReadPercent(file, kEffects, prefs.EffectVolume);
   ReadFlag(file, kMuted, prefs.Muted);
+  // Whether it loads is the music's to find out; a name that is no path is none.
+  if (const std::optional<QString> font = Text(file, kSoundFont)) {
+    if (QFileInfo(*font).isAbsolute()) prefs.SoundFont = *font;
+  }
   return prefs;
 }
 
@@ -148,6 +163,10 @@ bool WritePreferences(const QString& path, const Preferences& prefs) {
   if (!prefs.WindowSize.isEmpty()) {
     file.setValue(kWidth, prefs.WindowSize.width());
     file.setValue(kHeight, prefs.WindowSize.height());
+  }
+  if (prefs.WindowPosition) {
+    file.setValue(kX, prefs.WindowPosition->x());
+    file.setValue(kY, prefs.WindowPosition->y());
   }
   file.setValue(kFullScreen, prefs.FullScreen);
   file.setValue(kPauseOnFocusLoss, prefs.PauseOnFocusLoss);
@@ -163,6 +182,7 @@ bool WritePreferences(const QString& path, const Preferences& prefs) {
   file.setValue(kMusic, prefs.MusicVolume);
   file.setValue(kEffects, prefs.EffectVolume);
   file.setValue(kMuted, prefs.Muted);
+  file.setValue(kSoundFont, prefs.SoundFont);
   file.sync();
   return file.status() == QSettings::NoError;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPoint>
 #include <QSize>
 #include <QString>
+#include <optional>
 
 #include "platform/desktop/KeyBindings.h"
 #include "platform/desktop/Language.h"
@@ -14,12 +16,16 @@ namespace pelaryn {
 // never part of a game: a replay plays the same whatever they are.
 struct Preferences {
   QSize WindowSize;  // empty when none is kept
+  // The window's frame's top left corner, when one is kept.
+  std::optional<QPoint> WindowPosition;
   bool FullScreen = false;
   KeyBindings Keys = KeyBindings::Defaults();
   PadBindings Pad;
   int MusicVolume = 100;  // percent of the loudness the pieces are mixed at
   int EffectVolume = 100;
   bool Muted = false;
+  // The soundfont the music is made with; empty for the one our pieces are balanced for.
+  QString SoundFont;
   bool PauseOnFocusLoss = true;
   bool GentleFlash = false;
   LanguageChoice Language = LanguageChoice::System;

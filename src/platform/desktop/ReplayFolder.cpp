@@ -7,24 +7,11 @@
 #include <set>
 
 #include "persist/DiskFileStore.h"
-#include "platform/desktop/ui/CoreTexts.h"
 #include "replay/ReplayShelf.h"
 
 namespace pelaryn {
 
 namespace fs = std::filesystem;
-
-namespace {}  // namespace
-
-std::shared_ptr<const Replay> ReadReplay(const std::string& path, std::string& why) {
-  ReplayFault fault = ReplayFault::None;
-  std::optional<Replay> replay = LoadReplay(path, fault, why);
-  if (!replay) {
-    if (fault != ReplayFault::None) why = ReplayFaultWords(fault).toStdString();
-    return nullptr;
-  }
-  return std::make_shared<const Replay>(std::move(*replay));
-}
 
 ReplayFolder::ReplayFolder(std::string folder, std::string fallback)
     : folder_(std::move(folder)), fallback_(std::move(fallback)) {}
@@ -40,9 +27,11 @@ std::vector<ReplayFolder::Entry> ReplayFolder::ReadAll() const {
       if (path.extension() != ReplayExtension || !seen.insert(path.filename().string()).second) {
         continue;
       }
+      // A file that cannot be played is simply not listed; nobody asked for it by name.
+      ReplayFault fault = ReplayFault::None;
       std::string why;
-      if (auto replay = ReadReplay(path.string(), why)) {
-        entries.push_back({path.string(), std::move(replay), -1});
+      if (std::optional<Replay> replay = LoadReplay(path.string(), fault, why)) {
+        entries.push_back({path.string(), std::make_shared<const Replay>(std::move(*replay)), -1});
       }
     }
   }
@@ -66,13 +55,9 @@ bool ReplayFolder::Keep(const Replay& replay, const std::array<RankEntry, Rankin
     fs::create_directories(folder_, ec);
   }
   DiskFileStore store(folder_, fallback_);
-  std::string name = ReplayFileName(replay);
-  for (int serial = 1; serial < 100; ++serial) {
-    if (!fs::exists(fs::path(folder_) / name, ec) && !fs::exists(fs::path(fallback_) / name, ec)) {
-      break;
-    }
-    name = ReplayFileName(replay, serial);
-  }
+  const std::string name = FreeReplayFileName(replay, [this, &ec](const std::string& file) {
+    return fs::exists(fs::path(folder_) / file, ec) || fs::exists(fs::path(fallback_) / file, ec);
+  });
   if (!store.Write(name, EncodeReplay(replay), error)) return false;
   Prune(ranking);
   return true;

@@ -37,7 +37,4 @@ class ReplayFolder {
   std::string fallback_;
 };
 
-// Reads one replay file; none, with the player's reason in `why`, when it cannot be played.
-std::shared_ptr<const Replay> ReadReplay(const std::string& path, std::string& why);
-
 }  // namespace pelaryn

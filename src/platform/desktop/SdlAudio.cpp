@@ -177,14 +177,12 @@ std::string SdlAudio::Load() {
   if (mixerOpen_) chunks = SdlSoundPlayer::ReadAll(programFolder_, preload_, problems);
   started_.set_value({mixerOpen_, std::move(chunks), std::move(problems)});
 
-  std::error_code error;
   const char* driver = mixerOpen_ ? SDL_GetCurrentAudioDriver() : nullptr;
-  if (driver == nullptr) {
-    // No mixer: the reason says so already.
-  } else if (!std::filesystem::exists(soundFont_, error)) {
-    if (reason.empty()) reason = "music may be silent: soundfont " + soundFont_ + " not found";
-  } else if (std::string_view(driver) != "dummy") {
-    const std::string problem = music_->LoadSoundFont(soundFont_);
+  // Without a mixer the reason says so already.
+  musicHeard_ = driver != nullptr && std::string_view(driver) != "dummy";
+  if (musicHeard_) {
+    const std::string problem =
+        LoadFirstSoundFont([this](const std::string& font) { return music_->LoadSoundFont(font); });
     if (!problem.empty() && reason.empty()) reason = "music may be silent: " + problem;
   }
   SDL_TLSCleanup();  // SDL keeps per-thread state (its error text) that would outlive the thread
@@ -217,6 +215,52 @@ void SdlAudio::SetVolumes(int musicPercent, int effectPercent) {
 
 void SdlAudio::FinishLoading() {
   if (loading_.valid()) silenceReason_ = loading_.get();
+}
+
+bool SdlAudio::LoadingDone() const {
+  return !loading_.valid() ||
+         loading_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
+std::string SdlAudio::LoadFirstSoundFont(
+    const std::function<std::string(const std::string&)>& load) {
+  std::string problem;
+  for (const std::string& font : SoundFontsToTry(soundFont_)) {
+    std::error_code error;
+    std::string why = std::filesystem::is_regular_file(font, error)
+                          ? load(font)
+                          : "soundfont " + font + " not found";
+    if (why.empty()) break;
+    if (font == soundFont_) {
+      chosenFailed_ = true;
+      std::fprintf(stderr, "pelaryn: %s; the music falls back to the game's own\n", why.c_str());
+    }
+    if (problem.empty()) problem = std::move(why);
+  }
+  return music_->SoundFont().empty() ? problem : std::string();
+}
+
+bool SdlAudio::UseSoundFont(const std::string& soundFont) {
+  // The same choice again, as every change of the preferences applies them all: whether it
+  // loaded was said when it was made.
+  if (soundFont == soundFont_) return true;
+  FinishLoading();
+  soundFont_ = soundFont;
+  chosenFailed_ = false;
+  if (!musicHeard_) return true;
+  LoadFirstSoundFont([this](const std::string& font) {
+    return font == music_->SoundFont() ? std::string() : music_->ChangeSoundFont(font);
+  });
+  return !chosenFailed_;
+}
+
+std::vector<std::string> SoundFontsToTry(const std::string& chosen) {
+  std::vector<std::string> fonts;
+  if (!chosen.empty()) fonts.push_back(chosen);
+  for (const std::string_view font : {kGameSoundFont, kSystemSoundFont}) {
+    if (std::find(fonts.begin(), fonts.end(), font) == fonts.end()) fonts.emplace_back(font);
+  }
+  return fonts;
 }
 
 bool SdlAudio::OpenMixer(int samples) {

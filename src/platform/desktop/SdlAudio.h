@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <future>
 #include <map>
 #include <memory>
@@ -78,6 +79,10 @@ class SdlSoundPlayer final : public SoundPlayer {
   Chunks chunks_;
 };
 
+// The soundfonts to make the music with, the first that loads: the player's choice (when there
+// is one), then ours, then the system's General MIDI default.
+std::vector<std::string> SoundFontsToTry(const std::string& chosen);
+
 // Owns SDL's audio: opens the mixer (on the silent driver when no sound device can be opened) and
 // holds the music device and the effect player. Opening the device (a tenth of a second when a
 // sound server must first be asked and found missing), reading the effects and loading the
@@ -87,9 +92,10 @@ class SdlSoundPlayer final : public SoundPlayer {
 class SdlAudio {
  public:
   // Effects given by a relative name are read from `programFolder`; those in `preload` are read
-  // at once, off the caller's thread.
-  explicit SdlAudio(const std::string& soundFont = std::string(kDefaultSoundFont),
-                    const std::string& programFolder = ".", std::vector<std::string> preload = {});
+  // at once, off the caller's thread. The music is made with the player's `soundFont` or, when
+  // that is empty or does not load, with ours.
+  explicit SdlAudio(const std::string& soundFont = {}, const std::string& programFolder = ".",
+                    std::vector<std::string> preload = {});
   ~SdlAudio();
   SdlAudio(const SdlAudio&) = delete;
   SdlAudio& operator=(const SdlAudio&) = delete;
@@ -103,6 +109,16 @@ class SdlAudio {
 
   // Waits until the helper thread has opened the mixer and loaded the effects and the soundfont.
   void FinishLoading();
+  // Whether FinishLoading would return at once.
+  bool LoadingDone() const;
+  // Once FinishLoading has returned: whether the player's soundfont could not be loaded, so that
+  // the music is made with ours instead.
+  bool ChosenSoundFontFailed() const { return chosenFailed_; }
+  // The player's soundfont (empty: ours) from now on; waits for the loading first. False when it
+  // does not load and the music is made with ours instead; the same choice again changes nothing
+  // and answers true. Where no music is heard (no mixer, the silent driver) the choice is only
+  // remembered.
+  bool UseSoundFont(const std::string& soundFont);
   // Once FinishLoading has returned: empty when music and effects can be heard; otherwise one
   // line that says why not.
   const std::string& SilenceReason() const { return silenceReason_; }
@@ -123,9 +139,14 @@ class SdlAudio {
   // The helper thread's work: the mixer, the effects (small, and the game may want one soon),
   // then the soundfont. Returns why there is no sound, or nothing.
   std::string Load();
+  // Makes the music with the first of SoundFontsToTry that loads, through `load`; empty, or why
+  // none did.
+  std::string LoadFirstSoundFont(const std::function<std::string(const std::string&)>& load);
 
   LibraryLog fluidLog_;
-  std::string soundFont_;
+  std::string soundFont_;  // the player's choice; empty for ours
+  bool chosenFailed_ = false;
+  bool musicHeard_ = false;  // a real mixer, so that a soundfont is loaded at all
   std::string programFolder_;
   std::vector<std::string> preload_;
   std::promise<SdlSoundPlayer::Start> started_;

@@ -80,6 +80,35 @@ std::string SdlMusicDevice::LoadSoundFont(const std::string& soundFont) {
   return problem;
 }
 
+std::string SdlMusicDevice::ChangeSoundFont(const std::string& soundFont) {
+  SynthHandle synth;
+  if (std::string problem = synth.Make(soundFont, rate_); !problem.empty()) return problem;
+  renderer_.request_stop();
+  if (renderer_.joinable()) renderer_.join();
+  // Freed after the lock, as they are declared before it: a soundfont takes a while to let go.
+  SynthHandle old;
+  std::vector<PieceMemory::Piece> letGo;
+  {
+    const std::lock_guard lock(lock_);
+    memory_.KeepOnly({}, letGo);
+    fromMemory_ = nullptr;
+    old = std::move(synth_);
+    synth_ = std::move(synth);
+    synthUsed_ = false;
+    soundFont_ = soundFont;
+    if (open_) StartPlayer();
+    WantRendered(named_);
+  }
+  // Without a mixer (a test) the pieces are rendered ahead when RenderAheadNow asks.
+  if (hooked_) renderer_ = std::jthread([this](std::stop_token stop) { RenderAheadLoop(stop); });
+  return "";
+}
+
+std::string SdlMusicDevice::SoundFont() {
+  const std::lock_guard lock(lock_);
+  return soundFont_;
+}
+
 std::string SdlMusicDevice::LoadSoundFontAt(const std::string& soundFont, int rate, int channels,
                                             std::size_t chunkFrames) {
   SynthHandle synth;

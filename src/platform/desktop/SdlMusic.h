@@ -23,7 +23,11 @@
 
 namespace pelaryn {
 
-inline constexpr std::string_view kDefaultSoundFont = "/usr/share/sounds/sf3/default-GM.sf3";
+// The soundfont our pieces are balanced for, by its own path: the system's default General MIDI
+// link may name another, whose instruments sit at other loudnesses.
+inline constexpr std::string_view kGameSoundFont = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+// The system's choice, heard only when ours is not installed.
+inline constexpr std::string_view kSystemSoundFont = "/usr/share/sounds/sf3/default-GM.sf3";
 
 // The one music device. A piece is read into memory when it opens (a MIDI file is small) and
 // played by a FluidSynth player on the synthesiser that the mixer's thread renders into the
@@ -64,6 +68,13 @@ class SdlMusicDevice final : public MusicDevice {
   void Connect(int bufferFrames);
   void NoMixer() { noMixer_ = true; }
   std::string LoadSoundFont(const std::string& soundFont);
+  // From the game's thread, once LoadSoundFont has returned: the music from now on with another
+  // soundfont; empty on success, else why not, and the music goes on as it was. What was
+  // rendered ahead with the old one is let go and rendered again, and the open piece starts
+  // again from its beginning. The new soundfont loads on the caller's thread.
+  std::string ChangeSoundFont(const std::string& soundFont);
+  // The soundfont the music is made with now; empty before one has loaded.
+  std::string SoundFont();
 
   // From the game's thread, at any time: the music at this share (0..100) of its loudness, from
   // the next mix buffer on.

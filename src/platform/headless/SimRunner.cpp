@@ -414,8 +414,10 @@ std::optional<SimResult> RunSim(const SimOptions& options, std::string& error,
   }
   if (replay) {
     game.SetPlaybackHold(0);
-    game.OnPlaybackEnded = [&](std::optional<uint32_t> differsAt) {
-      result.DiffersAt = differsAt;
+    result.Verdict = VerdictAt(ReplayCheck::Unfinished);
+    game.OnPlaybackEnded = [&](const ReplayVerdict& verdict) {
+      result.Verdict = verdict;
+      if (verdict.Refused()) result.DiffersAt = verdict.Frame;
       result.ReplayScore = game.State().Score;
       if (result.FinalJson.empty()) result.FinalJson = snapshot();
     };

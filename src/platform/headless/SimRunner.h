@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "replay/ReplayFile.h"
+#include "replay/ReplayVerdict.h"
 
 namespace pelaryn {
 
@@ -51,7 +52,9 @@ struct SimOptions {
 struct SimResult {
   uint64_t Frames = 0;
   bool GameOver = false;
-  // Of --replay: the first frame whose checkpoint differed, and the score at the end.
+  // Of --replay: what the playback found; the frame it stopped being verified at, if it did; and
+  // the score at the end.
+  ReplayVerdict Verdict;
   std::optional<uint32_t> DiffersAt;
   int32_t ReplayScore = 0;
   double FramesPerSecond = 0;

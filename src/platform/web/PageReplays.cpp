@@ -8,6 +8,7 @@
 #include "platform/web/Browser.h"
 #include "platform/web/PageWindows.h"
 #include "replay/ReplayShelf.h"
+#include "replay/ReplayVerdict.h"
 
 namespace pelaryn {
 namespace {
@@ -80,11 +81,9 @@ std::vector<PageReplays::Entry> PageReplays::List(
 bool PageReplays::Keep(const Replay& replay, const std::array<RankEntry, RankingCount>& ranking,
                        std::string& error) {
   const std::vector<std::string> taken = browser::StoredNames(std::string(kReplays));
-  std::string key = ReplayFileName(replay);
-  for (int serial = 1; serial < 100 && std::find(taken.begin(), taken.end(), key) != taken.end();
-       ++serial) {
-    key = ReplayFileName(replay, serial);
-  }
+  const std::string key = FreeReplayFileName(replay, [&taken](const std::string& name) {
+    return std::find(taken.begin(), taken.end(), name) != taken.end();
+  });
   if (!browser::Store(Stored(key), EncodeReplay(replay), error)) return false;
   Prune(ranking);
   return true;
@@ -120,6 +119,11 @@ void PageReplays::ShowWindow(Game& game) {
       entries = List(game.State().Ranking);
     } else {
       break;
+    }
+    // A replay of another version is refused here, while the window is open.
+    if (chosen && CheckGameVersion(*chosen).Refused()) {
+      why = std::string(OtherVersionText());
+      chosen = nullptr;
     }
     if (chosen) break;
     // Shown again with what changed, or with why the file cannot be played.

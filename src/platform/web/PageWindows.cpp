@@ -24,6 +24,18 @@ const char* MessageName(MessageId id) {
       return "SaveFailed";
     case MessageId::ReplayDiffers:
       return "ReplayDiffers";
+    case MessageId::ReplayOtherVersion:
+      return "ReplayOtherVersion";
+    case MessageId::ReplayEndingClaimed:
+      return "ReplayEndingClaimed";
+    case MessageId::ReplayScoreClaimed:
+      return "ReplayScoreClaimed";
+    case MessageId::ReplayComboClaimed:
+      return "ReplayComboClaimed";
+    case MessageId::ReplayRatioClaimed:
+      return "ReplayRatioClaimed";
+    case MessageId::ReplayLevelClaimed:
+      return "ReplayLevelClaimed";
   }
   return "";
 }
@@ -98,6 +110,7 @@ PageDialogs::PageDialogs(const Pictures& pictures, std::function<std::string()> 
 void PageDialogs::KeepPictures() {
   if (picturesKept_) return;
   Keep("RankLogo", pictures_.RankLogo);
+  Keep("EnglishRankLogo", pictures_.EnglishRankLogo);
   Keep("About", pictures_.About);
   picturesKept_ = true;
 }

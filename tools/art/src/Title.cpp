@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "Art.h"
+#include "Capitals.h"
 #include "Figures.h"
 #include "Lettering.h"
 #include "Sprites.h"
@@ -224,25 +225,48 @@ QImage paintLogo() {
   return img;
 }
 
-QImage paintRankLogo() {
+namespace {
+
+// The ranking window's heading: the words in the title's flame lettering, the TOP 10 badge
+// in cyan beside them, both leaning as the title does and standing on one line. Both
+// languages share the picture's size, so the window keeps its own.
+QImage rankHeading(const Bits& words, const Bits& badge) {
   QImage img(250, 26, QImage::Format_RGB32);
   img.fill(kBlack);
+  const Canvas flame = flameLettering(words, 2, false);
+  Canvas t(badge.w + 2, badge.h + 2);
+  stampBits(t, badge, 1, 1, [&](int x, int y) {
+    if (!badge.at(x, y - 1) || !badge.at(x - 1, y)) return kCyan[4];
+    return y < 6 ? kCyan[3] : y < 12 ? kCyan[2] : kCyan[1];
+  });
+  t.outlineOutside(kBlue[0]);
+  const int badgeX = 250 - t.width() - 4;
+  if (2 + flame.width() + 8 > badgeX) {
+    std::fprintf(stderr, "the ranking heading's words run into its badge\n");
+    std::exit(1);
+  }
+  place(img, flame, 2, 1);
+  place(img, t, badgeX, 3);
+  return img;
+}
+
+}  // namespace
+
+QImage paintRankLogo() {
   TextStyle st;
   st.embolden = 1.6;
   st.shear = -0.18;
   st.threshold = 0.5;
-  const Canvas kana =
-      flameLettering(letterFit(QStringLiteral("スコアランキング"), 158, 19, st), 2, false);
-  place(img, kana, 2, 1);
-  const Bits top = letterFit(QStringLiteral("TOP10"), 62, 17, st);
-  Canvas t(top.w + 2, top.h + 2);
-  stampBits(t, top, 1, 1, [&](int x, int y) {
-    if (!top.at(x, y - 1) || !top.at(x - 1, y)) return kCyan[4];
-    return y < 6 ? kCyan[3] : y < 12 ? kCyan[2] : kCyan[1];
-  });
-  t.outlineOutside(kBlue[0]);
-  place(img, t, 250 - t.width() - 4, 3);
-  return img;
+  return rankHeading(letterFit(QStringLiteral("スコアランキング"), 158, 19, st),
+                     letterFit(QStringLiteral("TOP10"), 62, 17, st));
+}
+
+// Hand-set, since the fonts' Latin letters blur at this size; leaning as far as the Japanese
+// heading's sheared outlines do.
+QImage paintRankLogoEnglish() {
+  constexpr double lean = 0.18;
+  return rankHeading(leaning(capitals(QStringLiteral("SCORE RANKING"), 19, 3, 8), lean),
+                     leaning(capitals(QStringLiteral("TOP 10"), 17, 2, 5), lean));
 }
 
 QImage paintAbout() {

@@ -192,6 +192,9 @@ int main(int argc, char** argv) {
   const QImage rank = art::paintRankLogo();
   require(colourCount(rank) <= 16, "the ranking heading fits a 16-colour palette");
   save(opaqueRgb(rank), out, QStringLiteral("ranklogo.png"), "PNG");
+  const QImage rankEnglish = art::paintRankLogoEnglish();
+  require(colourCount(rankEnglish) <= 16, "the English ranking heading fits a 16-colour palette");
+  save(opaqueRgb(rankEnglish), out, QStringLiteral("ranklogo-en.png"), "PNG");
   save(opaqueRgb(art::paintAbout()), out, QStringLiteral("about.png"), "PNG");
   for (int size : {16, 32, 48, 64, 128, 256})
     save(art::paintIcon(size), out, QStringLiteral("icon-%1.png").arg(size), "PNG");
@@ -208,6 +211,7 @@ int main(int argc, char** argv) {
     save(enlarge(title, 3), pv, QStringLiteral("title3.png"), "PNG");
     save(enlarge(art::paintLogo(), 4), pv, QStringLiteral("logo4.png"), "PNG");
     save(enlarge(rank, 4), pv, QStringLiteral("rank4.png"), "PNG");
+    save(enlarge(rankEnglish, 4), pv, QStringLiteral("rank-en4.png"), "PNG");
     save(enlarge(art::paintAbout(), 6), pv, QStringLiteral("about6.png"), "PNG");
   }
   return 0;

@@ -35,6 +35,11 @@ QString ReplayFaultWords(ReplayFault fault) {
   return {};
 }
 
+QString OtherVersionWords() {
+  return QCoreApplication::translate("ReplayFault",
+                                     "別のバージョンのゲームで記録されたリプレイです");
+}
+
 const char* const* MenuCaptionSources() {
   return kMenuCaptions.data();
 }
@@ -54,6 +59,12 @@ QString MessageTitleText(MessageId id) {
     case MessageId::RankingEntry:
       return QCoreApplication::translate("Messages", "NAME ENTRY");
     case MessageId::ReplayDiffers:
+    case MessageId::ReplayOtherVersion:
+    case MessageId::ReplayEndingClaimed:
+    case MessageId::ReplayScoreClaimed:
+    case MessageId::ReplayComboClaimed:
+    case MessageId::ReplayRatioClaimed:
+    case MessageId::ReplayLevelClaimed:
       return QCoreApplication::translate("Messages", "ヴェルガード");
   }
   return QStringLiteral("pelaryn");
@@ -76,6 +87,34 @@ QString MessageBodyText(const Message& message) {
       return QCoreApplication::translate(
                  "Messages",
                  "このリプレイは %1 フレーム目で記録と食い違いました（記録したバージョン %2）")
+          .arg(number, text);
+    // The version is the second argument, where the page words the text.
+    case MessageId::ReplayOtherVersion:
+      return QCoreApplication::translate(
+                 "Messages", "このリプレイは別のバージョン（%2）で記録されたため再生できません")
+          .arg(text);
+    case MessageId::ReplayEndingClaimed:
+      return QCoreApplication::translate(
+          "Messages", "このリプレイに記録された終わり方は、再生したゲームの終わり方と違います");
+    case MessageId::ReplayScoreClaimed:
+      return QCoreApplication::translate(
+                 "Messages",
+                 "このリプレイはスコア %1 と記録していますが、再生したゲームのスコアは %2 でした")
+          .arg(number, text);
+    case MessageId::ReplayComboClaimed:
+      return QCoreApplication::translate(
+                 "Messages",
+                 "このリプレイは最大コンボ %1 と記録していますが、再生したゲームでは %2 でした")
+          .arg(number, text);
+    case MessageId::ReplayRatioClaimed:
+      return QCoreApplication::translate(
+                 "Messages",
+                 "このリプレイは撃墜率 %1% と記録していますが、再生したゲームでは %2% でした")
+          .arg(number, text);
+    case MessageId::ReplayLevelClaimed:
+      return QCoreApplication::translate(
+                 "Messages",
+                 "このリプレイはレベル %1 と記録していますが、再生したゲームでは %2 でした")
           .arg(number, text);
   }
   return {};

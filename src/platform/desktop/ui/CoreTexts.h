@@ -15,6 +15,8 @@ QString MessageTitleText(MessageId id);
 QString MessageBodyText(const Message& message);
 // Why a replay file cannot be played.
 QString ReplayFaultWords(ReplayFault fault);
+// Why a replay window does not play a replay another version of the game recorded.
+QString OtherVersionWords();
 
 // The menu captions as the translation knows them, in the order of the game's menu table; a test
 // holds them to the table.

@@ -49,7 +49,8 @@ std::string DesktopDialogs::InputBox(const Message& prompt) {
 }
 
 void DesktopDialogs::ShowRanking(GameState& state) {
-  FrmRanking window(state, pictures_.RankLogo, &owner_);
+  FrmRanking window(state, englishPictures_ ? pictures_.EnglishRankLogo : pictures_.RankLogo,
+                    &owner_);
   window.exec();
   if (AfterRanking) AfterRanking(state);
 }

@@ -29,6 +29,9 @@ class DesktopDialogs : public Dialogs {
   void ReportError(const Message& message) override;
   // A failure of the desktop's own, worded by it.
   void ReportError(const QString& text);
+  // The windows' pictures that carry words (the ranking window's heading) in English, while
+  // the windows speak it.
+  void SetEnglishPictures(bool on) { englishPictures_ = on; }
 
   // Runs once the ranking window has closed, with the ranking as it left it (初期化 may have
   // reset it).
@@ -39,6 +42,7 @@ class DesktopDialogs : public Dialogs {
   const Pictures& pictures_;
   std::string programFolder_;
   std::function<void()> beep_;
+  bool englishPictures_ = false;
   QPointer<ManualViewer> manual_;
 };
 

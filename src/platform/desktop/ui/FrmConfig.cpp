@@ -22,7 +22,7 @@ namespace pelaryn {
 namespace {
 
 constexpr std::string_view PictureFilter =
-    QT_TRANSLATE_NOOP("FrmConfig", "画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif");
+    QT_TRANSLATE_NOOP("FrmConfig", "画像ファイル(*.bmp,*.jpg,*.gif)|*.bmp;*.jpg;*.gif;*.png");
 constexpr std::string_view MidiFilter = QT_TRANSLATE_NOOP("FrmConfig", "MIDIファイル(*.mid)|*.mid");
 
 const SettingInfo& Setting(std::string_view name) {

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -129,6 +130,27 @@ FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QW
   soundGrid->addWidget(effects_, 1, 1);
   soundGrid->addWidget(effectsValue_, 1, 2);
   soundGrid->addWidget(muted_, 2, 0, 1, 3);
+  soundFont_ = new QLabel(sound);
+  soundFont_->setObjectName(QStringLiteral("lblSoundFont"));
+  auto* cmdSoundFont = new QPushButton(tr("参照…"), sound);
+  cmdSoundFont->setObjectName(QStringLiteral("cmdSoundFont"));
+  cmdSoundFont->setAutoDefault(false);
+  auto* cmdGameSoundFont = new QPushButton(tr("標準に戻す"), sound);
+  cmdGameSoundFont->setObjectName(QStringLiteral("cmdGameSoundFont"));
+  cmdGameSoundFont->setAutoDefault(false);
+  auto* soundFontButtons = new QHBoxLayout;
+  soundFontButtons->addWidget(cmdSoundFont);
+  soundFontButtons->addWidget(cmdGameSoundFont);
+  soundFontButtons->addStretch(1);
+  soundGrid->addWidget(new QLabel(tr("サウンドフォント"), sound), 3, 0);
+  soundGrid->addWidget(soundFont_, 3, 1, 1, 2);
+  soundGrid->addLayout(soundFontButtons, 4, 1, 1, 2);
+  connect(cmdSoundFont, &QPushButton::clicked, this, &FrmControls::PickSoundFont);
+  connect(cmdGameSoundFont, &QPushButton::clicked, this, [this] {
+    edited_.SoundFont.clear();
+    Note({});
+    Show();
+  });
   connect(music_, &QSlider::valueChanged, this, [this](int value) {
     edited_.MusicVolume = value;
     musicValue_->setText(Percent(value));
@@ -236,6 +258,10 @@ void FrmControls::Show() {
   musicValue_->setText(Percent(edited_.MusicVolume));
   effectsValue_->setText(Percent(edited_.EffectVolume));
   muted_->setChecked(edited_.Muted);
+  // The file's name is what a player recognises; the whole path is a hover away.
+  soundFont_->setText(edited_.SoundFont.isEmpty() ? tr("標準 (TimGM6mb)")
+                                                  : QFileInfo(edited_.SoundFont).fileName());
+  soundFont_->setToolTip(edited_.SoundFont);
   pauseOnFocusLoss_->setChecked(edited_.PauseOnFocusLoss);
   gentleFlash_->setChecked(edited_.GentleFlash);
   const QSignalBlocker quietLanguage(language_);
@@ -292,6 +318,19 @@ void FrmControls::ResetToDefaults() {
   Note({});
   Show();
   Preview();
+}
+
+void FrmControls::PickSoundFont() {
+  if (!services_.ChooseSoundFont) return;
+  const std::string path = services_.ChooseSoundFont(*this);
+  if (path.empty()) return;
+  if (services_.IsSoundFont && !services_.IsSoundFont(path)) {
+    Note(tr("%1 はサウンドフォントではありません").arg(QFileInfo(Text(path)).fileName()));
+    return;
+  }
+  edited_.SoundFont = Text(path);
+  Note({});
+  Show();
 }
 
 void FrmControls::reject() {

@@ -27,6 +27,10 @@ struct ControlsServices {
   // the sliders as they move.
   std::function<void(int music, int effects, bool muted)> PreviewVolumes;
   std::function<void()> PlaySampleEffect;
+  // Asks the player for a soundfont file: its path, or "" when they cancelled.
+  std::function<std::string(QWidget& owner)> ChooseSoundFont;
+  // Whether a file is a soundfont at all, before the music tries it.
+  std::function<bool(const std::string& path)> IsSoundFont;
 };
 
 // 操作とサウンド: the player's keys, pad buttons, loudness and window behaviour. OK keeps the
@@ -50,6 +54,7 @@ class FrmControls : public QDialog {
   void Note(const QString& text);
   void Preview();
   void ResetToDefaults();
+  void PickSoundFont();
 
   const Preferences original_;
   Preferences edited_;
@@ -63,6 +68,7 @@ class FrmControls : public QDialog {
   QLabel* musicValue_ = nullptr;
   QLabel* effectsValue_ = nullptr;
   QCheckBox* muted_ = nullptr;
+  QLabel* soundFont_ = nullptr;
   QCheckBox* pauseOnFocusLoss_ = nullptr;
   QCheckBox* gentleFlash_ = nullptr;
   QComboBox* language_ = nullptr;

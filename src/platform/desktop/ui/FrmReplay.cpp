@@ -8,7 +8,10 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "platform/desktop/ui/CoreTexts.h"
+#include "platform/desktop/ui/OpenReplay.h"
 #include "replay/ReplayShelf.h"
+#include "replay/ReplayVerdict.h"
 
 namespace pelaryn {
 
@@ -90,8 +93,17 @@ void FrmReplay::Fill() {
 void FrmReplay::CmdPlayClick() {
   const int row = table_->currentRow();
   if (row < 0 || row >= static_cast<int>(entries_.size())) return;
-  chosen_ = entries_[static_cast<std::size_t>(row)].Game;
+  const ReplayFolder::Entry& entry = entries_[static_cast<std::size_t>(row)];
+  if (!Playable(entry.Path, *entry.Game)) return;
+  chosen_ = entry.Game;
   accept();
+}
+
+bool FrmReplay::Playable(const std::string& path, const Replay& replay) {
+  if (!CheckGameVersion(replay).Refused()) return true;
+  QMessageBox::warning(this, tr("リプレイ"),
+                       tr("%1 は再生できません。\n%2").arg(Text(path), OtherVersionWords()));
+  return false;
 }
 
 void FrmReplay::CmdDeleteClick() {
@@ -109,12 +121,14 @@ void FrmReplay::CmdOpenClick() {
   const std::string path = chooseFile_(*this);
   if (path.empty()) return;
   std::string why;
-  chosen_ = ReadReplay(path, why);
-  if (!chosen_) {
+  std::shared_ptr<const Replay> read = ReadReplay(path, why);
+  if (!read) {
     QMessageBox::warning(this, tr("リプレイ"),
                          tr("%1 は再生できません。\n%2").arg(Text(path), Text(why)));
     return;
   }
+  if (!Playable(path, *read)) return;
+  chosen_ = std::move(read);
   accept();
 }
 

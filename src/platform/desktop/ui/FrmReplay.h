@@ -33,6 +33,8 @@ class FrmReplay : public QDialog {
   void CmdPlayClick();
   void CmdDeleteClick();
   void CmdOpenClick();
+  // False, after saying why, for a replay this version of the game does not play.
+  bool Playable(const std::string& path, const Replay& replay);
 
   std::function<std::vector<ReplayFolder::Entry>()> list_;
   std::function<std::string(QWidget&)> chooseFile_;

@@ -1,14 +1,27 @@
 #include "platform/desktop/ui/KeyBox.h"
 
 #include <QKeyEvent>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 namespace pelaryn {
 
 KeyBox::KeyBox(QString prompt, QWidget* parent) : QPushButton(parent), prompt_(std::move(prompt)) {
-  setMinimumWidth(96);
   connect(this, &QPushButton::clicked, this, [this] {
     if (!listening_) StartListening();
   });
+}
+
+QSize KeyBox::sizeHint() const {
+  QStyleOptionButton option;
+  initStyleOption(&option);
+  const QSize prompt = style()->sizeFromContents(
+      QStyle::CT_PushButton, &option, fontMetrics().size(Qt::TextShowMnemonic, prompt_), this);
+  return QPushButton::sizeHint().expandedTo(prompt).expandedTo(QSize(96, 0));
+}
+
+QSize KeyBox::minimumSizeHint() const {
+  return sizeHint();
 }
 
 void KeyBox::SetCaption(const QString& caption) {

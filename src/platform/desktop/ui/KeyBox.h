@@ -20,6 +20,9 @@ class KeyBox : public QPushButton {
   // Shows `caption` unless listening.
   void SetCaption(const QString& caption);
   void StopListening();
+  // Wide enough for the prompt as well as the caption, so that neither is cut.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
 
  signals:
   void KeyChosen(KeyCode key);
