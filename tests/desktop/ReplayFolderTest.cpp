@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "../ScratchPath.h"
 #include "persist/Ranking.h"
@@ -79,6 +80,24 @@ TEST(ReplayFolder, KeepsTheLatestGamesAndThoseBehindRankingRows) {
   folder.Prune(s.Ranking);
   EXPECT_EQ(std::distance(fs::directory_iterator(root / "replays"), {}), 20);
   EXPECT_TRUE(ranked().empty());
+  fs::remove_all(root);
+}
+
+// Without a fallback folder, a file of the same name in the working directory is nobody's
+// replay: the game keeps its own name.
+TEST(ReplayFolder, AnUnnamedFallbackIsNoFolder) {
+  const fs::path root = testing::ScratchPath("replay-unnamed-fallback");
+  fs::remove_all(root);
+  ReplayFolder folder(root.string(), "");
+  const Replay replay = GameOverReplay(1'700'000'000, "P", 10);
+  const fs::path stray = fs::current_path() / ReplayFileName(replay);
+  ASSERT_FALSE(fs::exists(stray));
+  { std::ofstream(stray) << "not ours"; }
+  GameState s;
+  std::string error;
+  ASSERT_TRUE(folder.Keep(replay, s.Ranking, error)) << error;
+  EXPECT_TRUE(fs::exists(root / ReplayFileName(replay)));
+  fs::remove(stray);
   fs::remove_all(root);
 }
 

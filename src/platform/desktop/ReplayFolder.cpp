@@ -55,8 +55,12 @@ bool ReplayFolder::Keep(const Replay& replay, const std::array<RankEntry, Rankin
     fs::create_directories(folder_, ec);
   }
   DiskFileStore store(folder_, fallback_);
-  const std::string name = FreeReplayFileName(replay, [this, &ec](const std::string& file) {
-    return fs::exists(fs::path(folder_) / file, ec) || fs::exists(fs::path(fallback_) / file, ec);
+  // A folder left unnamed holds nothing: joined to a name, it would ask the working directory.
+  const auto holds = [&ec](const std::string& folder, const std::string& file) {
+    return !folder.empty() && fs::exists(fs::path(folder) / file, ec);
+  };
+  const std::string name = FreeReplayFileName(replay, [this, &holds](const std::string& file) {
+    return holds(folder_, file) || holds(fallback_, file);
   });
   if (!store.Write(name, EncodeReplay(replay), error)) return false;
   Prune(ranking);
