@@ -16,8 +16,10 @@ constexpr const char* Usage =
     "                   [--dump FILE] [--trace FILE] [--png DIR --png-frames LIST]\n"
     "                   [--png-title LIST] [--hashes FILE] [--program-folder DIR]\n"
     "                   [--record FILE]\n"
-    "       pelaryn-sim --replay FILE [--frames N] [--dump FILE] [--trace FILE]\n"
-    "                   [--png DIR --png-frames LIST] [--hashes FILE] [--program-folder DIR]\n";
+    "       pelaryn-sim --replay FILE [--board] [--frames N] [--dump FILE] [--trace FILE]\n"
+    "                   [--png DIR --png-frames LIST] [--hashes FILE] [--program-folder DIR]\n"
+    "  --board  before playing, refuse a replay a score board would not rank: a start the\n"
+    "           title cannot make, or an ending that is not a game over\n";
 
 std::string ExecutableFolder() {
   std::error_code ec;

@@ -15,6 +15,10 @@ std::string_view EndingName(int64_t ending) {
   return "?";
 }
 
+std::string_view EndingArticle(int64_t ending) {
+  return static_cast<ReplayEnding>(ending) == ReplayEnding::Exit ? "an exit" : "a reset";
+}
+
 std::string_view FigureName(ReplayCheck check) {
   switch (check) {
     case ReplayCheck::Ending:
@@ -90,6 +94,18 @@ std::string DescribeVerdict(const ReplayVerdict& verdict) {
     case ReplayCheck::Level:
       return "differs: " + std::string(FigureName(verdict.Check)) + " claimed " +
              std::to_string(verdict.Claimed) + ", made " + std::to_string(verdict.Made);
+    case ReplayCheck::StartSetting:
+      return "refused: the setting " + verdict.Field + " is " + verdict.Value +
+             ", the settings window allows " + verdict.Allowed;
+    case ReplayCheck::StartRandom:
+      return "refused: the random source's " + verdict.Field + " is " + verdict.Value +
+             ", a start holds " + verdict.Allowed;
+    case ReplayCheck::StartState:
+      return "refused: the start's " + verdict.Field + " is " + verdict.Value + ", a start holds " +
+             verdict.Allowed;
+    case ReplayCheck::BoardEnding:
+      return "refused: the game ended with " + std::string(EndingArticle(verdict.Claimed)) +
+             ", a board ranks only a game over";
   }
   return "";
 }
@@ -112,6 +128,12 @@ Message VerdictMessage(const ReplayVerdict& verdict, std::string_view version) {
     case ReplayCheck::Verified:
     case ReplayCheck::Unfinished:
     case ReplayCheck::Play:
+    // The game plays any start it recorded itself; these checks are the board's, never shown
+    // in a box.
+    case ReplayCheck::StartSetting:
+    case ReplayCheck::StartRandom:
+    case ReplayCheck::StartState:
+    case ReplayCheck::BoardEnding:
       break;
   }
   return {MessageId::ReplayDiffers, verdict.Frame, std::string(version)};

@@ -23,6 +23,14 @@ enum class ReplayCheck : uint8_t {
   MaxCombo,
   ShotRatio,
   Level,
+  // The start is not one the title makes: of the field `Field`, the replay holds `Value` where
+  // a start holds `Allowed`. Not played at all.
+  StartSetting,  // a stored setting outside the range the settings window allows
+  StartRandom,   // the random source is not the fixed seed advanced by its draws
+  StartState,    // a field of the start state
+  // A board ranks games played to their game over; the ending (`Claimed`, a ReplayEnding) was
+  // not one.
+  BoardEnding,
 };
 
 struct ReplayVerdict {
@@ -35,6 +43,11 @@ struct ReplayVerdict {
   int64_t Made = 0;
   // Of GameVersion, the version the replay was recorded with.
   std::string Version;
+  // Of the start's checks: the field by the game's own name ("Life", "Enemies[3].W",
+  // "InitialDifficulty"), what the replay holds there, and what a start holds or may hold.
+  std::string Field;
+  std::string Value;
+  std::string Allowed;
 
   bool Verified() const { return Check == ReplayCheck::Verified; }
   // A playback cut short proves nothing either way; every other check that is not Verified
@@ -62,7 +75,8 @@ ReplayVerdict CheckGameVersion(const Replay& replay);
 ReplayVerdict CheckClaims(const ReplayResult& claimed, const ReplayResult& made);
 
 // One line for the headless runner and logs: "verified", "differs at frame 300",
-// "differs: the score claimed 12345, made 7345", "refused: recorded by version 0.1, this is 0.99".
+// "differs: the score claimed 12345, made 7345", "refused: recorded by version 0.1, this is 0.99",
+// "refused: the start's Life is 30000, a start holds 10".
 std::string DescribeVerdict(const ReplayVerdict& verdict);
 
 // The box the game shows for a refused replay of version `version`, in the game's own terms.

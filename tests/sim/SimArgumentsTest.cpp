@@ -266,5 +266,34 @@ TEST(SimArguments, ReplayRefusesWhatWouldChangeTheRecordedGame) {
   EXPECT_EQ(cut->Frames, 50u);
 }
 
+// --board checks a recorded game as a score board would before playing it: a game the runner
+// recorded from the title plays; one whose start --set changed is refused unplayed.
+TEST(SimArguments, BoardRefusesAStartTheTitleCannotMake) {
+  EXPECT_NE(ParseError({"--board", "--frames", "5"}).find("--board needs --replay"),
+            std::string::npos);
+  const ScratchFolder folder("board");
+  struct Case {
+    const char* Set;
+    const char* Said;  // the verdict as the runner prints it
+  };
+  for (const Case& c :
+       {Case{"SoundEffectsOn=false", "verified"},
+        Case{"Life=30000", "refused: the start's Life is 30000, a start holds 10"}}) {
+    SCOPED_TRACE(c.Set);
+    const std::string file = (folder.path / "run.pelrpy").string();
+    std::string error;
+    auto record = ParseSimArguments({"--frames", "1000", "--set", c.Set, "--record", file}, error);
+    ASSERT_TRUE(record && RunSim(*record, error)) << error;
+    const auto check = ParseSimArguments({"--replay", file, "--board"}, error);
+    ASSERT_TRUE(check && check->Board) << error;
+    auto replay = ReadReplayFile(file, error);
+    ASSERT_TRUE(replay) << error;
+    const auto result = RunSim(*check, error, std::make_shared<const Replay>(std::move(*replay)));
+    ASSERT_TRUE(result) << error;
+    EXPECT_EQ(DescribeVerdict(result->Verdict), c.Said);
+    EXPECT_EQ(result->Frames > 0, result->Verdict.Verified());
+  }
+}
+
 }  // namespace
 }  // namespace pelaryn

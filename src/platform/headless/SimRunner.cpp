@@ -13,6 +13,7 @@
 
 #include "base/Fingerprint.h"
 #include "base/RegularFile.h"
+#include "game/FairStart.h"
 #include "game/Game.h"
 #include "persist/DiskFileStore.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -112,6 +113,10 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
   SimOptions options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    if (arg == "--board") {
+      options.Board = true;
+      continue;
+    }
     const bool hasValue = i + 1 < args.size();
     auto value = [&]() -> const std::string& { return args[++i]; };
     if (!hasValue) {
@@ -197,6 +202,9 @@ std::optional<SimOptions> ParseSimArguments(const std::vector<std::string>& args
       }
     }
     if (!options.FramesGiven) options.Frames = UINT64_MAX;
+  } else if (options.Board) {
+    error = "--board needs --replay";
+    return std::nullopt;
   }
   if (!options.PngDir.empty() && options.PngFrames.empty() && options.PngTitleFrames.empty()) {
     error = "--png needs --png-frames or --png-title";
@@ -226,6 +234,16 @@ std::optional<Replay> ReadReplayFile(const std::string& path, std::string& error
 
 std::optional<SimResult> RunSim(const SimOptions& options, std::string& error,
                                 std::shared_ptr<const Replay> replay) {
+  if (replay && options.Board) {
+    // Another version's start is another version's business: that refusal comes first.
+    for (auto check : {CheckGameVersion, CheckFairStart, CheckGameOverEnding}) {
+      if (ReplayVerdict verdict = check(*replay); !verdict.Verified()) {
+        SimResult refused;
+        refused.Verdict = std::move(verdict);
+        return refused;
+      }
+    }
+  }
   // Check every setting before anything runs, so that a typo is reported, not ignored.
   {
     GameState probe;

@@ -47,6 +47,9 @@ struct SimOptions {
   // says so.
   std::string ReplayFile;
   bool FramesGiven = false;
+  // With --replay, first checks the replay as a score board does: a start the title makes and
+  // a game over at its end; one that fails is refused without being played.
+  bool Board = false;
 };
 
 struct SimResult {
@@ -73,7 +76,8 @@ std::optional<Replay> ReadReplayFile(const std::string& path, std::string& error
 // Plays one game headless as fast as the machine allows: the real core, scripted input, a
 // virtual clock. Nothing, with the reason in `error`, when an input file is not a readable
 // regular file, a folder is not one, an output cannot be created or was not wholly written.
-// With --replay, `replay` is the replay read from its file.
+// With --replay, `replay` is the replay read from its file; with --board, a replay that fails
+// the board's checks is not played, and the verdict says why (Frames 0).
 std::optional<SimResult> RunSim(const SimOptions& options, std::string& error,
                                 std::shared_ptr<const Replay> replay = nullptr);
 
