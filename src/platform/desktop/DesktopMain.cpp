@@ -157,6 +157,7 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   // No display name: the platform would append it to every window's title, after the main
   // window's own "ヴェルガード — 一時停止中" and the manual's "ヴェルガード 説明書" alike. Each
   // window names the game itself where it should.
+
   // Until the preferences name another language, the game's own.
   QApplication::setFont(WindowFont(Language::Japanese));
 

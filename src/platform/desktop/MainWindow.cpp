@@ -221,7 +221,7 @@ void MainWindow::TakeScreenshot() {
 
 void MainWindow::ReturnKeysToField() {
   // Moving along the bar opens the next menu before this runs; a window an item opened holds
-  // the keys until it closes, and the item's own handler hands them back then.
+  // the keys until it closes, and then gives them back to the field, which had them before.
   if (QApplication::activePopupWidget() != nullptr) return;
   if (QApplication::activeModalWidget() != nullptr) return;
   field_->setFocus(Qt::OtherFocusReason);
