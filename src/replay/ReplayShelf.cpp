@@ -1,8 +1,10 @@
 #include "replay/ReplayShelf.h"
 
 #include <algorithm>
+#include <charconv>
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 namespace pelaryn {
 
@@ -43,6 +45,37 @@ std::string ReplayFileName(const Replay& replay, int serial) {
   std::string text = name;
   if (serial > 0) text += "-" + std::to_string(serial);
   return text + std::string(ReplayExtension);
+}
+
+namespace {
+
+// A file name's stem without its folder and extension, split into what ReplayFileName wrote
+// before the serial and the serial (0 without one).
+std::pair<std::string_view, long> NameAndSerial(std::string_view path) {
+  if (const auto slash = path.find_last_of('/'); slash != std::string_view::npos) {
+    path.remove_prefix(slash + 1);
+  }
+  if (const auto dot = path.rfind('.'); dot != std::string_view::npos) path = path.substr(0, dot);
+  // "YYYYMMDD-HHMMSS-SSSSSSS": the score is seven characters wide, its sign included.
+  constexpr std::size_t kNamed = 23;
+  long serial = 0;
+  if (path.size() > kNamed + 1 && path[kNamed] == '-') {
+    const std::string_view digits = path.substr(kNamed + 1);
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), serial);
+    if (error == std::errc() && end == digits.data() + digits.size())
+      return {path.substr(0, kNamed), serial};
+    serial = 0;
+  }
+  return {path, serial};
+}
+
+}  // namespace
+
+bool KeptLater(std::string_view a, std::string_view b) {
+  const auto [nameA, serialA] = NameAndSerial(a);
+  const auto [nameB, serialB] = NameAndSerial(b);
+  if (nameA != nameB) return nameA > nameB;
+  return serialA > serialB;
 }
 
 std::string FreeReplayFileName(const Replay& replay,

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/GameState.h"
@@ -53,6 +54,12 @@ std::string ReplayFileName(const Replay& replay, int serial = 0);
 // end in the same second with the same score (up to a hundred: then the last name is reused).
 std::string FreeReplayFileName(const Replay& replay,
                                const std::function<bool(const std::string&)>& taken);
+
+// Whether the replay file named `a` was kept after the one named `b` (names as ReplayFileName
+// gives them, with or without a folder before them): by when the game was played, then by the
+// serial that a second game of the same second and score took, as a number ("-10" after "-9",
+// "-1" after none). Sorting by it lists the newest first.
+bool KeptLater(std::string_view a, std::string_view b);
 
 // "1:05": a length of play in minutes and seconds, as the replay windows show it.
 std::string PlayLength(uint32_t frames, int framePeriodMs);

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <set>
+#include <vector>
 
 #include "../TestGame.h"
 #include "base/Field.h"
@@ -254,6 +256,17 @@ TEST(ReplayRules, GamesEndedInTheSameSecondWithTheSameScoreAreAllKept) {
                       "20251208-103412-0004321.pelrpy", "20251208-103412-0004321-1.pelrpy",
                       "20251208-103412-0004321-2.pelrpy", "20251208-103412-0004322.pelrpy",
                       "20251208-103413-0004321.pelrpy"}));
+  // Listed newest first: the later second, then the serials of one second as numbers.
+  std::vector<std::string> listed = {
+      "/r/20251208-103412-0004321.pelrpy", "/r/20251208-103412-0004321-9.pelrpy",
+      "/r/20251208-103413-0004321.pelrpy", "/r/20251208-103412-0004321-10.pelrpy",
+      "/r/20251208-103412-0004321-1.pelrpy"};
+  std::sort(listed.begin(), listed.end(), KeptLater);
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{
+                "/r/20251208-103413-0004321.pelrpy", "/r/20251208-103412-0004321-10.pelrpy",
+                "/r/20251208-103412-0004321-9.pelrpy", "/r/20251208-103412-0004321-1.pelrpy",
+                "/r/20251208-103412-0004321.pelrpy"}));
 }
 
 }  // namespace

@@ -35,10 +35,8 @@ std::vector<ReplayFolder::Entry> ReplayFolder::ReadAll() const {
       }
     }
   }
-  // Names begin with when the game was played, so the newest sort first backwards.
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return fs::path(a.Path).filename() > fs::path(b.Path).filename();
-  });
+  std::sort(entries.begin(), entries.end(),
+            [](const Entry& a, const Entry& b) { return KeptLater(a.Path, b.Path); });
   return entries;
 }
 

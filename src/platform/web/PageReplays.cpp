@@ -67,9 +67,8 @@ std::vector<PageReplays::Entry> PageReplays::ReadAll() const {
       entries.push_back({std::move(key), std::move(replay), -1});
     }
   }
-  // Names begin with when the game was played, so the newest sort first backwards.
   std::sort(entries.begin(), entries.end(),
-            [](const Entry& a, const Entry& b) { return a.Path > b.Path; });
+            [](const Entry& a, const Entry& b) { return KeptLater(a.Path, b.Path); });
   return entries;
 }
 
