@@ -11,6 +11,7 @@
 
 #include "audio/Music.h"
 #include "game/Game.h"
+#include "game/QuietPlatform.h"
 #include "persist/SettingsTable.h"
 #include "render/Pictures.h"
 #include "replay/ByteStream.h"
@@ -18,57 +19,6 @@
 
 namespace pelaryn {
 namespace {
-
-// A machine with nothing on it: no files, pictures, music, pad or windows. Starting a game on
-// it gives the start the title makes, untouched by anything of the player's but what the
-// check hands it.
-class QuietPlatform final : public Platform, MusicDevice, SoundPlayer, Dialogs, FileStore {
- public:
-  explicit QuietPlatform(const JoyCapsRecord& caps) : caps_(caps) {}
-
-  uint32_t TimeGetTime() override { return 0; }
-  void Sleep(uint32_t) override {}
-  void WaitUntil(uint32_t, uint32_t) override {}
-  void ProcessEvents() override {}
-  void WaitEvents() override {}
-  uint32_t Present(const Surface&) override { return 0; }
-  bool KeyDown(int) override { return false; }
-  // The recording machine's pad: the game works out its centre from what the pad answers.
-  int JoyGetDevCaps(JoyCapsRecord& caps) override {
-    caps = caps_;
-    return 0;
-  }
-  int JoyGetPos(JoyInfo&) override { return 1; }
-  bool LoadPicture(const std::string&, Surface&) override { return false; }
-  std::string ProgramFolder() override { return {}; }
-  MusicDevice& Music() override { return *this; }
-  SoundPlayer& Sound() override { return *this; }
-  Dialogs& Windows() override { return *this; }
-  FileStore& Files() override { return *this; }
-
-  bool Open(const std::string&) override { return false; }
-  void Play() override {}
-  void PlayFromStart() override {}
-  void Stop() override {}
-  void Close() override {}
-  std::string_view Mode() override { return {}; }
-
-  void Play(std::string_view, bool) override {}
-
-  void MessageBox(const Message&) override {}
-  std::string InputBox(const Message&) override { return {}; }
-  void ShowRanking(GameState&) override {}
-  void ShowSettings(SettingsHost&) override {}
-  void ShowAbout() override {}
-  void ShowManual(const std::string&) override {}
-  void ReportError(const Message&) override {}
-
-  std::optional<std::string> Read(std::string_view) override { return std::nullopt; }
-  bool Write(std::string_view, std::string_view, std::string&) override { return true; }
-
- private:
-  JoyCapsRecord caps_;
-};
 
 // A field by the game's own name ("Life", "Enemies[3].X", "Menu.mnuPause.Checked"), put
 // together only when a check reports it.
@@ -244,7 +194,10 @@ class StartComparer {
   // wraps at the picture's size; the joystick's axes are read as 16-bit values; the music is one
   // of two pieces. A boss still exploding or a heart still on the field would carry the game
   // before's bonus or life into this one, so they are not taken even though a reset in that
-  // moment leaves them so.
+  // moment leaves them so. The combo's countdown only counts down to 0 (a chain still running
+  // at a game over makes the next game's first kill a chain's, as it would have in the sitting);
+  // the animation clock steps by one either way; the hit ratio is a percentage; the combo
+  // popup runs 50 frames and shows a 16-bit count.
   std::optional<Range> LeftRange(const FieldName& name) const {
     const std::string text = name.Text();
     if (text == "BackSetting.OffsetX") return Range{0, replay_.BackgroundWidth};
@@ -253,6 +206,12 @@ class StartComparer {
     if (text == "BgmIndex") return Range{0, 1};
     if (text == "Boss.State") return Range{0, INT64_MAX};
     if (text == "Item.State") return Range{INT64_MIN, 0};
+    if (text == "ComboTimer") return Range{0, INT16_MAX};
+    if (text == "BlinkStep") return Range{-1, 1};
+    if (text == "ShotRatio") return Range{0, 100};
+    if (text == "ComboPopupTimer") return Range{0, 50};
+    if (text == "ComboPopupDigits") return Range{0, 6};
+    if (text == "ComboPopupValue") return Range{0, INT16_MAX};
     return std::nullopt;
   }
   void Refuse(const FieldName& name, std::string value, std::string allowed) {

@@ -118,6 +118,12 @@ TEST(FairStart, TheBoardTakesOnlyStartsTheTitleMakes) {
        ReplayCheck::StartState, "Boss.State", ReplayCheck::Verified},
       {"a scroll beyond the picture", edit([](GameState& s) { s.BackSetting.OffsetY = 5000; }),
        ReplayCheck::StartState, "BackSetting.OffsetY", ReplayCheck::Verified},
+      {"a combo countdown no game counts", edit([](GameState& s) { s.ComboTimer = -3; }),
+       ReplayCheck::StartState, "ComboTimer", ReplayCheck::Verified},
+      {"a clock that leaps", edit([](GameState& s) { s.BlinkStep = 2; }), ReplayCheck::StartState,
+       "BlinkStep", ReplayCheck::Verified},
+      {"a ratio over a hundred", edit([](GameState& s) { s.ShotRatio = 101; }),
+       ReplayCheck::StartState, "ShotRatio", ReplayCheck::Verified},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.Name);
