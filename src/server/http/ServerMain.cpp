@@ -134,8 +134,8 @@ int Reverify(const ServerOptions& options) {
     std::fprintf(stderr, "pelaryn-server: %s\n", seen.Error().Message.c_str());
     return 1;
   }
-  std::printf("reverified %lld runs: %lld reproduce, %lld do not%s\n",
-              static_cast<long long>(seen.Value()), static_cast<long long>(seen.Value() - failing),
+  std::printf("reverified %lld run%s: %lld reproduce, %lld do not%s\n",
+              static_cast<long long>(seen.Value()), seen.Value() == 1 ? "" : "s", static_cast<long long>(seen.Value() - failing),
               static_cast<long long>(failing),
               options.RemoveFailing ? (", " + std::to_string(removed) + " removed").c_str() : "");
   return failing > 0 || storeFailed ? 1 : 0;
