@@ -135,8 +135,8 @@ int Reverify(const ServerOptions& options) {
     return 1;
   }
   std::printf("reverified %lld run%s: %lld reproduce, %lld do not%s\n",
-              static_cast<long long>(seen.Value()), seen.Value() == 1 ? "" : "s", static_cast<long long>(seen.Value() - failing),
-              static_cast<long long>(failing),
+              static_cast<long long>(seen.Value()), seen.Value() == 1 ? "" : "s",
+              static_cast<long long>(seen.Value() - failing), static_cast<long long>(failing),
               options.RemoveFailing ? (", " + std::to_string(removed) + " removed").c_str() : "");
   return failing > 0 || storeFailed ? 1 : 0;
 }

@@ -80,15 +80,14 @@ Playback PlayHeadless(std::shared_ptr<const Replay> replay) {
   return result;
 }
 
-// The same start and the same input make the same run, whatever name and time the file holds.
+}  // namespace
+
 std::string StartInputKey(const Replay& replay) {
   Replay identity = replay;
   identity.PlayedAt = 0;
   identity.Name.clear();
   return ContentHash(EncodeReplay(identity));
 }
-
-}  // namespace
 
 std::string_view SubmissionCheckName(SubmissionCheck check) {
   switch (check) {

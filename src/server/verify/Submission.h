@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "replay/ReplayFile.h"
 #include "server/storage/BoardStore.h"
 
 namespace pelaryn {
@@ -50,6 +51,10 @@ struct SubmissionVerdict {
   // figures from this playback, never from the file's head.
   NewRun Run;
 };
+
+// The key of a run: the same start and the same input give the same key, whatever name and time
+// the file holds.
+std::string StartInputKey(const Replay& replay);
 
 // Everything a board asks of a replay before ranking it, from the bytes as sent to a verdict:
 // the reader, the version, the length, a start the title makes, a game over at the end, the
