@@ -86,6 +86,9 @@ std::string StartInputKey(const Replay& replay) {
   Replay identity = replay;
   identity.PlayedAt = 0;
   identity.Name.clear();
+  // Where the recording machine keeps its picture is no part of the game (its size is): a copy
+  // of the file with another path in it is the same run.
+  identity.BackgroundPath.clear();
   return ContentHash(EncodeReplay(identity));
 }
 
