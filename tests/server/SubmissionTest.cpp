@@ -249,6 +249,9 @@ TEST(BoardRules, NamesAndBoardsAreKeptOnlyAsABoardShowsThem) {
       {"A\u0085", std::nullopt, std::nullopt},
       {"\u202eABC", std::nullopt, std::nullopt},
       {"\u2067ABC", std::nullopt, std::nullopt},
+      {"PE\u200bLA", std::nullopt, std::nullopt},  // looks like PELA
+      {"\u200fPELA", std::nullopt, std::nullopt},
+      {"\U0001F468\u200d\U0001F469", std::nullopt, "\U0001F468\u200d\U0001F469"},
       {"PELA", "KEVA", "PELA"},
       {"PELA", "\x01", "PELA"},
       {" \u3000 ", "KEVA ", "KEVA"},

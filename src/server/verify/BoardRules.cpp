@@ -67,11 +67,13 @@ void AppendUtf8(std::string& out, char32_t c) {
   }
 }
 
-// Control characters, and the marks that turn the direction of the text after them: a name
-// holding them is shown as other text than its characters.
+// Control characters, the marks that turn the direction of the text after them, and the
+// invisible characters that would make one name look like another: a name holding them is shown
+// as other text than its characters. The joiner emoji are built with (U+200D) stays.
 bool IsControl(char32_t c) {
   return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) ||
-         (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029;
+         (c >= 0x2066 && c <= 0x2069) || c == 0x2028 || c == 0x2029 || c == 0x200B || c == 0x200E ||
+         c == 0x200F || c == 0x061C || c == 0x2060 || c == 0xFEFF;
 }
 
 // The blanks a name is trimmed of: the space of either width a Japanese keyboard types.
@@ -133,7 +135,7 @@ std::optional<std::string> CleanRunName(std::string_view name, std::string& why)
   std::size_t last = chars->size();
   for (std::size_t i = 0; i < last; ++i) {
     if (IsControl((*chars)[i])) {
-      why = "the name holds a control character";
+      why = "the name holds a control or invisible character";
       return std::nullopt;
     }
   }

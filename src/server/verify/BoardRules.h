@@ -34,8 +34,8 @@ inline constexpr std::string_view NamelessRun = "\u2014";
 
 // A run's name as a board keeps it: trimmed of spaces at both ends, at most MaxRunNameLength
 // characters (a longer one is cut). None, with the reason in `why`, for text that is not UTF-8 or
-// holds a control character: a board shows names to everyone, and such a name would be shown
-// as something else than what was typed.
+// holds a control character, a mark of the text's direction or an invisible character: a board
+// shows names to everyone, and such a name would be shown as something else than what was typed.
 std::optional<std::string> CleanRunName(std::string_view name, std::string& why);
 
 // The name a run goes onto the board with: the one typed at the game over, else the one sent
