@@ -4,13 +4,22 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "../ScratchPath.h"
 
 #include "server/http/Metrics.h"
 #include "server/http/RateLimiter.h"
 #include "server/http/ServerOptions.h"
+#include "server/workers/WorkerPool.h"
 #include "server/workers/WorkerProtocol.h"
 
 namespace pelaryn {
@@ -159,6 +168,68 @@ TEST(ServerParts, ThePipeCarriesFramesAndVerdicts) {
   for (const char* broken : {"", "{}", "[1]", "{\"outcome\": 7, \"check\": 0}", "not json"}) {
     EXPECT_FALSE(DecodeVerdict(broken)) << broken;
   }
+}
+
+// Workers that fail in each way a worker can, played by small scripts in the worker's place, and
+// the real one: what the pool answers, and how many workers it had to start again.
+TEST(ServerParts, ThePoolTellsAReplaysFaultFromAWorkers) {
+  const testing::ScratchFolder folder("pool");
+  const char* server = std::getenv("PELARYN_SERVER");
+  ASSERT_NE(server, nullptr) << "PELARYN_SERVER names the pelaryn-server whose workers to run";
+  std::ifstream in(std::string(PELARYN_RECORDED_DIR) + "/game-over.pelrpy", std::ios::binary);
+  const std::string replay{std::istreambuf_iterator<char>(in), {}};
+  ASSERT_FALSE(replay.empty());
+  struct Case {
+    const char* Name;
+    const char* Script;  // the worker, given "worker" as its argument; empty: the real one
+    WorkerFault Fault;
+    SubmissionCheck Check;
+    uint64_t Restarts;
+  };
+  const Case cases[] = {
+      {"the real worker", "", WorkerFault::None, SubmissionCheck::Verified, 0},
+      {"out of CPU time", "kill -PROF $$", WorkerFault::OverTime, SubmissionCheck::Worker, 1},
+      {"a crash, twice", "kill -SEGV $$", WorkerFault::Crashed, SubmissionCheck::Worker, 2},
+      {"an answer that is none", "head -c 8 >/dev/null; printf '\\004\\0\\0\\0nope'",
+       WorkerFault::Crashed, SubmissionCheck::Worker, 2},
+      {"no answer at all", "exec sleep 30", WorkerFault::TimedOut, SubmissionCheck::Worker, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    WorkerPoolOptions options;
+    options.Program = server;
+    if (c.Script[0] != '\0') {
+      options.Program = folder.File("worker.sh");
+      std::ofstream(options.Program) << "#!/bin/sh\n" << c.Script << "\n";
+      chmod(options.Program.c_str(), 0700);
+    }
+    options.Workers = 1;
+    options.Timeout = std::chrono::seconds(2);
+    WorkerPool pool(options);
+    const std::optional<PoolAnswer> answer = pool.Verify(replay, std::nullopt);
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->Fault, c.Fault);
+    EXPECT_EQ(answer->Verdict.Check, c.Check) << answer->Verdict.Reason;
+    EXPECT_EQ(pool.Restarts(), c.Restarts);
+  }
+  // A queue of one: while the only worker is stopped with one replay, a second waits and a
+  // third is turned away.
+  WorkerPoolOptions options;
+  options.Program = folder.File("slow.sh");
+  std::ofstream(options.Program) << "#!/bin/sh\nexec sleep 30\n";
+  chmod(options.Program.c_str(), 0700);
+  options.Workers = 1;
+  options.QueueLimit = 1;
+  options.Timeout = std::chrono::seconds(1);
+  WorkerPool pool(options);
+  auto first = pool.Submit(replay, std::nullopt);
+  ASSERT_TRUE(first);
+  while (pool.QueueLength() > 0) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  auto second = pool.Submit(replay, std::nullopt);
+  EXPECT_TRUE(second);
+  EXPECT_FALSE(pool.Submit(replay, std::nullopt)) << "the queue is full";
+  EXPECT_EQ(first->get().Fault, WorkerFault::TimedOut);
+  EXPECT_EQ(second->get().Fault, WorkerFault::TimedOut);
 }
 
 }  // namespace

@@ -266,6 +266,11 @@ void BoardService::PostRun(const Request& request, Response& response, const std
   // bytes here, the one the fuzzers know, and it allocates no more than a few times their size.
   ReplayFault fault = ReplayFault::None;
   const std::optional<Replay> replay = DecodeReplay(body, fault);
+  // Bytes that are no replay at all are answered at once, without a worker's turn; a replay of
+  // another format is a worker's to refuse, as any whole replay is.
+  if (!replay && fault != ReplayFault::OtherFormat) {
+    return Fail(response, 400, ReplayFaultName(fault));
+  }
   const StoreResult<std::optional<DuplicateOf>> duplicate =
       store_.FindDuplicate(ContentHash(body), replay ? StartInputKey(*replay) : std::string());
   if (!duplicate) return StoreFailed(response, duplicate.Error());

@@ -2,6 +2,7 @@
 
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -54,21 +55,14 @@ void Confine(uint64_t memoryLimit) {
   if (!Sanitized && memoryLimit > 0) Limit(RLIMIT_AS, memoryLimit);
 }
 
-uint64_t CpuSecondsUsed() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<uint64_t>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) + 1;
-}
-
-// The soft limit only: the hard one, once lowered, could never be raised for the next replay.
+// A profiling timer of the CPU time from now on, whose end (SIGPROF, left to end the process)
+// stops a playback that overruns. Relative to now: the limit on the process's CPU time as a whole
+// is kept by a clock that runs ahead of what getrusage reports, by more than a second in a worker
+// that has lived long on a busy machine, and ended honest games early.
 void AllowCpuSeconds(uint64_t seconds) {
-  rlimit limit{};
-  getrlimit(RLIMIT_CPU, &limit);
-  limit.rlim_cur = CpuSecondsUsed() + seconds;
-  if (limit.rlim_max != RLIM_INFINITY && limit.rlim_cur > limit.rlim_max) {
-    limit.rlim_cur = limit.rlim_max;
-  }
-  setrlimit(RLIMIT_CPU, &limit);
+  itimerval timer{};
+  timer.it_value.tv_sec = static_cast<time_t>(seconds);
+  setitimer(ITIMER_PROF, &timer, nullptr);
 }
 
 // The frames a replay's head claims, read before anything is played; 0 when it holds none.
@@ -101,6 +95,7 @@ int RunVerificationWorker(uint64_t memoryLimit) {
     AllowCpuSeconds(1 + (frames + WorkerFramesPerCpuSecond - 1) / WorkerFramesPerCpuSecond);
     const SubmissionVerdict verdict = VerifySubmission(
         replay, sentName ? std::optional<std::string_view>(*sentName) : std::nullopt);
+    AllowCpuSeconds(0);  // none of it counts against the wait for the next request
     if (WriteFrame(STDOUT_FILENO, EncodeVerdict(verdict)) != PipeStatus::Done) return 1;
   }
 }

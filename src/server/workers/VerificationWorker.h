@@ -13,7 +13,7 @@ inline constexpr uint64_t DefaultWorkerMemory = uint64_t{256} << 20;
 // gaining privileges, more memory than `memoryLimit`), then answers requests read from standard
 // input on standard output until the input ends, each verification under a CPU-time limit in
 // proportion to the frames the replay claims. A replay that overruns it ends the process
-// (SIGXCPU), which the service reads as that replay's fault. Returns the exit code.
+// (SIGPROF), which the service reads as that replay's fault. Returns the exit code.
 int RunVerificationWorker(uint64_t memoryLimit);
 
 }  // namespace pelaryn

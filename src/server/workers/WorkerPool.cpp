@@ -128,7 +128,7 @@ PoolAnswer WorkerPool::VerifyOn(std::size_t slot, const Job& job) {
       answer.Verdict = WorkerRefusal("the verification did not finish in time");
       return answer;
     }
-    if (WIFSIGNALED(how) && WTERMSIG(how) == SIGXCPU) {
+    if (WIFSIGNALED(how) && WTERMSIG(how) == SIGPROF) {
       answer.Fault = WorkerFault::OverTime;
       answer.Verdict = WorkerRefusal("the replay took longer to play than the frames it claims");
       return answer;

@@ -76,8 +76,9 @@ PipeStatus ReadFrame(int fd, std::string& bytes, std::size_t maxBytes,
 }
 
 std::string EncodeSentName(std::optional<std::string_view> name) {
-  if (!name) return std::string(1, '\0');
-  return "\1" + std::string(*name);
+  std::string frame(1, name ? '\1' : '\0');
+  if (name) frame += *name;
+  return frame;
 }
 
 std::optional<std::string> DecodeSentName(std::string_view frame, bool& wellFormed) {
