@@ -409,6 +409,98 @@ Enter your name (about six letters)</translation>
         <source>ダウンロード</source>
         <translation>Download</translation>
     </message>
+    <message>
+        <source>オンライン %1位 (%2)</source>
+        <translation>Online: No. %1 (%2)</translation>
+    </message>
+    <message>
+        <source>オンライン: 送信したゲームは受け付けられませんでした: %1</source>
+        <translation>Online: the game sent was refused: %1</translation>
+    </message>
+    <message>
+        <source>オンライン: 送信できませんでした (%1)。あとで送ります</source>
+        <translation>Online: could not send (%1); it will be sent later</translation>
+    </message>
+    <message>
+        <source>スコアボードに接続できません</source>
+        <translation>Cannot reach the score board</translation>
+    </message>
+    <message>
+        <source>スコアボードのアドレスが設定されていません (操作とサウンド…)</source>
+        <translation>No score board address is set (Controls and sound…)</translation>
+    </message>
+    <message>
+        <source>オンライン: 送信するリプレイをブラウザーに保存できませんでした</source>
+        <translation>Online: the replay to send could not be kept in the browser</translation>
+    </message>
+    <message>
+        <source>オンライン %1位 (%2) %3 </source>
+        <translation>Online No. %1 (%2) %3 </translation>
+    </message>
+    <message>
+        <source>ローカル</source>
+        <translation>Local</translation>
+    </message>
+    <message>
+        <source>オンライン</source>
+        <translation>Online</translation>
+    </message>
+    <message>
+        <source>レベル</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>あなたが送信したゲーム</source>
+        <translation>A game you sent</translation>
+    </message>
+    <message>
+        <source>%1〜%2位 (全 %3 件)</source>
+        <translation>No. %1 to %2 (of %3)</translation>
+    </message>
+    <message>
+        <source>このボードにはまだ記録がありません</source>
+        <translation>No runs on this board yet</translation>
+    </message>
+    <message>
+        <source>読み込んでいます…</source>
+        <translation>Loading…</translation>
+    </message>
+    <message>
+        <source>%1 (%2 件)</source>
+        <translation>%1 (%2 runs)</translation>
+    </message>
+    <message>
+        <source>ダウンロードしています…</source>
+        <translation>Downloading…</translation>
+    </message>
+    <message>
+        <source>前の100件</source>
+        <translation>Previous 100</translation>
+    </message>
+    <message>
+        <source>次の100件</source>
+        <translation>Next 100</translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>Reload</translation>
+    </message>
+    <message>
+        <source>スコアボードのアドレス</source>
+        <translation>Score board address</translation>
+    </message>
+    <message>
+        <source>オンラインで使う名前</source>
+        <translation>Name used online</translation>
+    </message>
+    <message>
+        <source>ゲームオーバーのたびに送信する</source>
+        <translation>Send after every game over</translation>
+    </message>
+    <message>
+        <source>送信するのはそのゲームのリプレイです。リプレイには、操作の入力、ゲームの設定 (背景や音楽のファイルの場所も)、ローカルのランキングの名前とスコアが含まれ、スコアボードでは誰でもダウンロードできます。アドレスが空のあいだは、どこにも接続しません。</source>
+        <translation>What is sent is the game&apos;s replay: it holds your input, the game&apos;s settings (with the places of your background and music files) and the names and scores of your local ranking, and anyone can download it from the score board. While the address is empty, the page connects to nothing.</translation>
+    </message>
 </context>
 <context>
     <name>ReplayFault</name>
@@ -450,6 +542,25 @@ Enter your name (about six letters)</translation>
     <message>
         <source>同じ名前のファイルが多すぎます</source>
         <translation>too many files with the same name</translation>
+    </message>
+</context>
+<context>
+    <name>pelaryn::BoardAnswer</name>
+    <message>
+        <source>オンライン %1位 (%2)</source>
+        <translation>Online: No. %1 (%2)</translation>
+    </message>
+    <message>
+        <source>オンライン: このゲームはすでにボードにあります</source>
+        <translation>Online: this game is already on the board</translation>
+    </message>
+    <message>
+        <source>オンライン: 受け付けられませんでした: %1</source>
+        <translation>Online: refused: %1</translation>
+    </message>
+    <message>
+        <source>オンライン: サーバーに届きませんでした。あとで送ります</source>
+        <translation>Online: the server could not be reached; the run will be sent later</translation>
     </message>
 </context>
 <context>
@@ -574,6 +685,30 @@ Enter your name (about six letters)</translation>
         <source>%1 はサウンドフォントではありません</source>
         <translation>%1 is not a soundfont</translation>
     </message>
+    <message>
+        <source>オンライン</source>
+        <translation>Online</translation>
+    </message>
+    <message>
+        <source>ゲームオーバーのたびに送信する</source>
+        <translation>Send after every game over</translation>
+    </message>
+    <message>
+        <source>送信されるのはゲームのリプレイです。リプレイには入力のすべて、設定 (自分で選んだ背景画像と音楽のファイルのパスを含む)、ローカルのランキングの名前とスコアが入っています。送ったリプレイはだれでもダウンロードできます。</source>
+        <translation>What is sent is the game&apos;s replay. It holds all of your input, the settings (with the paths of your own background picture and music files) and the names and scores of the local ranking. Anyone can download a replay that was sent.</translation>
+    </message>
+    <message>
+        <source>サーバー</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>%1 はサーバーのアドレスではありません (例: http://127.0.0.1:8080)</source>
+        <translation>%1 is not a server address (for example http://127.0.0.1:8080)</translation>
+    </message>
 </context>
 <context>
     <name>pelaryn::FrmRanking</name>
@@ -679,6 +814,10 @@ Are you sure?</translation>
 %2</source>
         <translation>%1 cannot be played.
 %2</translation>
+    </message>
+    <message>
+        <source>送信</source>
+        <translation>Send</translation>
     </message>
 </context>
 <context>

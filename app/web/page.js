@@ -15,6 +15,12 @@
   let picture = null;
   const report = [];
   let prefs = pelarynPrefs.read();
+  // A link may name the score board (?board=URL): it becomes the player's choice of board, and
+  // still nothing is sent until the player turns sending on.
+  if (params.has("board")) {
+    prefs.boardAddress = params.get("board");
+    pelarynPrefs.write(prefs);
+  }
   // The windows' pictures (the ranking's logo, the about box's), as the game hands them over.
   const pictures = new Map();
   const windows = pelarynWindows({
@@ -31,6 +37,16 @@
     readStored: (name) => page.readStored(name),
     readPad: () => page.readPad(),
     store: (name, bytes) => page.store(name, bytes),
+    board: () => board,
+    playOnline,
+  });
+  const board = pelarynBoard({
+    prefs: () => prefs,
+    readStored: (name) => page.readStored(name),
+    store: (name, bytes) => page.store(name, bytes),
+    forget: (name) => page.forget(name),
+    storedNames: (prefix) => page.storedNames(prefix),
+    notify,
   });
   // With ?measure, when each frame was handed to the canvas, on the page's clock
   // (scripts/measure-web).
@@ -217,6 +233,8 @@
     applyVolumes(prefs);
     if (languageChanged) pelarynTexts.use(prefs.language);
     menuBar.render();
+    // Sending may just have been turned on, or the board's address given.
+    board.send();
   }
 
   // The about box's beep: short and soft, through the effects' loudness.
@@ -283,15 +301,36 @@
     toggleMute: () => setPrefs(Object.assign({}, prefs, { muted: !prefs.muted })),
   });
 
-  // The page's title says what the desktop's window title says.
+  // The page's title says what the desktop's window title says; for a few seconds, what the
+  // score board answered.
   let titleState = { paused: false };
+  let notice = null;
+  // A run from the score board, from the moment it is handed to the game to the end of its playback.
+  let onlineRun = null;
   function showTitle() {
     const replay = titleState.replay;
-    let title = replay ? pageWords.replayTitle() + (replay.name ? replay.name + " " : "") + replay.score +
+    if (onlineRun && onlineRun.started && !replay) onlineRun = null;
+    if (onlineRun && replay) onlineRun.started = true;
+    const who = onlineRun && replay ? pageWords.onlineReplay(onlineRun.rank, onlineRun.board, onlineRun.name)
+                                    : replay && replay.name ? replay.name + " " : "";
+    let title = replay ? pageWords.replayTitle() + who + replay.score +
                          (replay.fast ? pageWords.fast() : "") + (replay.black ? pageWords.black() : "")
                        : pageWords.title();
     if (titleState.paused) title += pageWords.paused();
-    document.title = title;
+    document.title = notice ? notice.text : title;
+  }
+  function notify(text) {
+    if (notice) clearTimeout(notice.timer);
+    notice = { text, timer: setTimeout(() => { notice = null; showTitle(); }, 6000) };
+    showTitle();
+  }
+  // A replay downloaded from the score board plays as an opened replay file plays: the game
+  // checks it first, and says in the replay window why when it cannot.
+  function playOnline(bytes, run) {
+    if (!page.store("pelaryn/opened-replay", bytes)) return false;
+    onlineRun = { name: run.name, rank: run.rank, board: run.board, started: false };
+    push("Window:opened-replay");
+    return true;
   }
   pelarynTexts.onChange(() => {
     push("Looks");
@@ -474,6 +513,8 @@
     },
     openWindow(request) {
       menuBar.close();
+      // A replay chosen in the replay window is the player's own, not the board's.
+      if (request.kind === "replays") onlineRun = null;
       // The keys are the window's now; whatever was held is let go, as when the page loses the
       // keyboard, so that no key stays down for the game after the window closes.
       held.clear();
@@ -510,6 +551,9 @@
     },
     forget(name) {
       localStorage.removeItem(name);
+    },
+    gameOver(bytes) {
+      board.gameOver(bytes);
     },
     looks() {
       return JSON.stringify({ gentleFlash: prefs.gentleFlash, english: pelarynTexts.language() === "en",
@@ -554,6 +598,8 @@
   window.pelarynWindow = () => windows.shown();
 
   pelarynTexts.use(prefs.language);
+  // What waits in the outbox from an earlier visit goes now.
+  board.send();
   // A tab can be closed without notice: the game writes its files as it is hidden; but not as
   // the page reloads to start from files just imported, which it would write over.
   let keepImported = false;

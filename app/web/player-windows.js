@@ -133,6 +133,24 @@ function pelarynPlayerWindows(kit) {
     language.value = edited.language;
     language.addEventListener("change", () => { edited.language = language.value; });
 
+    // The score board: where to, under which name, and whether at all; with what leaves the page.
+    function textField(name, properties) {
+      const field = element("input", Object.assign({ value: edited[name], spellcheck: false }, properties));
+      field.addEventListener("input", () => { edited[name] = field.value; });
+      return field;
+    }
+    const online = element("fieldset", { className: "online" }, [
+      element("legend", { textContent: qsTranslate("Page", "オンライン") }),
+      element("div", { className: "grid" }, [
+        element("label", { className: "row" }, [element("span", { className: "caption", textContent: qsTranslate("Page", "スコアボードのアドレス") }),
+                                                textField("boardAddress", { type: "url", name: "boardAddress", maxLength: 2000, placeholder: "http://127.0.0.1:8080" })]),
+        element("label", { className: "row" }, [element("span", { className: "caption", textContent: qsTranslate("Page", "オンラインで使う名前") }),
+                                                textField("onlineName", { name: "onlineName", maxLength: 16 })]),
+        toggle("submitRuns", qsTranslate("Page", "ゲームオーバーのたびに送信する")),
+      ]),
+      element("p", { className: "hint", textContent: qsTranslate("Page", "送信するのはそのゲームのリプレイです。リプレイには、操作の入力、ゲームの設定 (背景や音楽のファイルの場所も)、ローカルのランキングの名前とスコアが含まれ、スコアボードでは誰でもダウンロードできます。アドレスが空のあいだは、どこにも接続しません。") }),
+    ]);
+
     const close = (value) => {
       clearInterval(padWatch);
       services.applyPrefs(value, false);
@@ -156,11 +174,14 @@ function pelarynPlayerWindows(kit) {
                                                     element("div", { className: "row" }, [element("span", { className: "caption", textContent: qsTranslate("pelaryn::FrmControls", "言語") }), language])])]),
         ]),
       ]),
+      online,
       hint, note,
     ]), [
       button(qsTranslate("pelaryn::FrmControls", "初期値に戻す"), () => {
         const fresh = pelarynPrefs.defaults();
         fresh.language = edited.language;
+        // The board is the player's choice of where to take part, not a control.
+        for (const name of ["boardAddress", "onlineName", "submitRuns"]) fresh[name] = edited[name];
         services.applyPrefs(fresh, true);
         clearInterval(padWatch);
         controlsWindow(request, fresh);

@@ -37,6 +37,10 @@ const pelarynPrefs = (() => {
       pauseOnBlur: true,
       gentleFlash: false,
       language: "system",
+      // The score board: none until the player gives one; nothing is sent until asked.
+      boardAddress: "",
+      onlineName: "",
+      submitRuns: false,
     };
   }
 
@@ -59,6 +63,10 @@ const pelarynPrefs = (() => {
       if (typeof stored[name] === "boolean") prefs[name] = stored[name];
     }
     if (["system", "ja", "en"].includes(stored.language)) prefs.language = stored.language;
+    for (const [name, longest] of [["boardAddress", 2000], ["onlineName", 64]]) {
+      if (typeof stored[name] === "string" && stored[name].length <= longest) prefs[name] = stored[name];
+    }
+    if (typeof stored.submitRuns === "boolean") prefs.submitRuns = stored.submitRuns;
     if (stored.pad && typeof stored.pad === "object") {
       const { shot, spread } = stored.pad;
       const valid = (name) => name === "" || Object.hasOwn(padNames, name);

@@ -157,6 +157,7 @@ function pelarynWindows(services) {
     });
     const close = () => {
       clearInterval(blink);
+      online.stop();
       answer({ action: "ok" });
     };
     const reset = () => {
@@ -164,14 +165,164 @@ function pelarynWindows(services) {
                  qsTranslate("pelaryn::FrmRanking", "ランキングを初期化します。\nよろしいですか？")).then((ok) => {
         if (!ok) return;
         clearInterval(blink);
+        online.stop();
         answer({ action: "reset" });
       });
     };
+    const local = element("div", { className: "panel" }, [logo, table]);
+    const online = onlineRanking(close);
+    const resetButton = button(qsTranslate("pelaryn::FrmRanking", "初期化"), reset);
+    const tabs = [[qsTranslate("Page", "ローカル"), local], [qsTranslate("Page", "オンライン"), online.panel]].map(([caption, panel]) => {
+      const tab = button(caption, () => choose(tab));
+      tab.className = "tab";
+      tab.setAttribute("role", "tab");
+      tab.panel = panel;
+      return tab;
+    });
+    function choose(chosen) {
+      for (const tab of tabs) {
+        tab.setAttribute("aria-selected", String(tab === chosen));
+        tab.panel.hidden = tab !== chosen;
+      }
+      resetButton.hidden = chosen.panel !== local;
+      if (chosen.panel === online.panel) online.first();
+    }
+    choose(tabs[0]);
     show(frame(qsTranslate("pelaryn::FrmRanking", "ヴェルガード"),
-               element("div", { className: "panel" }, [logo, table]),
-               [button("OK", close, { className: "default" }),
-                button(qsTranslate("pelaryn::FrmRanking", "初期化"), reset)],
+               element("div", {}, [element("div", { className: "tabs", role: "tablist" }, tabs), local, online.panel]),
+               [button("OK", close, { className: "default" }), resetButton],
                { cancel: close }));
+  }
+
+  // The score board's rankings, a hundred rows a page, read when the tab is first shown. Names
+  // are the players' own text and are only ever set as text.
+  function onlineRanking(closeRanking) {
+    const board = services.board();
+    const state = element("p", { className: "state" });
+    const boards = element("select", { name: "board" });
+    const table = element("table", { className: "replays online-ranking" });
+    const head = table.createTHead().insertRow();
+    for (const caption of [qsTranslate("pelaryn::FrmReplay", "順位"), qsTranslate("pelaryn::FrmReplay", "名前"),
+                           qsTranslate("pelaryn::FrmReplay", "スコア"), qsTranslate("pelaryn::FrmReplay", "コンボ"),
+                           qsTranslate("pelaryn::FrmReplay", "撃墜率"), qsTranslate("Page", "レベル"),
+                           qsTranslate("pelaryn::FrmReplay", "長さ"), qsTranslate("pelaryn::FrmReplay", "日時")]) {
+      head.append(element("th", { textContent: caption }));
+    }
+    const body = table.createTBody();
+    let offset = 0;
+    let total = 0;
+    let rows = [];
+    let chosen = -1;
+    let started = false;
+    // Each load counts; an answer to an older one is dropped.
+    let turn = 0;
+    const two = (n) => String(n).padStart(2, "0");
+    // A frame is 45 ms.
+    const length = (frames) => {
+      const seconds = Math.floor(frames * 45 / 1000);
+      return Math.floor(seconds / 60) + ":" + two(seconds % 60);
+    };
+    const date = (played) => {
+      const at = new Date(played * 1000);
+      return at.getFullYear() + "-" + two(at.getMonth() + 1) + "-" + two(at.getDate()) + " " + two(at.getHours()) + ":" + two(at.getMinutes());
+    };
+    function busy(loading, text) {
+      state.classList.toggle("busy", loading);
+      state.classList.toggle("problem", !loading && Boolean(text));
+      state.textContent = text;
+    }
+    const failed = (error) => busy(false, error.message || String(error));
+    function select(i) {
+      chosen = i;
+      Array.from(body.rows).forEach((row, j) => row.classList.toggle("chosen", j === i));
+      playButton.disabled = i < 0;
+    }
+    function fill(page) {
+      const own = board.ownRuns();
+      rows = Array.isArray(page.rows) ? page.rows : [];
+      total = Number(page.total) || 0;
+      body.replaceChildren();
+      rows.forEach((row, i) => {
+        const line = body.insertRow();
+        for (const text of [row.rank, row.name, row.score, row.combo, row.ratio + "%", row.level, length(row.frames), date(row.played)]) {
+          line.append(element("td", { textContent: String(text) }));
+        }
+        if (own.has(row.id)) {
+          line.classList.add("own");
+          line.title = qsTranslate("Page", "あなたが送信したゲーム");
+        }
+        line.tabIndex = 0;
+        line.addEventListener("click", () => select(i));
+        line.addEventListener("dblclick", () => play());
+      });
+      select(rows.length > 0 ? 0 : -1);
+      previous.disabled = offset <= 0;
+      next.disabled = offset + rows.length >= total;
+      busy(false, rows.length > 0 ? withArgs(qsTranslate("Page", "%1〜%2位 (全 %3 件)"), offset + 1, offset + rows.length, total)
+                                  : qsTranslate("Page", "このボードにはまだ記録がありません"));
+    }
+    function loadPage(at) {
+      const mine = ++turn;
+      busy(true, qsTranslate("Page", "読み込んでいます…"));
+      board.rows(boards.value, at).then((page) => {
+        if (mine !== turn) return;
+        offset = at;
+        fill(page);
+      }).catch((error) => { if (mine === turn) failed(error); });
+    }
+    function reload() {
+      const mine = ++turn;
+      const wanted = boards.value;
+      busy(true, qsTranslate("Page", "読み込んでいます…"));
+      board.boards().then((listed) => {
+        if (mine !== turn) return;
+        boards.replaceChildren(...listed.map((entry) => element("option", { value: entry.board, textContent: withArgs(qsTranslate("Page", "%1 (%2 件)"), entry.board, entry.runs) })));
+        if (listed.length === 0) {
+          body.replaceChildren();
+          select(-1);
+          busy(false, qsTranslate("Page", "このボードにはまだ記録がありません"));
+          return;
+        }
+        // The board shown before stays, where the server still lists it; else the first (standard).
+        boards.value = listed.some((entry) => entry.board === wanted) ? wanted : listed[0].board;
+        loadPage(boards.value === wanted ? offset : 0);
+      }).catch((error) => { if (mine === turn) failed(error); });
+    }
+    function play() {
+      if (chosen < 0) return;
+      const run = Object.assign({}, rows[chosen], { board: boards.value });
+      const mine = ++turn;
+      busy(true, qsTranslate("Page", "ダウンロードしています…"));
+      board.replay(run.id).then((bytes) => {
+        if (mine !== turn) return;
+        if (!services.playOnline(bytes, run)) throw new Error(pageWords.notStored());
+        closeRanking();
+      }).catch((error) => { if (mine === turn) failed(error); });
+    }
+    boards.addEventListener("change", () => loadPage(0));
+    const previous = button(qsTranslate("Page", "前の100件"), () => loadPage(Math.max(0, offset - 100)), { disabled: true });
+    const next = button(qsTranslate("Page", "次の100件"), () => loadPage(offset + 100), { disabled: true });
+    const playButton = button(qsTranslate("pelaryn::FrmReplay", "再生"), play, { disabled: true, name: "play" });
+    const panel = element("div", { className: "list online" }, [
+      element("div", { className: "row" }, [boards, button(qsTranslate("Page", "更新"), reload, { name: "reload" })]),
+      state, table,
+      element("div", { className: "row" }, [previous, next, playButton]),
+    ]);
+    return {
+      panel,
+      // Read once, when first shown; 更新 reads again.
+      first() {
+        if (started) return;
+        started = true;
+        if (!board.address()) {
+          busy(false, pageWords.boardNoAddress());
+          return;
+        }
+        reload();
+      },
+      // Answers still on their way are for a window that is gone.
+      stop() { ++turn; },
+    };
   }
 
   // ---- the about box ----

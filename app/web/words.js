@@ -22,6 +22,14 @@ const pageWords = {
   fast: () => qsTranslate("MainWindow", "（早送り）"),
   black: () => qsTranslate("MainWindow", "（背景の画像がないため黒で再生）"),
   paused: () => qsTranslate("pelaryn::MainWindow", " — 一時停止中"),
+  // The score board: what the title says after a game over was sent, and why one was not.
+  boardRank: (rank, board) => withArgs(qsTranslate("Page", "オンライン %1位 (%2)"), rank, board),
+  boardRefused: (why) => withArgs(qsTranslate("Page", "オンライン: 送信したゲームは受け付けられませんでした: %1"), why),
+  boardAway: (why) => withArgs(qsTranslate("Page", "オンライン: 送信できませんでした (%1)。あとで送ります"), why),
+  boardUnreachable: () => qsTranslate("Page", "スコアボードに接続できません"),
+  boardNoAddress: () => qsTranslate("Page", "スコアボードのアドレスが設定されていません (操作とサウンド…)"),
+  boardNotKept: () => qsTranslate("Page", "オンライン: 送信するリプレイをブラウザーに保存できませんでした"),
+  onlineReplay: (rank, board, name) => withArgs(qsTranslate("Page", "オンライン %1位 (%2) %3 "), rank, board, name),
   // The desktop's words in its key names (before a keypad key's digit; the space bar).
   keypad: () => qsTranslate("KeyBindings", "テンキー "),
   space: () => qsTranslate("KeyBindings", "スペース"),

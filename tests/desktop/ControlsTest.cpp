@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTemporaryDir>
@@ -253,6 +256,62 @@ TEST(Controls, TheGameSeesItsOwnKeysForThePlayersKeysAndItsButtonsForThePlayersB
   EXPECT_EQ(swap, (PadBindings{"b", "a"}));
   EXPECT_TRUE(IsPadButtonName("button12"));
   EXPECT_FALSE(IsPadButtonName("button3"));
+}
+
+// Types `text` into a line as an input method commits it (kana too, which key clicks cannot).
+void Type(QLineEdit* line, const QString& text) {
+  QInputMethodEvent commit;
+  commit.setCommitString(text);
+  QApplication::sendEvent(line, &commit);
+}
+
+TEST(Controls, TheOnlineChoicesAreKeptOnlyWithAnAddressThatIsOne) {
+  struct Case {
+    const char* address;
+    bool kept;
+  };
+  const Case cases[] = {
+      {"", true},
+      {"http://127.0.0.1:8080", true},
+      {"  https://board.example.org/pelaryn  ", true},
+      {"127.0.0.1:8080", false},
+      {"file:///etc/passwd", false},
+      {"http://board.example.org/?x=<b>1</b>", false},
+  };
+  for (const Case& c : cases) {
+    FrmControls frm(Preferences(), {}, nullptr);
+    frm.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&frm));
+    // Nothing is sent and no board is named until the player says so.
+    EXPECT_TRUE(frm.findChild<QLineEdit*>(QStringLiteral("txtServer"))->text().isEmpty());
+    EXPECT_FALSE(frm.findChild<QCheckBox*>(QStringLiteral("chkSubmit"))->isChecked());
+    Type(frm.findChild<QLineEdit*>(QStringLiteral("txtServer")), QString::fromUtf8(c.address));
+    Type(frm.findChild<QLineEdit*>(QStringLiteral("txtOnlineName")), QStringLiteral(" 星の子 "));
+    frm.findChild<QCheckBox*>(QStringLiteral("chkSubmit"))->setChecked(true);
+    QTest::mouseClick(frm.findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+    auto* note = frm.findChild<QLabel*>(QStringLiteral("lblNote"));
+    EXPECT_EQ(frm.result() == QDialog::Accepted, c.kept) << c.address;
+    EXPECT_EQ(note->text().isEmpty(), c.kept) << c.address;
+    // What the player typed is quoted as text.
+    EXPECT_EQ(note->textFormat(), Qt::PlainText);
+    if (!c.kept) continue;
+    EXPECT_EQ(frm.Edited().OnlineServer, QString::fromUtf8(c.address).trimmed());
+    EXPECT_EQ(frm.Edited().OnlineName, QStringLiteral("星の子"));
+    EXPECT_TRUE(frm.Edited().OnlineSubmit);
+  }
+  // 初期値に戻す takes the board away too; the sentence on what is sent is always there.
+  Preferences online;
+  online.OnlineServer = QStringLiteral("http://127.0.0.1:8080");
+  online.OnlineName = QStringLiteral("me");
+  online.OnlineSubmit = true;
+  FrmControls frm(online, {}, nullptr);
+  EXPECT_EQ(frm.findChild<QLineEdit*>(QStringLiteral("txtServer"))->text(), online.OnlineServer);
+  EXPECT_TRUE(frm.findChild<QCheckBox*>(QStringLiteral("chkSubmit"))->isChecked());
+  EXPECT_FALSE(frm.findChild<QLabel*>(QStringLiteral("lblWhatIsSent"))->text().isEmpty());
+  QTest::mouseClick(frm.findChild<QPushButton*>(QStringLiteral("cmdDefaults")), Qt::LeftButton);
+  EXPECT_EQ(frm.Edited(), Preferences());
+  EXPECT_TRUE(frm.findChild<QLineEdit*>(QStringLiteral("txtServer"))->text().isEmpty());
+  EXPECT_FALSE(frm.findChild<QCheckBox*>(QStringLiteral("chkSubmit"))->isChecked());
 }
 
 TEST(Controls, AScreenshotIsTheFieldAtOneTimesAndAtTheWindowsScale) {

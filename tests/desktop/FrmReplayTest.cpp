@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTableWidget>
 #include <filesystem>
 #include <fstream>
@@ -103,6 +104,34 @@ TEST(FrmReplay, ListsPlacesAndRecentGamesDeletesOnConfirmationAndPlaysTheChosen)
   EXPECT_EQ(window.Chosen(), entries[0].Game);
   EXPECT_EQ(window.result(), QDialog::Accepted);
   fs::remove_all(folder);
+}
+
+TEST(FrmReplay, SendIsOfferedOnlyWithABoardAndOnlyForAGameOver) {
+  const std::vector<ReplayFolder::Entry> entries = {
+      {"a.pelrpy", Game("ACE", ReplayEnding::GameOver, 1334), 0},
+      {"b.pelrpy", Game("", ReplayEnding::Reset, 800), -1},
+      {"c.pelrpy", Game("", ReplayEnding::Exit, 800), -1},
+  };
+  struct Case {
+    bool board;
+    int row;
+    bool enabled;
+  };
+  const Case cases[] = {{false, 0, false}, {true, 0, true}, {true, 1, false}, {true, 2, false}};
+  for (const Case& c : cases) {
+    std::vector<const Replay*> sent;
+    FrmReplay window([&] { return entries; }, [](QWidget&) { return std::string(); }, nullptr);
+    if (c.board) window.SetSend([&](const Replay& replay) { sent.push_back(&replay); });
+    testing::Child<QTableWidget>(window, "tblReplays").selectRow(c.row);
+    auto& send = testing::Child<QPushButton>(window, "cmdSend");
+    EXPECT_EQ(send.isEnabled(), c.enabled) << c.board << " " << c.row;
+    if (!c.enabled) continue;
+    testing::Click(window, "cmdSend");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], entries[static_cast<std::size_t>(c.row)].Game.get());
+    // Sending leaves the window open to send or play another.
+    EXPECT_EQ(window.result(), 0);
+  }
 }
 
 }  // namespace

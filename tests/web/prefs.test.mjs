@@ -54,6 +54,9 @@ test("stored preferences: each value on its own, a malformed one keeps its defau
     ["pad", '{"pad": {"shot": "rightshoulder", "spread": ""}}', { pad: { shot: "rightshoulder", spread: "" } }],
     ["pad, one button for both", '{"pad": {"shot": "x", "spread": "x"}}', {}],
     ["pad, a trigger", '{"pad": {"shot": "lefttrigger", "spread": "b"}}', {}],
+    ["score board", '{"boardAddress": "http://127.0.0.1:8080", "onlineName": "ウェブ", "submitRuns": true}',
+     { boardAddress: "http://127.0.0.1:8080", onlineName: "ウェブ", submitRuns: true }],
+    ["score board, malformed", JSON.stringify({ boardAddress: 7, onlineName: "x".repeat(65), submitRuns: "yes" }), {}],
   ];
   for (const [why, stored, changed] of cases) {
     const { prefs } = load(stored);

@@ -16,6 +16,7 @@
 #include "platform/desktop/ReplayFolder.h"
 #include "platform/desktop/SdlAudio.h"
 #include "platform/desktop/SdlJoystick.h"
+#include "platform/desktop/online/BoardClient.h"
 #include "platform/desktop/ui/DesktopDialogs.h"
 #include "platform/desktop/ui/FileDialog.h"
 #include "platform/desktop/ui/FrmControls.h"
@@ -31,6 +32,10 @@ std::string ReplaysIn(const std::string& folder) {
   return folder.empty() ? std::string() : folder + "/replays";
 }
 
+QString OutboxIn(const std::string& folder) {
+  return folder.empty() ? QString() : QString::fromStdString(ReplaysIn(folder) + "/outbox");
+}
+
 // The replay named on the command line (`pelaryn FILE`), if any: the first argument that is
 // not an option.
 QString ReplayArgument() {
@@ -43,20 +48,25 @@ QString ReplayArgument() {
 
 // Every game is recorded; each kept beside the settings and ranking until it is neither among
 // the latest games nor behind a ranking row. The replay window plays them.
-void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform,
-                    ReplayFolder& folder) {
-  game.OnReplayRecorded = [&game, &platform, &folder](const Replay& replay) {
+void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform, ReplayFolder& folder,
+                    BoardClient& board) {
+  game.OnReplayRecorded = [&game, &window, &platform, &folder, &board](const Replay& replay) {
     std::string error;
     if (!folder.Keep(replay, game.State().Ranking, error)) {
       platform.DesktopWindows().ReportError(
           QCoreApplication::translate("DesktopMain", "リプレイを保存できませんでした: %1")
               .arg(QString::fromStdString(error)));
     }
+    // Only a game over is ranked; a reset or a closed window would only be refused.
+    if (window.Prefs().OnlineSubmit && replay.Result.Ending == ReplayEnding::GameOver) {
+      const std::string bytes = EncodeReplay(replay);
+      board.Submit(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    }
   };
   platform.DesktopWindows().AfterRanking = [&folder](const GameState& state) {
     folder.Prune(state.Ranking);
   };
-  window.OnReplayWindow = [&game, &window, &folder] {
+  window.OnReplayWindow = [&game, &window, &folder, &board] {
     if (game.Playing()) return;
     FrmReplay frm([&] { return folder.List(game.State().Ranking); },
                   [](QWidget& owner) {
@@ -69,6 +79,13 @@ void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform,
                         "");
                   },
                   &window);
+    // The board's answer shows in the title, as after a game over.
+    if (!window.Prefs().OnlineServer.isEmpty()) {
+      frm.SetSend([&board](const Replay& replay) {
+        const std::string bytes = EncodeReplay(replay);
+        board.Submit(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+      });
+    }
     frm.exec();
     const std::shared_ptr<const Replay> chosen = frm.Chosen();
     if (!chosen) return;
@@ -109,8 +126,10 @@ void WatchSoundFontLoading(MainWindow& window, DesktopPlatform& platform) {
 
 // The player's own choices reach the sound, the pad and the picture here; the keys the window
 // applies itself. The controls-and-sound window edits them.
-void ConnectPreferences(Game& game, MainWindow& window, DesktopPlatform& platform) {
-  window.OnPreferencesApplied = [&game, &window, &platform](const Preferences& prefs) {
+void ConnectPreferences(Game& game, MainWindow& window, DesktopPlatform& platform,
+                        BoardClient& board) {
+  window.OnPreferencesApplied = [&game, &window, &platform, &board](const Preferences& prefs) {
+    board.SetServer(prefs.OnlineServer, prefs.OnlineName);
     platform.Audio().SetVolumes(prefs.Muted ? 0 : prefs.MusicVolume,
                                 prefs.Muted ? 0 : prefs.EffectVolume);
     if (!platform.Audio().UseSoundFont(prefs.SoundFont.toStdString())) {
@@ -171,8 +190,13 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   Game game(platform, pictures);
   const ProgramLayout& layout = platform.Layout();
   ReplayFolder replays(ReplaysIn(layout.SaveFolder), ReplaysIn(layout.SaveFallback));
-  ConnectReplays(game, window, platform, replays);
-  ConnectPreferences(game, window, platform);
+  // Runs on their way to the score board wait beside the replays, in the folder that takes them.
+  BoardClient board(Outbox({OutboxIn(layout.SaveFolder), OutboxIn(layout.SaveFallback)}));
+  QObject::connect(&board, &BoardClient::Settled, &window, [&window](const SubmitOutcome& outcome) {
+    window.ShowNote(OutcomeNote(outcome));
+  });
+  ConnectReplays(game, window, platform, replays, board);
+  ConnectPreferences(game, window, platform, board);
   if (prepare) prepare(game);
   window.Attach(game);
   window.ShowAsPreferred(PreferencesPath());
@@ -192,6 +216,8 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   wake.stop();
   window.ApplyPreferredFullScreen();
   WatchSoundFontLoading(window, platform);
+  // What could not be sent last time goes now, in the background.
+  board.SendOutbox();
   if (const QString file = ReplayArgument(); !file.isEmpty()) {
     std::string why;
     if (std::shared_ptr<const Replay> replay = ReadReplay(file.toStdString(), why)) {

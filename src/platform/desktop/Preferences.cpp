@@ -4,6 +4,7 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QUrl>
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -28,6 +29,9 @@ constexpr auto kMusic = "Sound/Music";
 constexpr auto kEffects = "Sound/Effects";
 constexpr auto kMuted = "Sound/Muted";
 constexpr auto kSoundFont = "Sound/SoundFont";
+constexpr auto kOnlineServer = "Online/Server";
+constexpr auto kOnlineName = "Online/Name";
+constexpr auto kOnlineSubmit = "Online/Submit";
 constexpr std::array<const char*, KeyActionCount> kActionNames{"Left", "Right", "Up",
                                                                "Down", "Shot",  "Spread"};
 
@@ -103,7 +107,21 @@ void ReadButton(const QSettings& file, const QString& key, std::string& out) {
   if (name.empty() || IsPadButtonName(name)) out = name;
 }
 
+// A name the board would refuse or show as something else is none: no control characters.
+bool PlainName(const QString& name) {
+  return name.toUcs4().size() <= kOnlineNameLength &&
+         std::none_of(name.begin(), name.end(), [](QChar c) {
+           return c.category() == QChar::Other_Control || c.category() == QChar::Other_Format;
+         });
+}
+
 }  // namespace
+
+bool IsBoardAddress(const QString& text) {
+  const QUrl url(text, QUrl::StrictMode);
+  return url.isValid() && (url.scheme() == u"http" || url.scheme() == u"https") &&
+         !url.host().isEmpty() && !url.hasQuery() && !url.hasFragment() && url.userInfo().isEmpty();
+}
 
 QString PreferencesPath() {
   const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -152,6 +170,14 @@ Preferences ReadPreferences(const QString& path, QSize minimum, QSize available)
   if (const std::optional<QString> font = Text(file, kSoundFont)) {
     if (QFileInfo(*font).isAbsolute()) prefs.SoundFont = *font;
   }
+  // An address that is none would only fail at each game over: no address at all.
+  if (const std::optional<QString> server = Text(file, kOnlineServer)) {
+    if (IsBoardAddress(*server)) prefs.OnlineServer = *server;
+  }
+  if (const std::optional<QString> name = Text(file, kOnlineName)) {
+    if (PlainName(*name)) prefs.OnlineName = *name;
+  }
+  ReadFlag(file, kOnlineSubmit, prefs.OnlineSubmit);
   return prefs;
 }
 
@@ -183,6 +209,9 @@ bool WritePreferences(const QString& path, const Preferences& prefs) {
   file.setValue(kEffects, prefs.EffectVolume);
   file.setValue(kMuted, prefs.Muted);
   file.setValue(kSoundFont, prefs.SoundFont);
+  file.setValue(kOnlineServer, prefs.OnlineServer);
+  file.setValue(kOnlineName, prefs.OnlineName);
+  file.setValue(kOnlineSubmit, prefs.OnlineSubmit);
   file.sync();
   return file.status() == QSettings::NoError;
 }

@@ -29,6 +29,12 @@ struct Preferences {
   bool PauseOnFocusLoss = true;
   bool GentleFlash = false;
   LanguageChoice Language = LanguageChoice::System;
+  // The score board's address; while it is empty the game talks to no server at all.
+  QString OnlineServer;
+  // Sent with every run, shown for a game whose score asked for no name.
+  QString OnlineName;
+  // Whether each game over's replay is sent to the board.
+  bool OnlineSubmit = false;
 
   bool operator==(const Preferences&) const = default;
 };
@@ -47,6 +53,13 @@ Preferences ReadPreferences(const QString& path, QSize minimum, QSize available)
 
 // False when the file could not be written.
 bool WritePreferences(const QString& path, const Preferences& prefs);
+
+// Whether `text` can be a score board's address: an http or https URL naming a host, with no
+// query or fragment of its own (the requests add theirs).
+bool IsBoardAddress(const QString& text);
+
+// The longest name the board keeps, in characters.
+constexpr int kOnlineNameLength = 16;
 
 // The largest whole enlargement of the field that fits within 85 % of the screen's available
 // width and height; at least 1.

@@ -94,6 +94,9 @@ EM_JS(void, pelaryn_show_title, (const char* state), {
   Module.page.showTitle(JSON.parse(UTF8ToString(state)));
 });
 EM_JS(void, pelaryn_forget, (const char* name), { Module.page.forget(UTF8ToString(name)); });
+EM_JS(void, pelaryn_game_over, (const uint8_t* bytes, int size), {
+  Module.page.gameOver(HEAPU8.slice(bytes, bytes + size));
+});
 EM_JS(void, pelaryn_open_page, (const char* url), { Module.page.openPage(UTF8ToString(url)); });
 EM_JS(void, pelaryn_warn, (const char* text), { console.warn("pelaryn: " + UTF8ToString(text)); });
 EM_JS(void, pelaryn_ended, (), { Module.page.ended(); });
@@ -239,6 +242,11 @@ std::vector<std::string> StoredNames(const std::string& prefix) {
 }
 void Forget(const std::string& name) {
   pelaryn_forget(name.c_str());
+}
+
+void GameOver(const std::string& replay) {
+  pelaryn_game_over(reinterpret_cast<const uint8_t*>(replay.data()),
+                    static_cast<int>(replay.size()));
 }
 
 void OpenPage(const std::string& url) {

@@ -81,6 +81,8 @@ void ShowTitle(const std::string& state);
 // Names the page keeps files under `prefix` in its storage, without the prefix.
 std::vector<std::string> StoredNames(const std::string& prefix);
 void Forget(const std::string& name);
+// A game over's replay, handed to the page as it is kept (the page may send it to a score board).
+void GameOver(const std::string& replay);
 void OpenPage(const std::string& url);
 // A line for the browser's console, where a developer looks.
 void Warn(const std::string& text);

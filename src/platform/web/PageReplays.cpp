@@ -92,15 +92,18 @@ void PageReplays::Prune(const std::array<RankEntry, RankingCount>& ranking) {
   for (const Entry& entry : ShelfLeftOver(ReadAll(), ranking)) browser::Forget(Stored(entry.Path));
 }
 
-void PageReplays::ShowWindow(Game& game) {
-  if (game.Playing()) return;
+void PageReplays::ShowWindow(Game& game, bool opened) {
+  if (game.Playing()) {
+    if (opened) browser::Forget(std::string(kOpened));
+    return;
+  }
   std::vector<Entry> entries = List(game.State().Ranking);
   const auto request = [&entries](const std::string& problem) {
     nlohmann::json shown{{"kind", "replays"}, {"replays", Listed(entries)}};
     if (!problem.empty()) shown["problem"] = problem;
     return shown;
   };
-  WindowAnswer answer = AskWindow(request(""));
+  WindowAnswer answer = opened ? WindowAnswer{"open", {}} : AskWindow(request(""));
   std::shared_ptr<const Replay> chosen;
   for (;;) {
     std::string why;

@@ -31,8 +31,10 @@ class PageReplays {
   void Prune(const std::array<RankEntry, RankingCount>& ranking);
 
   // The replay window, until the player closes it or picks a replay to play (which then plays,
-  // after the player agrees to end a game in progress).
-  void ShowWindow(Game& game);
+  // after the player agrees to end a game in progress). With `opened`, the replay the page left
+  // as opened (one downloaded from a score board) is taken first, as if chosen in the window: it
+  // plays, or the window comes up saying why it cannot.
+  void ShowWindow(Game& game, bool opened = false);
 
  private:
   std::vector<Entry> ReadAll() const;

@@ -18,6 +18,7 @@
 #include "platform/web/Browser.h"
 #include "platform/web/SurfaceRgba.h"
 #include "render/Surface.h"
+#include "replay/ReplayFile.h"
 
 namespace pelaryn {
 namespace {
@@ -165,6 +166,8 @@ void WebPlatform::SetGame(Game& game) {
     if (!replays_.Keep(replay, game_->State().Ranking, error)) {
       dialogs_.ReportError(Message{MessageId::SaveFailed, 0, error});
     }
+    // Only a game over can be ranked on a score board; the page decides whether to send it.
+    if (replay.Result.Ending == ReplayEnding::GameOver) browser::GameOver(EncodeReplay(replay));
   };
   dialogs_.AfterRanking = [this](const GameState& state) { replays_.Prune(state.Ranking); };
 }
@@ -189,8 +192,8 @@ void WebPlatform::ApplyLooks(const std::string& answer) {
 
 void WebPlatform::RunPageWindow(const std::string& kind) {
   keys_.ReleaseAll();
-  if (kind == "replays") {
-    if (game_ != nullptr) replays_.ShowWindow(*game_);
+  if (kind == "replays" || kind == "opened-replay") {
+    if (game_ != nullptr) replays_.ShowWindow(*game_, kind == "opened-replay");
     return;
   }
   AskOnce({{"kind", kind}});

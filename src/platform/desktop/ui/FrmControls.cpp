@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSlider>
 #include <QTimer>
@@ -196,11 +197,44 @@ FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QW
           [this](bool on) { edited_.PauseOnFocusLoss = on; });
   connect(gentleFlash_, &QCheckBox::toggled, this, [this](bool on) { edited_.GentleFlash = on; });
 
+  auto* online = new QGroupBox(tr("オンライン"), this);
+  auto* onlineGrid = new QGridLayout(online);
+  server_ = new QLineEdit(online);
+  server_->setObjectName(QStringLiteral("txtServer"));
+  server_->setPlaceholderText(QStringLiteral("http://127.0.0.1:8080"));
+  onlineName_ = new QLineEdit(online);
+  onlineName_->setObjectName(QStringLiteral("txtOnlineName"));
+  onlineName_->setMaxLength(kOnlineNameLength);
+  submit_ = new QCheckBox(tr("ゲームオーバーのたびに送信する"), online);
+  submit_->setObjectName(QStringLiteral("chkSubmit"));
+  // Said before the first run goes, since a replay tells more than a score.
+  auto* whatIsSent = new QLabel(
+      tr("送信されるのはゲームのリプレイです。リプレイには入力のすべて、設定 (自分で選んだ背景"
+         "画像と音楽のファイルのパスを含む)、ローカルのランキングの名前とスコアが入っています。"
+         "送ったリプレイはだれでもダウンロードできます。"),
+      this);
+  whatIsSent->setObjectName(QStringLiteral("lblWhatIsSent"));
+  whatIsSent->setWordWrap(true);
+  onlineGrid->addWidget(new QLabel(tr("サーバー"), online), 0, 0);
+  onlineGrid->addWidget(server_, 0, 1);
+  onlineGrid->addWidget(new QLabel(tr("名前"), online), 1, 0);
+  onlineGrid->addWidget(onlineName_, 1, 1);
+  onlineGrid->addWidget(submit_, 2, 0, 1, 2);
+  connect(server_, &QLineEdit::textEdited, this, [this](const QString& text) {
+    edited_.OnlineServer = text.trimmed();
+    Note({});
+  });
+  connect(onlineName_, &QLineEdit::textEdited, this,
+          [this](const QString& text) { edited_.OnlineName = text.trimmed(); });
+  connect(submit_, &QCheckBox::toggled, this, [this](bool on) { edited_.OnlineSubmit = on; });
+
   auto* hint = new QLabel(
       tr("枠をクリックしてキーかボタンを押します。Esc: そのまま　Backspace: 解除"), this);
   hint->setWordWrap(true);
   note_ = new QLabel(this);
   note_->setObjectName(QStringLiteral("lblNote"));
+  // Notes quote what the player typed or chose: shown as it is, never as markup.
+  note_->setTextFormat(Qt::PlainText);
   note_->setStyleSheet(QStringLiteral("color: #b00000"));
 
   auto* buttons = new QDialogButtonBox(this);
@@ -224,11 +258,14 @@ FrmControls::FrmControls(const Preferences& prefs, ControlsServices services, QW
   right->addWidget(pad);
   right->addWidget(sound);
   right->addWidget(window);
+  right->addWidget(online);
   right->addStretch(1);
   columns->addWidget(keys);
   columns->addLayout(right);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(columns);
+  // Across the whole window, where it is read whole at any width.
+  layout->addWidget(whatIsSent);
   layout->addWidget(hint);
   layout->addWidget(note_);
   layout->addWidget(buttons);
@@ -266,6 +303,10 @@ void FrmControls::Show() {
   gentleFlash_->setChecked(edited_.GentleFlash);
   const QSignalBlocker quietLanguage(language_);
   language_->setCurrentIndex(language_->findData(static_cast<int>(edited_.Language)));
+  if (server_->text().trimmed() != edited_.OnlineServer) server_->setText(edited_.OnlineServer);
+  if (onlineName_->text().trimmed() != edited_.OnlineName) onlineName_->setText(edited_.OnlineName);
+  const QSignalBlocker quietSubmit(submit_);
+  submit_->setChecked(edited_.OnlineSubmit);
 }
 
 void FrmControls::ShowPad() {
@@ -331,6 +372,16 @@ void FrmControls::PickSoundFont() {
   edited_.SoundFont = Text(path);
   Note({});
   Show();
+}
+
+void FrmControls::accept() {
+  if (!edited_.OnlineServer.isEmpty() && !IsBoardAddress(edited_.OnlineServer)) {
+    Note(tr("%1 はサーバーのアドレスではありません (例: http://127.0.0.1:8080)")
+             .arg(edited_.OnlineServer));
+    server_->setFocus();
+    return;
+  }
+  QDialog::accept();
 }
 
 void FrmControls::reject() {

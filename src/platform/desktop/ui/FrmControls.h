@@ -11,6 +11,7 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QSlider;
 class QTimer;
 
@@ -33,9 +34,9 @@ struct ControlsServices {
   std::function<bool(const std::string& path)> IsSoundFont;
 };
 
-// 操作とサウンド: the player's keys, pad buttons, loudness and window behaviour. OK keeps the
-// edits, キャンセル drops them all (the loudness heard returns to what it was), 初期値に戻す puts
-// every choice of the window back to its default.
+// 操作とサウンド: the player's keys, pad buttons, loudness, window behaviour and score board. OK
+// keeps the edits, キャンセル drops them all (the loudness heard returns to what it was),
+// 初期値に戻す puts every choice of the window back to its default.
 class FrmControls : public QDialog {
   Q_OBJECT
 
@@ -45,6 +46,8 @@ class FrmControls : public QDialog {
   // The choices as the window holds them now; what to keep once it closes with OK.
   const Preferences& Edited() const { return edited_; }
 
+  // An address that is none keeps the window open, with a word why.
+  void accept() override;
   void reject() override;
 
  private:
@@ -72,6 +75,9 @@ class FrmControls : public QDialog {
   QCheckBox* pauseOnFocusLoss_ = nullptr;
   QCheckBox* gentleFlash_ = nullptr;
   QComboBox* language_ = nullptr;
+  QLineEdit* server_ = nullptr;
+  QLineEdit* onlineName_ = nullptr;
+  QCheckBox* submit_ = nullptr;
   QLabel* note_ = nullptr;
   QTimer* padTimer_ = nullptr;
   // The buttons already held when a pad box began to listen: only a new press binds.

@@ -43,6 +43,9 @@ FrmReplay::FrmReplay(std::function<std::vector<ReplayFolder::Entry>()> list,
   auto* buttons = new QDialogButtonBox(this);
   cmdPlay_ = buttons->addButton(tr("再生"), QDialogButtonBox::AcceptRole);
   cmdDelete_ = buttons->addButton(tr("削除"), QDialogButtonBox::ActionRole);
+  cmdSend_ = buttons->addButton(tr("送信"), QDialogButtonBox::ActionRole);
+  cmdSend_->setObjectName(QStringLiteral("cmdSend"));
+  cmdSend_->setEnabled(false);
   QPushButton* cmdOpen = buttons->addButton(tr("ファイルを開く…"), QDialogButtonBox::ActionRole);
   QPushButton* cmdClose = buttons->addButton(tr("閉じる"), QDialogButtonBox::RejectRole);
   cmdPlay_->setObjectName(QStringLiteral("cmdPlay"));
@@ -54,6 +57,8 @@ FrmReplay::FrmReplay(std::function<std::vector<ReplayFolder::Entry>()> list,
   connect(cmdPlay_, &QPushButton::clicked, this, &FrmReplay::CmdPlayClick);
   connect(cmdDelete_, &QPushButton::clicked, this, &FrmReplay::CmdDeleteClick);
   connect(cmdOpen, &QPushButton::clicked, this, &FrmReplay::CmdOpenClick);
+  connect(cmdSend_, &QPushButton::clicked, this, &FrmReplay::CmdSendClick);
+  connect(table_, &QTableWidget::currentCellChanged, this, &FrmReplay::ShowSendable);
   connect(cmdClose, &QPushButton::clicked, this, &QDialog::reject);
 
   auto* layout = new QVBoxLayout(this);
@@ -88,6 +93,25 @@ void FrmReplay::Fill() {
   if (!entries_.empty()) table_->selectRow(0);
   cmdPlay_->setEnabled(!entries_.empty());
   cmdDelete_->setEnabled(!entries_.empty());
+  ShowSendable();
+}
+
+void FrmReplay::SetSend(std::function<void(const Replay&)> send) {
+  send_ = std::move(send);
+  ShowSendable();
+}
+
+void FrmReplay::ShowSendable() {
+  const int row = table_->currentRow();
+  cmdSend_->setEnabled(send_ && row >= 0 && row < static_cast<int>(entries_.size()) &&
+                       entries_[static_cast<std::size_t>(row)].Game->Result.Ending ==
+                           ReplayEnding::GameOver);
+}
+
+void FrmReplay::CmdSendClick() {
+  const int row = table_->currentRow();
+  if (!send_ || row < 0 || row >= static_cast<int>(entries_.size())) return;
+  send_(*entries_[static_cast<std::size_t>(row)].Game);
 }
 
 void FrmReplay::CmdPlayClick() {
