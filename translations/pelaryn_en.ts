@@ -746,6 +746,14 @@ Are you sure?</translation>
         <source>％</source>
         <translation>%</translation>
     </message>
+    <message>
+        <source>ローカル</source>
+        <translation>Local</translation>
+    </message>
+    <message>
+        <source>オンライン</source>
+        <translation>Online</translation>
+    </message>
 </context>
 <context>
     <name>pelaryn::FrmReplay</name>
@@ -868,6 +876,101 @@ Are you sure?</translation>
     <message>
         <source> — 一時停止中</source>
         <translation> — paused</translation>
+    </message>
+</context>
+<context>
+    <name>pelaryn::OnlineRanking</name>
+    <message>
+        <source>順位</source>
+        <translation>Place</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>得点</source>
+        <translation>Score</translation>
+    </message>
+    <message>
+        <source>コンボ</source>
+        <translation>Combo</translation>
+    </message>
+    <message>
+        <source>％</source>
+        <translation>%</translation>
+    </message>
+    <message>
+        <source>レベル</source>
+        <translation>Level</translation>
+    </message>
+    <message>
+        <source>時間</source>
+        <translation>Length</translation>
+    </message>
+    <message>
+        <source>日付</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>前へ</source>
+        <translation>Previous</translation>
+    </message>
+    <message>
+        <source>次へ</source>
+        <translation>Next</translation>
+    </message>
+    <message>
+        <source>更新</source>
+        <translation>Reload</translation>
+    </message>
+    <message>
+        <source>再生</source>
+        <translation>Play</translation>
+    </message>
+    <message>
+        <source>ボードのアドレスが設定されていません（設定 → 操作とサウンド… → オンライン）。</source>
+        <translation>No board address is set (Settings → Controls and Sound… → Online).</translation>
+    </message>
+    <message>
+        <source>オンライン %1位 %2</source>
+        <translation>Online No. %1 %2</translation>
+    </message>
+    <message>
+        <source>読み込み中…</source>
+        <translation>Loading…</translation>
+    </message>
+    <message>
+        <source>ボードの答えが大きすぎます。</source>
+        <translation>The board&apos;s answer is too large.</translation>
+    </message>
+    <message>
+        <source>ボードに届きませんでした: %1</source>
+        <translation>Could not reach the board: %1</translation>
+    </message>
+    <message>
+        <source>ボードが断りました: %1</source>
+        <translation>The board refused: %1</translation>
+    </message>
+    <message>
+        <source>ボードの答えを読めませんでした。</source>
+        <translation>Could not read the board&apos;s answer.</translation>
+    </message>
+    <message>
+        <source>%1（%2件）</source>
+        <translation>%1 (%2 runs)</translation>
+    </message>
+    <message>
+        <source>ボードにはまだ記録がありません。</source>
+        <translation>The board has no runs yet.</translation>
+    </message>
+    <message>
+        <source>%1–%2位 / %3件</source>
+        <translation>No. %1–%2 of %3</translation>
+    </message>
+    <message>
+        <source>このリプレイは再生できません: %1</source>
+        <translation>This replay cannot be played: %1</translation>
     </message>
 </context>
 </TS>

@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "BoardServer.h"
 #include "platform/desktop/online/BoardAnswer.h"
 #include "platform/desktop/online/BoardClient.h"
 #include "platform/desktop/online/Outbox.h"
@@ -67,53 +68,6 @@ TEST(BoardAnswer, TheRunGoesUnderTheBoardsOwnPathWithTheNameWhole) {
                   .toString(QUrl::FullyEncoded),
               QString::fromUtf8(url));
   }
-}
-
-// A pelaryn-server of this build on the loopback, its board in a scratch SQLite file.
-class BoardServer {
- public:
-  BoardServer(const QString& db, int port) {
-    process_.setProgram(qEnvironmentVariable("PELARYN_SERVER"));
-    process_.setArguments({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
-                           QStringLiteral("--db"), QStringLiteral("sqlite:") + db,
-                           QStringLiteral("--workers"), QStringLiteral("1"),
-                           QStringLiteral("--submissions-per-minute"), QStringLiteral("0")});
-    process_.start();
-    QByteArray line;
-    while (!line.contains('\n') && process_.waitForReadyRead(60000)) line += process_.readLine();
-    const QByteArray prefix = "pelaryn-server: listening on http://127.0.0.1:";
-    EXPECT_TRUE(line.startsWith(prefix)) << line.toStdString();
-    port_ = line.mid(prefix.size()).trimmed().toInt();
-  }
-  ~BoardServer() {
-    process_.terminate();
-    process_.waitForFinished(60000);
-  }
-  int Port() const { return port_; }
-  QString Address() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
-
- private:
-  QProcess process_;
-  int port_ = 0;
-};
-
-// The answer's JSON to a GET (the plain text of /metrics as a string).
-nlohmann::json Get(const QString& url) {
-  QNetworkAccessManager network;
-  QNetworkReply* reply = network.get(QNetworkRequest(QUrl(url)));
-  QEventLoop loop;
-  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  loop.exec();
-  const QByteArray body = reply->readAll();
-  reply->deleteLater();
-  if (url.endsWith(QStringLiteral("/metrics"))) return body.toStdString();
-  return nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
-}
-
-QByteArray Bytes(const QString& path) {
-  QFile file(path);
-  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-  return file.readAll();
 }
 
 class BoardClientTest : public ::testing::Test {

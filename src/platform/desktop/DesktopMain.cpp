@@ -17,6 +17,7 @@
 #include "platform/desktop/SdlAudio.h"
 #include "platform/desktop/SdlJoystick.h"
 #include "platform/desktop/online/BoardClient.h"
+#include "platform/desktop/online/OwnRuns.h"
 #include "platform/desktop/ui/DesktopDialogs.h"
 #include "platform/desktop/ui/FileDialog.h"
 #include "platform/desktop/ui/FrmControls.h"
@@ -46,6 +47,14 @@ QString ReplayArgument() {
   return {};
 }
 
+// A replay chosen while a game is under way ends that game only if the player agrees.
+bool AskToEndGame(MainWindow& window) {
+  return QMessageBox::question(
+             &window, QCoreApplication::translate("DesktopMain", "リプレイ"),
+             QCoreApplication::translate("DesktopMain", "ゲームを終了してリプレイを再生しますか？"),
+             QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
 // Every game is recorded; each kept beside the settings and ranking until it is neither among
 // the latest games nor behind a ranking row. The replay window plays them.
 void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform, ReplayFolder& folder,
@@ -65,6 +74,20 @@ void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform, R
   };
   platform.DesktopWindows().AfterRanking = [&folder](const GameState& state) {
     folder.Prune(state.Ranking);
+  };
+  platform.DesktopWindows().OnlineSetup = [&window] {
+    OnlineRankingSetup setup;
+    setup.Server = window.Prefs().OnlineServer;
+    for (const qint64 id : ReadOwnRuns(PreferencesPath())) setup.OwnRuns.insert(id);
+    return setup;
+  };
+  // A board's run plays as a replay the player opened.
+  platform.DesktopWindows().PlayOnline = [&game, &window](std::shared_ptr<const Replay> replay,
+                                                          const QString& caption) {
+    if (game.Playing()) return;
+    if (!game.InTitle() && game.CurrentFrame() > 0 && !AskToEndGame(window)) return;
+    window.SetPlaybackCaption(replay, caption);
+    game.PlayReplay(std::move(replay));
   };
   window.OnReplayWindow = [&game, &window, &folder, &board] {
     if (game.Playing()) return;
@@ -89,13 +112,7 @@ void ConnectReplays(Game& game, MainWindow& window, DesktopPlatform& platform, R
     frm.exec();
     const std::shared_ptr<const Replay> chosen = frm.Chosen();
     if (!chosen) return;
-    if (!game.InTitle() && game.CurrentFrame() > 0) {
-      const auto answer = QMessageBox::question(
-          &window, QCoreApplication::translate("DesktopMain", "リプレイ"),
-          QCoreApplication::translate("DesktopMain", "ゲームを終了してリプレイを再生しますか？"),
-          QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Cancel);
-      if (answer != QMessageBox::Ok) return;
-    }
+    if (!game.InTitle() && game.CurrentFrame() > 0 && !AskToEndGame(window)) return;
     game.PlayReplay(chosen);
   };
 }
@@ -194,6 +211,11 @@ int RunDesktopGame(int argc, char** argv, const std::function<void(Game&)>& prep
   BoardClient board(Outbox({OutboxIn(layout.SaveFolder), OutboxIn(layout.SaveFallback)}));
   QObject::connect(&board, &BoardClient::Settled, &window, [&window](const SubmitOutcome& outcome) {
     window.ShowNote(OutcomeNote(outcome));
+    // The board's id of the player's own run, so that its ranking can mark it.
+    if (outcome.What == SubmitOutcome::Kind::Ranked ||
+        outcome.What == SubmitOutcome::Kind::Duplicate) {
+      RememberOwnRun(PreferencesPath(), outcome.Id);
+    }
   });
   ConnectReplays(game, window, platform, replays, board);
   ConnectPreferences(game, window, platform, board);

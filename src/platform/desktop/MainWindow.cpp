@@ -251,10 +251,14 @@ void MainWindow::PauseForFocusLoss() {
 
 namespace {
 
-QString PlaybackTitle(const Game& game) {
+QString PlaybackTitle(const Game& game, const QString& caption) {
   const Replay& replay = *game.Playing();
   QString title = QCoreApplication::translate("MainWindow", "ヴェルガード — リプレイ ");
-  if (!replay.Name.empty()) title += QString::fromStdString(replay.Name) + QLatin1Char(' ');
+  if (!caption.isEmpty()) {
+    title += caption + QLatin1Char(' ');
+  } else if (!replay.Name.empty()) {
+    title += QString::fromStdString(replay.Name) + QLatin1Char(' ');
+  }
   title += QString::number(replay.Result.Score);
   if (game.Playback().Fast()) title += QCoreApplication::translate("MainWindow", "（早送り）");
   if (game.PlaybackBackgroundMissing())
@@ -277,7 +281,11 @@ void MainWindow::SyncMenu() {
   }
   if (replay_->isEnabled() == watching) replay_->setEnabled(!watching);
   if (mute_->isChecked() != prefs_.Muted) mute_->setChecked(prefs_.Muted);
-  QString title = watching ? PlaybackTitle(*game_) : tr("ヴェルガード");
+  // The caption belongs to one replay only; the object stays alive while it plays, so the
+  // address cannot be another's.
+  const bool captioned = watching && captionOf_.lock().get() == game_->Playing();
+  QString title =
+      watching ? PlaybackTitle(*game_, captioned ? caption_ : QString()) : tr("ヴェルガード");
   if (!note_.isEmpty()) title += QStringLiteral(" — ") + note_;
   if (GamePaused()) title += tr(" — 一時停止中");
   if (title != title_) {

@@ -4,6 +4,7 @@
 #include <QString>
 #include <array>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "base/Menu.h"
@@ -15,6 +16,8 @@ class QMenu;
 class QTimer;
 
 namespace pelaryn {
+
+struct Replay;
 
 class Game;
 class PlayField;
@@ -50,6 +53,12 @@ class MainWindow : public QMainWindow {
 
   // Shows `text` after the title for two seconds.
   void ShowNote(const QString& text);
+  // While `replay` plays, the title names it by `caption` (a board's run: whose, which place)
+  // instead of the name it holds.
+  void SetPlaybackCaption(const std::shared_ptr<const Replay>& replay, const QString& caption) {
+    captionOf_ = replay;
+    caption_ = caption;
+  }
   // F12: the play field as on screen now, into the screenshot folder; the title says how it went.
   void TakeScreenshot();
   // Where screenshots go; empty: the pictures folder.
@@ -86,6 +95,8 @@ class MainWindow : public QMainWindow {
   QAction* mute_ = nullptr;
   QString title_;
   QString note_;
+  std::weak_ptr<const Replay> captionOf_;
+  QString caption_;
   QTimer* noteTimer_ = nullptr;
   QString prefsPath_;
   QString screenshotFolder_;

@@ -50,9 +50,10 @@ std::string DesktopDialogs::InputBox(const Message& prompt) {
 
 void DesktopDialogs::ShowRanking(GameState& state) {
   FrmRanking window(state, englishPictures_ ? pictures_.EnglishRankLogo : pictures_.RankLogo,
-                    &owner_);
+                    &owner_, OnlineSetup ? OnlineSetup() : OnlineRankingSetup{});
   window.exec();
   if (AfterRanking) AfterRanking(state);
+  if (window.Chosen() && PlayOnline) PlayOnline(window.Chosen(), window.ChosenCaption());
 }
 
 void DesktopDialogs::ShowSettings(SettingsHost& host) {

@@ -2,9 +2,11 @@
 
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/Platform.h"
+#include "platform/desktop/ui/OnlineRanking.h"
 
 class QWidget;
 
@@ -36,6 +38,11 @@ class DesktopDialogs : public Dialogs {
   // Runs once the ranking window has closed, with the ranking as it left it (初期化 may have
   // reset it).
   std::function<void(const GameState&)> AfterRanking;
+  // The score board's address and the player's own runs, asked each time the window opens;
+  // without it the online tab has no address.
+  std::function<OnlineRankingSetup()> OnlineSetup;
+  // A board's run chosen in the ranking window to be played, once the window has closed.
+  std::function<void(std::shared_ptr<const Replay>, const QString& caption)> PlayOnline;
 
  private:
   QWidget& owner_;

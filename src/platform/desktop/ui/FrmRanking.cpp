@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -46,6 +47,8 @@ const std::array<ColumnStyle, ColumnCount>& Columns() {
 QLabel* NewCell(QWidget* parent, const QString& name, const QString& text, const ColumnStyle& style,
                 const QFont& font) {
   auto* label = new QLabel(text, parent);
+  // A name is whatever the player typed, "<b>" included: never markup.
+  label->setTextFormat(Qt::PlainText);
   label->setObjectName(name);
   label->setFont(font);
   label->setFixedHeight(RowHeight);
@@ -58,7 +61,8 @@ QLabel* NewCell(QWidget* parent, const QString& name, const QString& text, const
 
 }  // namespace
 
-FrmRanking::FrmRanking(GameState& state, const Surface& logo, QWidget* owner)
+FrmRanking::FrmRanking(GameState& state, const Surface& logo, QWidget* owner,
+                       OnlineRankingSetup online)
     : QDialog(owner), state_(state) {
   setObjectName(QStringLiteral("frmRanking"));
   setWindowTitle(tr("ヴェルガード"));
@@ -124,8 +128,29 @@ FrmRanking::FrmRanking(GameState& state, const Surface& logo, QWidget* owner)
   buttons->addWidget(cmdOK);
   buttons->addWidget(cmdClear);
 
+  auto* tabs = new QTabWidget(this);
+  tabs->setObjectName(QStringLiteral("tabRanking"));
+  tabs->addTab(picture1, tr("ローカル"));
+  auto* onlineTab = new OnlineRanking(std::move(online), tabs);
+  onlineTab->setObjectName(QStringLiteral("tabOnline"));
+  tabs->addTab(onlineTab, tr("オンライン"));
+  connect(tabs, &QTabWidget::currentChanged, this,
+          [tabs, onlineTab, cmdClear, asked = false]() mutable {
+            // 初期化 is the local ranking's alone.
+            cmdClear->setVisible(tabs->currentWidget() != onlineTab);
+            if (asked || tabs->currentWidget() != onlineTab) return;
+            asked = true;
+            onlineTab->Reload();
+          });
+  connect(onlineTab, &OnlineRanking::Chosen, this,
+          [this](std::shared_ptr<const Replay> replay, const QString& caption) {
+            chosen_ = std::move(replay);
+            chosenCaption_ = caption;
+            accept();
+          });
+
   auto* layout = new QVBoxLayout(this);
-  layout->addWidget(picture1);
+  layout->addWidget(tabs);
   layout->addLayout(buttons);
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
