@@ -19,6 +19,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "../ScratchPath.h"
@@ -162,6 +163,17 @@ class PostgresBackend {
   static inline std::string asUser_;
   static inline int port_ = 0;
   static inline int count_ = 0;
+};
+
+// Both back ends, for TYPED_TEST_SUITE(Suite, Backends, BackendNames): tests named .../Sqlite and
+// .../Postgres.
+using Backends = ::testing::Types<SqliteBackend, PostgresBackend>;
+class BackendNames {
+ public:
+  template <typename T>
+  static std::string GetName(int) {
+    return std::is_same_v<T, SqliteBackend> ? "Sqlite" : "Postgres";
+  }
 };
 
 }  // namespace pelaryn::testing

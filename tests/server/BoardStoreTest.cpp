@@ -71,15 +71,7 @@ class BoardStoreTest : public ::testing::Test {
   std::unique_ptr<BoardStore> store_;
 };
 
-using Backends = ::testing::Types<testing::SqliteBackend, testing::PostgresBackend>;
-class BackendNames {
- public:
-  template <typename T>
-  static std::string GetName(int) {
-    return std::is_same_v<T, testing::SqliteBackend> ? "Sqlite" : "Postgres";
-  }
-};
-TYPED_TEST_SUITE(BoardStoreTest, Backends, BackendNames);
+TYPED_TEST_SUITE(BoardStoreTest, testing::Backends, testing::BackendNames);
 
 TYPED_TEST(BoardStoreTest, ARunReadsBackAsStoredAfterReopening) {
   const NewRun run = MakeRun("standard", 31'415, 7, "<script>alert(\"x\")</script> O'Neil ”🎮🚀");

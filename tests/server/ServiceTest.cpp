@@ -475,15 +475,7 @@ class ServiceFaults : public ::testing::Test {
   std::string location_;
 };
 
-using Backends = ::testing::Types<testing::SqliteBackend, testing::PostgresBackend>;
-class BackendNames {
- public:
-  template <typename T>
-  static std::string GetName(int) {
-    return std::is_same_v<T, testing::SqliteBackend> ? "Sqlite" : "Postgres";
-  }
-};
-TYPED_TEST_SUITE(ServiceFaults, Backends, BackendNames);
+TYPED_TEST_SUITE(ServiceFaults, testing::Backends, testing::BackendNames);
 
 TYPED_TEST(ServiceFaults, AWorkerKilledDuringAVerificationCostsNoRunAndNoService) {
   const Games& games = Recorded();
