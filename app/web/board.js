@@ -36,7 +36,8 @@ function pelarynBoard({ prefs, readStored, store, forget, storedNames, notify })
 
   function ownRunsTable() {
     try {
-      const table = JSON.parse(localStorage.getItem(ownRunsName) || "{}");
+      const bytes = readStored(ownRunsName);
+      const table = JSON.parse(bytes ? new TextDecoder().decode(bytes) : "{}");
       return table && typeof table === "object" && !Array.isArray(table) ? table : {};
     } catch (error) {
       return {};
@@ -52,11 +53,8 @@ function pelarynBoard({ prefs, readStored, store, forget, storedNames, notify })
     const ids = Array.isArray(table[board]) ? table[board].filter((kept) => kept !== id) : [];
     ids.push(id);
     table[board] = ids.slice(-ownRunsKept);
-    try {
-      localStorage.setItem(ownRunsName, JSON.stringify(table));
-    } catch (error) {
-      // Only the marks in the online ranking are lost.
-    }
+    // Failing, only the marks in the online ranking are lost.
+    store(ownRunsName, new TextEncoder().encode(JSON.stringify(table)));
   }
 
   // ---- sending ----
@@ -72,9 +70,13 @@ function pelarynBoard({ prefs, readStored, store, forget, storedNames, notify })
     return "HTTP " + response.status;
   }
 
-  // A game over's replay: into the outbox first, so that a closed tab loses nothing, then sent.
+  // A game over's replay, when the player chose to send every one.
   function gameOver(bytes) {
-    if (!prefs().submitRuns || !address()) return;
+    if (prefs().submitRuns) submit(bytes);
+  }
+  // Into the outbox first, so that a closed tab loses nothing, then sent.
+  function submit(bytes) {
+    if (!address() || !bytes) return;
     const key = outboxPrefix + Date.now() + "-" + String(++serial).padStart(4, "0");
     if (!store(key, bytes)) {
       notify(pageWords.boardNotKept());
@@ -105,7 +107,9 @@ function pelarynBoard({ prefs, readStored, store, forget, storedNames, notify })
     try {
       for (const name of waiting()) {
         const board = address();
-        if (!board || !prefs().submitRuns) return;
+        // What waits was asked to be sent, after a game over or by hand: it goes even if the
+        // player has since turned sending after each game off.
+        if (!board) return;
         const bytes = readStored(outboxPrefix + name);
         if (!bytes) continue;
         let response;
@@ -172,6 +176,7 @@ function pelarynBoard({ prefs, readStored, store, forget, storedNames, notify })
     address,
     normalised,
     gameOver,
+    submit,
     send,
     waiting,
     ownRuns,

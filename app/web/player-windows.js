@@ -245,12 +245,21 @@ function pelarynPlayerWindows(kit) {
       line.addEventListener("dblclick", () => play());
       return line;
     });
+    // A game over can be sent to the score board by hand, whatever the player chose for sending
+    // after each game; the answer shows in the title as after a game over.
+    const board = services.board();
+    const sendable = () => chosen >= 0 && request.replays[chosen].gameOver && board.address() !== "";
+    const send = () => {
+      if (sendable()) board.submit(services.readStored("pelaryn/replays/" + key()));
+    };
+    const sendButton = button(qsTranslate("pelaryn::FrmReplay", "送信"), send, { name: "send" });
     function select(i) {
       chosen = i;
       rows.forEach((row, j) => row.classList.toggle("chosen", j === i));
+      sendButton.disabled = !sendable();
     }
-    select(chosen);
     const key = () => (chosen >= 0 ? request.replays[chosen].key : "");
+    select(chosen);
     const play = () => { if (chosen >= 0) { opened = key(); answer({ action: "play", key: key() }); } };
     const remove = () => {
       if (chosen < 0) return;
@@ -281,6 +290,7 @@ function pelarynPlayerWindows(kit) {
         if (chosen >= 0) services.download(key(), services.readStored("pelaryn/replays/" + key()));
       }, { disabled: chosen < 0 }),
       button(qsTranslate("pelaryn::FrmReplay", "削除"), remove, { disabled: chosen < 0 }),
+      sendButton,
       button(qsTranslate("pelaryn::FrmReplay", "ファイルを開く…"), () => picker.click()),
       button(qsTranslate("pelaryn::FrmReplay", "閉じる"), close),
     ], { cancel: close }));

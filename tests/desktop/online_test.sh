@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # A game over in the real window with sending on, while the score board is away, waits in the
 # outbox; at the next start, with the board back on the loopback, it is sent: the title says its
-# place, the board lists it, and the sim verifies the replay the board holds.
+# place, the board lists it, the sim verifies the replay the board holds, and the ranking's
+# online tab plays it back in the main window.
 # Usage: online_test.sh PELARYN PELARYN-SERVER PELARYN-SIM
 set -euo pipefail
 source "$(dirname "$0")/scratch_game.sh" "$1"
@@ -93,4 +94,43 @@ id=$(python3 -c 'import json,sys; b=json.loads(sys.argv[1]); assert b["total"] =
 curl -sf -o "$work/run.pelrpy" "$board/api/v1/runs/$id/replay"
 "$sim" --replay "$work/run.pelrpy" --board
 [[ -z $(ls -A "$game/replays/outbox") ]] || { echo "the run is still in the outbox"; exit 1; }
-echo "the game over waited for the board, was ranked at the next start, and its replay verifies"
+
+# The ranking's オンライン tab lists the run, and 再生 plays it in the main window, whose title
+# names the place and the player.
+export PELARYN_EXPECT="リプレイ オンライン 1位 Tester"
+xvfb-run -a -s "-screen 0 1280x800x24" bash -c '
+  set -euo pipefail
+  "$PELARYN_EXE" & pid=$!
+  source "$PELARYN_AWAIT"
+  main=$(await "^ヴェルガード")
+  sleep 1
+  # 設定 on the menu bar, then its fourth item, スコアランキング.
+  xdotool mousemove --window "$main" 60 10 click 1
+  sleep 0.5
+  xdotool key Down Down Down Return
+  ranking=""
+  for i in $(seq 1 60); do
+    for id in $(xdotool search --onlyvisible --name "^ヴェルガード$" 2>/dev/null || true); do
+      [[ $id != "$main" ]] && ranking=$id
+    done
+    [[ -n "$ranking" ]] && break
+    sleep 0.5
+  done
+  [[ -n "$ranking" ]] || { echo "no ranking window"; kill "$pid"; exit 1; }
+  # From OK back to the tab bar, on to オンライン.
+  xdotool windowfocus --sync "$ranking" key shift+Tab Right
+  sleep 5
+  # A double click on the first row plays it (the table sits below the board list).
+  xdotool mousemove --window "$ranking" 150 105 click --repeat 2 --delay 80 1
+  seen=""
+  for i in $(seq 1 120); do
+    title=$(xdotool getwindowname "$main" 2>/dev/null || true)
+    [[ $title == *"$PELARYN_EXPECT"* ]] && { seen=$title; break; }
+    sleep 0.25
+  done
+  echo "title: ${seen:-$(xdotool getwindowname "$main")}"
+  kill "$pid"
+  wait "$pid" || true
+  [[ -n "$seen" ]] || { echo "the title never said \"$PELARYN_EXPECT\""; exit 1; }
+'
+echo "the game over waited for the board, was ranked at the next start, its replay verifies, and it plays from the online tab"

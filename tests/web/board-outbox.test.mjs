@@ -20,10 +20,8 @@ function load(prefs, answers) {
     URL,
     URLSearchParams,
     location: { search: "" },
-    localStorage: {
-      getItem: (name) => (storage.has(name) ? storage.get(name) : null),
-      setItem: (name, value) => storage.set(name, String(value)),
-    },
+    TextEncoder,
+    TextDecoder,
     setTimeout: (call, ms) => timers.push(ms),
     clearTimeout: () => {},
     qsTranslate: (name, source) => source,
@@ -42,15 +40,15 @@ function load(prefs, answers) {
   }
   context.services = {
     prefs: () => prefs,
-    readStored: (name) => (storage.has(name) ? new Uint8Array([1]) : null),
-    store: (name) => { storage.set(name, "x"); return true; },
+    readStored: (name) => (storage.has(name) ? storage.get(name) : null),
+    store: (name, bytes) => { storage.set(name, bytes); return true; },
     forget: (name) => storage.delete(name),
     storedNames: (prefix) => [...storage.keys()].filter((key) => key.startsWith(prefix)).map((key) => key.slice(prefix.length)),
     notify: (text) => notices.push(text),
   };
   const board = vm.runInContext("pelarynBoard(services)", context);
   const waiting = () => [...storage.keys()].filter((key) => key.startsWith("pelaryn/outbox/")).length;
-  const own = () => JSON.parse(storage.get("pelaryn/online-runs") || "{}");
+  const own = () => JSON.parse(new TextDecoder().decode(storage.get("pelaryn/online-runs") || new Uint8Array([0x7b, 0x7d])));
   return { board, notices, requests, timers, waiting, own };
 }
 
@@ -71,27 +69,37 @@ test("a game over's run: sent, kept for later, or dropped with the reason, by th
     ["no address", Object.assign({}, on, { boardAddress: "" }), [], 0, [], false, {}],
     ["not a web address", Object.assign({}, on, { boardAddress: "file:///etc" }), [], 0, [], false, {}],
   ];
+  // Sent by hand from the replay window: whatever the player chose for sending after each game.
+  const byHand = (why) => why.startsWith("by hand");
+  cases.push(["by hand, sending off", Object.assign({}, on, { submitRuns: false }),
+              [[201, { id: 9, rank: 1, board: "start-2-skip-0" }]], 0, ["オンライン 1位 (start-2-skip-0)"], false,
+              { "http://127.0.0.1:8080": [9] }],
+             ["by hand, no address", Object.assign({}, on, { boardAddress: " " }), [], 0, [], false, {}]);
   for (const [why, prefs, answers, left, said, retried, own] of cases) {
     const run = load(prefs, answers);
-    run.board.gameOver(new Uint8Array([1]));
+    if (byHand(why)) run.board.submit(new Uint8Array([1]));
+    else run.board.gameOver(new Uint8Array([1]));
     await new Promise((resolve) => setTimeout(resolve, 20));
     assert.equal(run.waiting(), left, why);
     assert.deepEqual(run.notices, said, why);
     assert.equal(run.timers.length > 0, retried, why);
     assert.deepEqual(run.own(), own, why);
-    if (!prefs.submitRuns || !run.board.address()) assert.deepEqual(run.requests, [], why);
+    if ((!prefs.submitRuns && !byHand(why)) || !run.board.address()) assert.deepEqual(run.requests, [], why);
     else assert.deepEqual(run.requests, [["POST", "http://127.0.0.1:8080/api/v1/runs?name=%E3%82%A6%E3%82%A7%E3%83%96"]], why);
   }
 });
 
-test("the outbox: a second failure is not said again, and what waits goes in order once the board answers", async () => {
-  const run = load(on, [null, null, [201, { id: 1, rank: 1, board: "standard" }], [201, { id: 2, rank: 2, board: "standard" }]]);
+test("the outbox: a second failure is not said again, and what waits goes in order once the board answers, sending turned off or not", async () => {
+  const prefs = Object.assign({}, on);
+  const run = load(prefs, [null, null, [201, { id: 1, rank: 1, board: "standard" }], [201, { id: 2, rank: 2, board: "standard" }]]);
   run.board.gameOver(new Uint8Array([1]));
   await new Promise((resolve) => setTimeout(resolve, 20));
   run.board.gameOver(new Uint8Array([1]));
   await new Promise((resolve) => setTimeout(resolve, 20));
   assert.equal(run.waiting(), 2);
   assert.equal(run.notices.length, 1);
+  // Turning sending off later does not take back what was asked to be sent.
+  prefs.submitRuns = false;
   await run.board.send();
   assert.equal(run.waiting(), 0);
   assert.deepEqual(run.notices.slice(1), ["オンライン 1位 (standard)", "オンライン 2位 (standard)"]);

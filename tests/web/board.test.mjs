@@ -54,7 +54,7 @@ function stopBoard(board) {
 async function requestsSeen(address) {
   const metrics = await (await fetch(address + "/metrics")).text();
   return metrics.split("\n").filter((line) => line.startsWith("pelaryn_http_requests_total{") &&
-                                               !line.includes('route="/metrics"'))
+                                               !line.includes('route="GET /metrics"'))
     .reduce((sum, line) => sum + Number(line.split(" ").at(-1)), 0);
 }
 
@@ -100,6 +100,27 @@ async function playToGameOver(page) {
     await new Promise((resolve) => setTimeout(resolve, 200));
   }
 }
+// Another page of the same browser, on the title with nothing to play.
+async function titlePage(context) {
+  const page = await context.newPage();
+  const errors = [];
+  page.on("pageerror", (error) => errors.push(error.message));
+  await page.evaluateOnNewDocument((folder) => { window.pelarynTestProgramFolder = folder; },
+                                   path.dirname(path.resolve(sim)));
+  await page.goto(`${origin}/index.html?test`);
+  await page.waitForFunction(() => document.getElementById("status").textContent === "", { timeout: 20000 });
+  return { page, errors };
+}
+// The replay window, once whatever the game over put up is answered.
+async function openReplays(page) {
+  for (let i = 0; i < 100; ++i) {
+    if (await page.evaluate(() => Boolean(window.pelarynWindow()?.querySelector(".replays")))) return;
+    await page.evaluate(() => window.pelarynWindow()?.querySelector(".buttons button.default")?.click());
+    await page.keyboard.press("F7");
+    await new Promise((resolve) => setTimeout(resolve, 300));
+  }
+  throw new Error("the replay window did not open");
+}
 const outbox = (page) => page.evaluate(() => Object.keys(localStorage).filter((key) => key.startsWith("pelaryn/outbox/")));
 
 // The server is built where SQLite, libpqxx, OpenSSL and cpp-httplib are installed.
@@ -116,6 +137,13 @@ test("the page and a score board: nothing sent without one, a game over ranked, 
     await new Promise((resolve) => setTimeout(resolve, 1000));
     assert.equal(await requestsSeen(board.address), 0, "the board saw no request");
     assert.deepEqual(await outbox(page), []);
+    // Nor can the game be sent by hand.
+    const look = await titlePage(context);
+    await openReplays(look.page);
+    assert.deepEqual(await look.page.evaluate(() => [window.pelarynWindow().querySelectorAll(".replays tbody tr").length,
+                                                     window.pelarynWindow().querySelector("button[name=send]").disabled]),
+                     [1, true], "the game over is kept, and cannot be sent");
+    assert.deepEqual(look.errors, []);
     assert.deepEqual(errors, []);
     await context.close();
   }
@@ -140,13 +168,17 @@ test("the page and a score board: nothing sent without one, a game over ranked, 
   assert.equal(sent.status, 201);
 
   // The online tab, in the same browser (its storage knows its own run).
-  const watcher = await context.newPage();
-  const watcherErrors = [];
-  watcher.on("pageerror", (error) => watcherErrors.push(error.message));
-  await watcher.evaluateOnNewDocument((folder) => { window.pelarynTestProgramFolder = folder; },
-                                      path.dirname(path.resolve(sim)));
-  await watcher.goto(`${origin}/index.html?test`);
-  await watcher.waitForFunction(() => document.getElementById("status").textContent === "", { timeout: 20000 });
+  const { page: watcher, errors: watcherErrors } = await titlePage(context);
+  // 送信 in the replay window sends the kept game over by hand: the board has it already.
+  await openReplays(watcher);
+  const seenBefore = await requestsSeen(board.address);
+  await watcher.evaluate(() => window.pelarynWindow().querySelector("button[name=send]").click());
+  await watcher.waitForFunction(() => document.title === "Online: the game sent was refused: this replay is on the board already",
+                                { timeout: 20000 }).catch(async (error) => {
+    throw new Error(error.message + "; the title: " + await watcher.title());
+  });
+  assert.equal(await requestsSeen(board.address), seenBefore + 1);
+  await watcher.keyboard.press("Escape");
   await watcher.click("#menubar .menu:nth-child(2) > button");
   await watcher.click('[data-item="mnuRanking"]');
   await watcher.waitForFunction(() => window.pelarynWindow()?.querySelector(".tabs"));

@@ -52,7 +52,9 @@ nlohmann::json Listed(const std::vector<PageReplays::Entry>& entries) {
          {"ratio", r.Result.Ending == ReplayEnding::GameOver ? nlohmann::json(r.Result.ShotRatio)
                                                              : nlohmann::json()},
          {"length", PlayLength(r.Result.Frames, r.Start.FramePeriod)},
-         {"playedAt", r.PlayedAt}});
+         {"playedAt", r.PlayedAt},
+         // Only a game over can go to the score board.
+         {"gameOver", r.Result.Ending == ReplayEnding::GameOver}});
   }
   return rows;
 }

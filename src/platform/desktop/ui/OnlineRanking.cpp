@@ -79,7 +79,12 @@ OnlineRanking::OnlineRanking(OnlineRankingSetup setup, QWidget* parent)
   table_->setSelectionBehavior(QAbstractItemView::SelectRows);
   table_->setSelectionMode(QAbstractItemView::SingleSelection);
   table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  table_->horizontalHeader()->setStretchLastSection(true);
+  // Rows are chosen whole: Tab leaves the table for 再生 rather than walking its cells.
+  table_->setTabKeyNavigation(false);
+  // The name takes what the figures leave; the figures are as wide as they need to be.
+  QHeaderView* header = table_->horizontalHeader();
+  header->setSectionResizeMode(QHeaderView::ResizeToContents);
+  header->setSectionResizeMode(Name, QHeaderView::Stretch);
   table_->setMinimumSize(560, 300);
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("lblOnlineStatus"));
@@ -270,7 +275,6 @@ void OnlineRanking::ShowPage(const QByteArray& body) {
       table_->setItem(r, c, cells[c]);
     }
   }
-  table_->resizeColumnsToContents();
   const long long first = static_cast<long long>(page_) * PageRows;
   status_->setText(
       total_ == 0
