@@ -501,6 +501,10 @@ Enter your name (about six letters)</translation>
         <source>送信するのはそのゲームのリプレイです。リプレイには、操作の入力、ゲームの設定 (背景や音楽のファイルの場所も)、ローカルのランキングの名前とスコアが含まれ、スコアボードでは誰でもダウンロードできます。アドレスが空のあいだは、どこにも接続しません。</source>
         <translation>What is sent is the game&apos;s replay: it holds your input, the game&apos;s settings (with the places of your background and music files) and the names and scores of your local ranking, and anyone can download it from the score board. While the address is empty, the page connects to nothing.</translation>
     </message>
+    <message>
+        <source>メニュー</source>
+        <translation>Menu</translation>
+    </message>
 </context>
 <context>
     <name>ReplayFault</name>

@@ -40,6 +40,8 @@
     board: () => board,
     playOnline,
   });
+  // The player's files, in IndexedDB; read into memory before the game starts.
+  const storage = pelarynStorage({ failed: () => notify(pageWords.notStored()) });
   const board = pelarynBoard({
     prefs: () => prefs,
     readStored: (name) => page.readStored(name),
@@ -95,79 +97,16 @@
     startSynthesiser();
   }
 
-  // The music: FluidSynth (js-synthesizer) in an audio worklet with the desktop's soundfont,
-  // made once, at the first key or click. What the game asks for is kept here and carried out
-  // in order once the synthesiser is there.
-  const music = {
-    synth: null,
-    making: null,
-    piece: null,
-    open: false,
-    playing: false,
-    ended: false,
-    fromStart: true,  // the next play starts the piece from its beginning
-    turn: 0,          // counts the steps, so that an old step's end is not taken for this one's
-    queue: Promise.resolve(),
-  };
+  // The music (music.js): rendered ahead and played from memory, made at the first key or click.
+  const music = pelarynMusic({ audioContext, output: () => audio.musicGain });
+  let musicAnalyser = null;
   function startSynthesiser() {
-    if (music.making || typeof JSSynth === "undefined") return;
-    const context = audioContext();
-    music.making = (async () => {
-      await context.audioWorklet.addModule("libfluidsynth-2.4.6.js");
-      await context.audioWorklet.addModule("js-synthesizer.worklet.min.js");
-      const synth = new JSSynth.AudioWorkletNodeSynthesizer();
-      synth.init(context.sampleRate, { initialGain: 0.3 });
-      const node = synth.createAudioNode(context);
-      node.connect(audio.musicGain);
+    if (!musicAnalyser && audio.context) {
       // Listens to the music alone, as loud as it is heard, for a test to hear it.
-      music.analyser = new AnalyserNode(context, { fftSize: 2048 });
-      audio.musicGain.connect(music.analyser);
-      const font = await fetch("TimGM6mb.sf2");
-      if (!font.ok) throw new Error("no soundfont");
-      await synth.loadSFont(await font.arrayBuffer());
-      music.synth = synth;
-      carryOut();
-    })().catch((error) => console.warn("pelaryn: the music stays silent:", error));
-  }
-  // Brings the synthesiser to what the game asked for, one step after another.
-  function carryOut() {
-    const synth = music.synth;
-    if (!synth) return;
-    const wanted = { open: music.open, playing: music.playing, fromStart: music.fromStart,
-                     piece: music.piece };
-    music.fromStart = false;
-    // From now on, whatever an earlier step still watches is not this piece's end.
-    const turn = ++music.turn;
-    music.queue = music.queue.then(async () => {
-      if (!wanted.open || !wanted.playing) {
-        await synth.stopPlayer();
-        if (!wanted.open) await synth.resetPlayer();
-        return;
-      }
-      if (wanted.fromStart) {
-        await synth.stopPlayer();
-        await synth.resetPlayer();
-        synth.midiSystemReset();
-        await synth.addSMFDataToPlayer(wanted.piece.slice(0));
-      }
-      await synth.playPlayer();
-      // Ended once the player has passed the piece's last tick, as on the desktop, not when its
-      // last notes have rung out seconds later: the game starts it again at once.
-      const current = () => turn === music.turn && music.playing && !music.ended;
-      (async () => {
-        // The length is known once the player has read the piece, which may take a moment.
-        let total = 0;
-        while (current()) {
-          if (total <= 0) total = await synth.retrievePlayerTotalTicks();
-          const tick = await synth.retrievePlayerCurrentTick();
-          if (current() && total > 0 && tick >= total) music.ended = true;
-          await new Promise((resolve) => setTimeout(resolve, 150));
-        }
-      })();
-      synth.waitForPlayerStopped().then(() => {
-        if (current()) music.ended = true;
-      });
-    }).catch((error) => console.warn("pelaryn: the music:", error));
+      musicAnalyser = new AnalyserNode(audio.context, { fftSize: 2048 });
+      audio.musicGain.connect(musicAnalyser);
+    }
+    music.start();
   }
   window.addEventListener("pointerdown", startSound);
 
@@ -216,6 +155,7 @@
   });
   window.addEventListener("blur", () => {
     held.clear();
+    touch.letGo();
     push(prefs.pauseOnBlur && !windows.isOpen() ? "BlurPause" : "Blur");
   });
   function push(code, down = true) {
@@ -284,11 +224,14 @@
       }
       if (file.size > playerFileLimit) return { error: pageWords.tooLarge(file.name) };
     }
+    const failures = await storage.flushed();
     for (const file of files) {
       if (!page.store("pelaryn/" + file.name, new Uint8Array(await file.arrayBuffer()))) {
         return { error: pageWords.notStored() };
       }
     }
+    // The page reloads next: the files must be in the database before it does.
+    if ((await storage.flushed()) !== failures) return { error: pageWords.notStored() };
     keepImported = true;
     return {};
   }
@@ -300,6 +243,8 @@
     muted: () => prefs.muted,
     toggleMute: () => setPrefs(Object.assign({}, prefs, { muted: !prefs.muted })),
   });
+  // Fingers on the field and the touch buttons become the same keys (touch.js).
+  const touch = pelarynTouch({ push, held: () => windows.isOpen() });
 
   // The page's title says what the desktop's window title says; for a few seconds, what the
   // score board answered.
@@ -337,6 +282,7 @@
     menuBar.render();
     showTitle();
     document.getElementById("fullscreen").textContent = pageWords.fullScreen();
+    touch.words();
   });
 
   function toggleFullScreen() {
@@ -349,17 +295,25 @@
   document.getElementById("fullscreen").addEventListener("click", toggleFullScreen);
 
   // The field is enlarged by the largest whole factor that fits, so every game pixel stays an
-  // exact square of screen pixels.
+  // exact square of screen pixels; where not even twice fits (a phone), it fills what there is,
+  // smoothly, since whole factors would leave it tiny or cut off.
+  const coarsePointer = window.matchMedia("(pointer: coarse)");
   function fit() {
     const width = stage.clientWidth;
     const height = stage.clientHeight;
     const ratio = window.devicePixelRatio || 1;
-    const scale = Math.max(1, Math.floor(Math.min(width * ratio / 300, height * ratio / 400)));
+    const room = Math.min(width * ratio / 300, height * ratio / 400);
+    // A phone's field is made as large as its width allows, smoothly below 2×, where a whole
+    // factor would leave it small; with a mouse the pixels stay crisp down to 1×.
+    const crispFrom = coarsePointer.matches ? 2 : 1;
+    const scale = room >= crispFrom ? Math.floor(room) : room;
+    canvas.classList.toggle("smooth", scale !== Math.floor(scale));
     canvas.style.width = (300 * scale / ratio) + "px";
     canvas.style.height = (400 * scale / ratio) + "px";
   }
   window.addEventListener("resize", fit);
   document.addEventListener("fullscreenchange", fit);
+  coarsePointer.addEventListener("change", fit);
   fit();
 
   // A zero-delay turn for the browser: a message to ourselves runs after whatever is waiting,
@@ -414,6 +368,9 @@
       }
       if (status.textContent) status.textContent = "";
     },
+    showShip(x, y, width, height, stepX, stepY) {
+      touch.ship(x, y, width, height, stepX, stepY);
+    },
     readPad() {
       const pads = navigator.getGamepads ? navigator.getGamepads() : [];
       for (const pad of pads) {
@@ -448,44 +405,19 @@
       audio.startedByName[name] = (audio.startedByName[name] || 0) + 1;
     },
     openMusic(bytes) {
-      Object.assign(music, { piece: bytes.buffer, open: true, playing: false, ended: false,
-                             fromStart: true });
-      carryOut();
+      music.open(bytes);
     },
     musicCommand(command) {
-      if (command === "play") {
-        music.playing = true;
-      } else if (command === "start") {
-        Object.assign(music, { playing: true, ended: false, fromStart: true });
-      } else if (command === "stop") {
-        music.playing = false;
-      } else if (command === "close") {
-        Object.assign(music, { piece: null, open: false, playing: false, ended: false });
-      }
-      carryOut();
+      music.command(command);
     },
     musicEnded() {
-      return music.ended;
+      return music.ended();
     },
     readStored(name) {
-      const text = localStorage.getItem(name);
-      if (text === null) return null;
-      const bytes = new Uint8Array(text.length);
-      for (let i = 0; i < text.length; ++i) bytes[i] = text.charCodeAt(i) & 0xff;
-      return bytes;
+      return storage.read(name);
     },
     store(name, bytes) {
-      // One character a byte: the storage keeps strings, and these survive it exactly.
-      let text = "";
-      for (let i = 0; i < bytes.length; i += 4096) {
-        text += String.fromCharCode.apply(null, bytes.subarray(i, i + 4096));
-      }
-      try {
-        localStorage.setItem(name, text);
-        return true;
-      } catch (e) {
-        return false;
-      }
+      return storage.write(name, bytes);
     },
     async decodePicture(bytes) {
       try {
@@ -518,6 +450,7 @@
       // The keys are the window's now; whatever was held is let go, as when the page loses the
       // keyboard, so that no key stays down for the game after the window closes.
       held.clear();
+      touch.letGo();
       keys.push({ code: "Blur", down: false });
       return windows.open(request);
     },
@@ -542,15 +475,10 @@
       menuBar.watch(Boolean(state.replay));
     },
     storedNames(prefix) {
-      const names = [];
-      for (let i = 0; i < localStorage.length; ++i) {
-        const name = localStorage.key(i);
-        if (name.startsWith(prefix)) names.push(name.slice(prefix.length));
-      }
-      return names.sort();
+      return storage.names(prefix);
     },
     forget(name) {
-      localStorage.removeItem(name);
+      storage.remove(name);
     },
     gameOver(bytes) {
       board.gameOver(bytes);
@@ -585,21 +513,33 @@
     started: audio.started,
     startedByName: Object.assign({}, audio.startedByName),
     state: audio.context ? audio.context.state : "none",
-    music: music.synth ? (music.playing && !music.ended ? "playing" : "stopped") : "none",
+    ...music.status(),
     musicLevel: (() => {
-      if (!music.analyser) return 0;
-      const samples = new Float32Array(music.analyser.fftSize);
-      music.analyser.getFloatTimeDomainData(samples);
+      if (!musicAnalyser) return 0;
+      const samples = new Float32Array(musicAnalyser.fftSize);
+      musicAnalyser.getFloatTimeDomainData(samples);
       return samples.reduce((peak, value) => Math.max(peak, Math.abs(value)), 0);
     })(),
   });
   window.pelarynBusy = () => ({ running, drawing });
   // What a test may ask of the windows: the one up now.
   window.pelarynWindow = () => windows.shown();
+  // What a test may ask of the storage: a file's bytes, and the names under a prefix.
+  window.pelarynStored = (name) => storage.ready.then(() => {
+    const bytes = storage.read(name);
+    return bytes && Array.from(bytes);
+  });
+  window.pelarynStoredNames = (prefix) => storage.ready.then(() => storage.names(prefix));
 
   pelarynTexts.use(prefs.language);
   // What waits in the outbox from an earlier visit goes now.
-  board.send();
+  storage.ready.then(() => board.send());
+  // Every file of the page kept for starting with no network, once the page has loaded.
+  if ("serviceWorker" in navigator) {
+    window.addEventListener("load", () => {
+      navigator.serviceWorker.register("sw.js").catch((error) => console.warn("pelaryn: not kept for offline:", error));
+    });
+  }
   // A tab can be closed without notice: the game writes its files as it is hidden; but not as
   // the page reloads to start from files just imported, which it would write over.
   let keepImported = false;
@@ -614,6 +554,12 @@
     canvas,
     print: (text) => console.log(text),
     printErr: (text) => console.warn(text),
-    locateFile: (path) => path,
+    // The game's files by their versioned names, as the build stamped them.
+    locateFile: (path) => (typeof pelarynFile === "function" ? pelarynFile(path) : path),
+    // The game reads its files as it starts: not before they are all in memory.
+    preRun: [() => {
+      Module.addRunDependency("pelaryn-storage");
+      storage.ready.then(() => Module.removeRunDependency("pelaryn-storage"));
+    }],
   };
 })();

@@ -35,7 +35,7 @@ const pelarynTexts = (() => {
   }
 
   async function readEnglish() {
-    const response = await fetch("pelaryn_en.ts");
+    const response = await fetch(typeof pelarynFile === "function" ? pelarynFile("pelaryn_en.ts") : "pelaryn_en.ts");
     if (!response.ok) throw new Error("no translation file");
     const file = new DOMParser().parseFromString(await response.text(), "application/xml");
     const table = new Map();

@@ -33,4 +33,10 @@ const pageWords = {
   // The desktop's words in its key names (before a keypad key's digit; the space bar).
   keypad: () => qsTranslate("KeyBindings", "テンキー "),
   space: () => qsTranslate("KeyBindings", "スペース"),
+  // The touch buttons: the menu's own words where it has them, and the one button the menu bar
+  // folds into on a small screen.
+  touchStart: () => qsTranslate("Menu", "スタート"),
+  touchPause: () => qsTranslate("Menu", "ポーズ"),
+  touchSpread: () => qsTranslate("pelaryn::FrmControls", "拡散ショット"),
+  menuButton: () => qsTranslate("Page", "メニュー"),
 };

@@ -490,7 +490,7 @@ TEST(RankLogo, BothLanguagesInSixteenColoursOnOneLine) {
 }
 
 TEST(Icons, FigureOnATransparentSquare) {
-  for (int size : {16, 32, 48, 64, 128, 256}) {
+  for (int size : {16, 32, 48, 64, 128, 192, 256, 512}) {
     const Picture p = load("icon-" + std::to_string(size) + ".png");
     ASSERT_EQ(p.width, size);
     EXPECT_EQ(p.alpha(0, 0), 0) << size;

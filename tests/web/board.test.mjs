@@ -12,8 +12,7 @@ import { existsSync, mkdtempSync, readFileSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import puppeteer from "puppeteer-core";
-import { serve } from "../../app/web/serve.mjs";
+import { startPageAndBrowser } from "./chromium.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 const site = process.env.PELARYN_WEB_SITE || path.join(root, "build/web");
@@ -59,13 +58,7 @@ async function requestsSeen(address) {
 }
 
 before(async () => {
-  site_ = await serve(site);
-  origin = `http://127.0.0.1:${site_.address().port}`;
-  browser = await puppeteer.launch({
-    executablePath: process.env.PELARYN_CHROMIUM || "/usr/bin/chromium",
-    headless: true,
-    args: ["--no-sandbox"],
-  });
+  ({ server: site_, browser, origin } = await startPageAndBrowser(site));
 });
 
 after(async () => {
@@ -121,7 +114,8 @@ async function openReplays(page) {
   }
   throw new Error("the replay window did not open");
 }
-const outbox = (page) => page.evaluate(() => Object.keys(localStorage).filter((key) => key.startsWith("pelaryn/outbox/")));
+const outbox = (page) => page.evaluate(() => window.pelarynStoredNames("pelaryn/outbox/"))
+  .then((names) => names.map((name) => "pelaryn/outbox/" + name));
 
 // The server is built where SQLite, libpqxx, OpenSSL and cpp-httplib are installed.
 const skip = existsSync(serverProgram) ? false : "no pelaryn-server built";

@@ -14,8 +14,7 @@ import { existsSync, mkdtempSync, readFileSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import puppeteer from "puppeteer-core";
-import { serve } from "../../app/web/serve.mjs";
+import { startPageAndBrowser } from "./chromium.mjs";
 import { english, withArgs } from "./translation.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
@@ -33,13 +32,7 @@ let browser;
 let origin;
 
 before(async () => {
-  server = await serve(site);
-  origin = `http://127.0.0.1:${server.address().port}`;
-  browser = await puppeteer.launch({
-    executablePath: process.env.PELARYN_CHROMIUM || "/usr/bin/chromium",
-    headless: true,
-    args: ["--no-sandbox"],
-  });
+  ({ server, browser, origin } = await startPageAndBrowser(site));
 });
 
 after(async () => {
@@ -189,11 +182,17 @@ function simRun(dir) {
   };
 }
 
-// The page's files as hex: one character a byte in the page's storage.
-function storedFiles(page) {
-  return page.evaluate((files) => files.map((file) => localStorage.getItem("pelaryn/" + file)),
-                       files)
-    .then((stored) => stored.map((text) => Buffer.from(text ?? "", "latin1").toString("hex")));
+// A file in the page's storage, as bytes; null when there is none.
+function stored(page, name) {
+  return page.evaluate((name) => window.pelarynStored(name), name)
+    .then((bytes) => bytes && Buffer.from(bytes));
+}
+
+// The page's files as hex.
+async function storedFiles(page) {
+  const hex = [];
+  for (const file of files) hex.push((await stored(page, "pelaryn/" + file) ?? Buffer.alloc(0)).toString("hex"));
+  return hex;
 }
 
 // Answers the game's windows as a player would: the name typed into the name box, OK on every
@@ -270,13 +269,11 @@ test("a key script played in the page gives pelaryn-sim's fingerprints, the rank
   assert.notDeepEqual(expected[1].hashes, expected[0].hashes);
   // Both games were recorded and kept, as the desktop's replay files: pelaryn-sim plays the
   // page's recording of the second game to the same end.
-  const replays = await page.evaluate(() => Object.keys(localStorage)
-    .filter((key) => key.startsWith("pelaryn/replays/")).sort()
-    .map((key) => [key, localStorage.getItem(key)]));
+  const replays = await page.evaluate(() => window.pelarynStoredNames("pelaryn/replays/"));
   assert.equal(replays.length, 2);
-  assert.match(replays[1][0], /^pelaryn\/replays\/\d{8}-\d{6}-0000\d{3}(-\d+)?\.pelrpy$/);
+  assert.match(replays[1], /^\d{8}-\d{6}-0000\d{3}(-\d+)?\.pelrpy$/);
   const recorded = path.join(dir, "page.pelrpy");
-  writeFileSync(recorded, Buffer.from(replays[1][1], "latin1"));
+  writeFileSync(recorded, await stored(page, "pelaryn/replays/" + replays[1]));
   const played = execFileSync(sim, ["--replay", recorded], { encoding: "utf8" });
   assert.match(played, /replay verified: 481 frames/);
   assert.deepEqual(errors, []);
@@ -295,7 +292,8 @@ test("a replay recorded by the headless runner opens in the page's replay window
   const page = await context.newPage();
   const errors = [];
   page.on("pageerror", (error) => errors.push(error.message));
-  // The same game kept once in the page's storage, as the page keeps its own.
+  // The same game kept once in the page's storage, as an earlier page kept its own: one
+  // character a byte in localStorage, moved into the page's database as it starts.
   const kept = "pelaryn/replays/20261208-120000-0000054.pelrpy";
   await page.evaluateOnNewDocument((folder, kept, bytes) => {
     window.pelarynTestProgramFolder = folder;
@@ -317,7 +315,7 @@ test("a replay recorded by the headless runner opens in the page's replay window
     .find((b) => b.textContent === "Delete").click());
   await page.click(".window .buttons button.default");
   await page.waitForFunction(() => window.pelarynWindow()?.querySelectorAll(".replays tbody tr").length === 0);
-  assert.equal(await page.evaluate((kept) => localStorage.getItem(kept), kept), null);
+  assert.equal(await stored(page, kept), null);
   const [chooser] = await Promise.all([
     page.waitForFileChooser(),
     page.evaluate(() => Array.from(document.querySelectorAll(".window .buttons button"))
@@ -376,8 +374,7 @@ test("the menu bar and the windows: the game's items and states, its settings, r
   ]);
   await Promise.all([page.waitForNavigation(), chooser.accept([path.join(dir, "pelaryn.sco")])]);
   await ready();
-  assert.equal(await page.evaluate(() => localStorage.getItem("pelaryn/pelaryn.sco")),
-               readFileSync(path.join(dir, "pelaryn.sco")).toString("latin1"),
+  assert.deepEqual(await stored(page, "pelaryn/pelaryn.sco"), readFileSync(path.join(dir, "pelaryn.sco")),
                "kept as it was, not written over as the page reloaded");
   const titles = () => page.$$eval("#menubar .menu > button", (all) => all.map((b) => b.textContent));
   const item = (name) => page.$eval(`[data-item="${name}"]`, (b) => ({
@@ -468,7 +465,7 @@ test("the menu bar and the windows: the game's items and states, its settings, r
 
   // No game ended, so nothing was written yet; hidden (a tab closed), the page writes its files,
   // and opened again it has the settings the player left: 効果音 off, the difficulty at 9.
-  assert.equal(await page.evaluate(() => localStorage.getItem("pelaryn/pelaryn.cfg")), null);
+  assert.equal(await stored(page, "pelaryn/pelaryn.cfg"), null);
   await page.evaluate(() => {
     Object.defineProperty(document, "visibilityState", { value: "hidden", configurable: true });
     document.dispatchEvent(new Event("visibilitychange"));
@@ -491,11 +488,11 @@ test("the menu bar and the windows: the game's items and states, its settings, r
   await windowUp();
   await page.click(".window .buttons button.default");
   for (const file of files) {
-    const stored = await page.evaluate((file) => localStorage.getItem("pelaryn/" + file), file);
+    const bytes = await stored(page, "pelaryn/" + file);
     for (let tries = 0; tries < 50 && !existsSync(path.join(downloads, file)); ++tries) {
       await new Promise((resolve) => setTimeout(resolve, 100));
     }
-    assert.equal(readFileSync(path.join(downloads, file)).toString("latin1"), stored, file);
+    assert.deepEqual(readFileSync(path.join(downloads, file)), bytes, file);
   }
   assert.deepEqual(errors, []);
   await context.close();

@@ -28,6 +28,9 @@ EM_JS(int, pelaryn_take_key, (char* code, int size), {
 EM_JS(void, pelaryn_show_field, (const uint8_t* rgba, int width, int height, double handed), {
   Module.page.showField(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height, handed);
 });
+EM_JS(void, pelaryn_show_ship, (int x, int y, int width, int height, int stepX, int stepY), {
+  Module.page.showShip(x, y, width, height, stepX, stepY);
+});
 EM_JS(int, pelaryn_read_pad, (double* axes, uint32_t* buttons), {
   const pad = Module.page.readPad();
   if (!pad) return 0;
@@ -139,6 +142,10 @@ std::optional<KeyEvent> TakeKeyEvent() {
 
 void ShowField(const uint8_t* rgba, int width, int height, double handedMs) {
   pelaryn_show_field(rgba, width, height, handedMs);
+}
+
+void ShowShip(int x, int y, int width, int height, int stepX, int stepY) {
+  pelaryn_show_ship(x, y, width, height, stepX, stepY);
 }
 
 bool ReadPad(PadState& pad) {

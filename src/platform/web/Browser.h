@@ -30,6 +30,10 @@ std::optional<KeyEvent> TakeKeyEvent();
 // The play field's 300 × 400 pixels, RGBA, onto the page's canvas; `handedMs` is when the game
 // handed it over, on the page's clock, for the page's frame log.
 void ShowField(const uint8_t* rgba, int width, int height, double handedMs);
+// Where the ship stands on the field and how far one frame's key moves it, for the page's touch
+// steering to press the keys the player's finger asks for; width 0 while there is no ship to
+// steer (the title, a replay).
+void ShowShip(int x, int y, int width, int height, int stepX, int stepY);
 
 // The first pad with the standard mapping: axes in [-1, 1], buttons as the Gamepad API numbers
 // them. False when there is none.

@@ -318,6 +318,14 @@ uint32_t WebPlatform::Present(const Surface& field) {
   SurfaceToRgba(field, rgba_);
   const double now = browser::NowMs();
   browser::ShowField(rgba_.data(), field.Width(), field.Height(), now);
+  // Read only: the page steers by touch towards a target, and needs to know where the ship got
+  // to, not guess it by counting steps (walls stop it, and not every frame reads the keys).
+  if (game_ != nullptr && !game_->InTitle() && game_->Playing() == nullptr) {
+    const Entity& ship = game_->State().Player;
+    browser::ShowShip(ship.X, ship.Y, ship.W, ship.H, ship.StepX(), ship.StepY());
+  } else {
+    browser::ShowShip(0, 0, 0, 0, 0, 0);
+  }
   return static_cast<uint32_t>(static_cast<uint64_t>((now - startMs_) * 1000.0));
 }
 

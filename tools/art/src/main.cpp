@@ -196,7 +196,7 @@ int main(int argc, char** argv) {
   require(colourCount(rankEnglish) <= 16, "the English ranking heading fits a 16-colour palette");
   save(opaqueRgb(rankEnglish), out, QStringLiteral("ranklogo-en.png"), "PNG");
   save(opaqueRgb(art::paintAbout()), out, QStringLiteral("about.png"), "PNG");
-  for (int size : {16, 32, 48, 64, 128, 256})
+  for (int size : {16, 32, 48, 64, 128, 192, 256, 512})
     save(art::paintIcon(size), out, QStringLiteral("icon-%1.png").arg(size), "PNG");
 
   const QImage back = art::paintBackground();

@@ -1,0 +1,63 @@
+// Gives every file of the built page a version taken from its contents: the page asks for each
+// file as NAME?v=VERSION, so no cache between the host and the player can hand out an old one
+// with a new page, and the service worker keeps them under the build's version. Run by the build
+// once everything else is in the page's folder (it rewrites index.html, the manifest, files.js
+// and sw.js there in place, and running it again changes nothing).
+//
+//   node app/web/stamp.mjs FOLDER
+import { createHash } from "node:crypto";
+import { readdirSync, readFileSync, statSync, writeFileSync } from "node:fs";
+import path from "node:path";
+
+export function stamp(folder) {
+  const at = (name) => path.join(folder, name);
+  const version = (bytes) => createHash("sha256").update(bytes).digest("hex").slice(0, 16);
+  // Named by others, they are stamped after what they name, in this order; the service worker
+  // is not one of the page's files but the keeper of their list.
+  const naming = ["files.js", "manifest.webmanifest", "index.html"];
+  const worker = "sw.js";
+  const versions = new Map();
+  for (const name of readdirSync(folder).sort()) {
+    if (name.startsWith(".") || naming.includes(name) || name === worker || !statSync(at(name)).isFile()) {
+      continue;
+    }
+    versions.set(name, version(readFileSync(at(name))));
+  }
+  const reference = /((?:src|href)=")([^"?#]+)(?:\?v=[0-9a-f]*)?(")/g;
+  const rewrite = {
+    "files.js": () => "// Written by the build (stamp.mjs): every file of the page with its version.\n" +
+                      '"use strict";\n\n' +
+                      "const pelarynVersions = " + JSON.stringify(Object.fromEntries(versions), null, 1) + ";\n\n" +
+                      "// The address a file of the page is asked for by: its name and version.\n" +
+                      "function pelarynFile(name) {\n" +
+                      '  return pelarynVersions[name] ? name + "?v=" + pelarynVersions[name] : name;\n' +
+                      "}\n",
+    "manifest.webmanifest": (text) => text.replace(/("src": ")([^"?#]+)(?:\?v=[0-9a-f]*)?(")/g, versionedReference),
+    "index.html": (text) => text.replace(reference, versionedReference),
+  };
+  function versionedReference(whole, before, name, after) {
+    return versions.has(name) ? before + name + "?v=" + versions.get(name) + after : whole;
+  }
+  for (const name of naming) {
+    const exists = readdirSync(folder).includes(name);
+    if (!exists && name !== "files.js") continue;
+    const text = rewrite[name](exists ? readFileSync(at(name), "utf8") : "");
+    writeFileSync(at(name), text);
+    versions.set(name, version(text));
+  }
+  const files = Object.fromEntries([...versions].sort(([a], [b]) => (a < b ? -1 : a > b ? 1 : 0)));
+  const build = version(JSON.stringify(files));
+  const workerText = readFileSync(at(worker), "utf8");
+  const placeholder = /^const build = .*;$/m;
+  if (!placeholder.test(workerText)) throw new Error(`${worker} has no line for the build's list`);
+  writeFileSync(at(worker), workerText.replace(placeholder, () => "const build = " + JSON.stringify({ version: build, files }) + ";"));
+  return build;
+}
+
+if (process.argv[1] && path.resolve(process.argv[1]) === path.resolve(new URL(import.meta.url).pathname)) {
+  if (process.argv.length !== 3) {
+    console.error("usage: node stamp.mjs FOLDER");
+    process.exit(2);
+  }
+  stamp(path.resolve(process.argv[2]));
+}
