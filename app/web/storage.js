@@ -4,8 +4,28 @@
 // through to the database in the order it was made.
 "use strict";
 
+// Opening the database takes a good part of a first visit's start: it begins as this script runs,
+// while the rest of the page still loads, not when the page's own script asks for the files.
+const pelarynDatabase = (() => {
+  try {
+    const opening = indexedDB.open("pelaryn", 1);
+    opening.onupgradeneeded = () => opening.result.createObjectStore("files");
+    return new Promise((resolve, reject) => {
+      opening.onsuccess = () => {
+        // A tab with a newer page asks for a newer database: this one steps aside.
+        opening.result.onversionchange = () => opening.result.close();
+        resolve(opening.result);
+      };
+      opening.onerror = () => reject(opening.error);
+    });
+  } catch (error) {
+    return Promise.reject(error);
+  }
+})();
+// Taken up by pelarynStorage once the page's script runs; not an error before that.
+pelarynDatabase.catch(() => {});
+
 function pelarynStorage({ failed }) {
-  const databaseName = "pelaryn";
   const table = "files";
   // What the page kept in localStorage before, one character a byte: everything under this
   // prefix but the preferences, which stay there.
@@ -31,16 +51,6 @@ function pelarynStorage({ failed }) {
       transaction.onerror = transaction.onabort = () => reject(transaction.error || new Error("aborted"));
     });
   }
-  function openDatabase() {
-    const opening = indexedDB.open(databaseName, 1);
-    opening.onupgradeneeded = () => opening.result.createObjectStore(table);
-    // A tab with a newer page asks for a newer database: this one steps aside.
-    return request(opening).then((opened) => {
-      opened.onversionchange = () => opened.close();
-      return opened;
-    });
-  }
-
   // A stored string back into bytes: one character a byte as the page wrote them; a string with
   // wider characters was text an older page kept as it was, and becomes its UTF-8.
   function legacyBytes(text) {
@@ -111,7 +121,7 @@ function pelarynStorage({ failed }) {
 
   const ready = (async () => {
     try {
-      database = await openDatabase();
+      database = await pelarynDatabase;
       try {
         await moveLegacy();
       } catch (error) {
