@@ -9,12 +9,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include "BoardServer.h"
 #include "persist/Ranking.h"
-#include "platform/desktop/online/BoardAnswer.h"
 #include "platform/desktop/online/OwnRuns.h"
 #include "platform/desktop/ui/FrmRanking.h"
 #include "render/Surface.h"
@@ -22,33 +20,7 @@
 namespace pelaryn {
 namespace {
 
-// The board's answer to a run sent as the game would send it.
-nlohmann::json Submit(const QString& server, const QByteArray& replay, const QString& name) {
-  QNetworkAccessManager network;
-  QNetworkRequest request(SubmitUrl(server, name));
-  request.setHeader(QNetworkRequest::ContentTypeHeader,
-                    QStringLiteral("application/x-pelaryn-replay"));
-  QNetworkReply* reply = network.post(request, replay);
-  QEventLoop loop;
-  QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
-  loop.exec();
-  const QByteArray body = reply->readAll();
-  reply->deleteLater();
-  return nlohmann::json::parse(body.begin(), body.end(), nullptr, false);
-}
-
-// Turns the event loop until the tab has nothing on its way.
-void AwaitIdle(OnlineRanking& tab) {
-  QEventLoop loop;
-  QObject::connect(&tab, &OnlineRanking::Answered, &loop, [&] {
-    if (!tab.Busy()) loop.quit();
-  });
-  // Only so that a lost answer fails the test instead of hanging it.
-  QTimer::singleShot(60000, &loop, &QEventLoop::quit);
-  if (tab.Busy()) loop.exec();
-}
-
-class OnlineRankingTest : public ::testing::Test {
+class OnlineRankingTest : public BoardTest {
  protected:
   // The window with the online tab opened, once its requests are answered.
   std::unique_ptr<FrmRanking> OpenOnline(OnlineRankingSetup setup) {
@@ -57,6 +29,9 @@ class OnlineRankingTest : public ::testing::Test {
     AwaitIdle(Tab(*window));
     return window;
   }
+  static void AwaitIdle(OnlineRanking& tab) {
+    TurnUntil(&tab, &OnlineRanking::Answered, [&tab] { return !tab.Busy(); });
+  }
   static OnlineRanking& Tab(FrmRanking& w) {
     return *w.findChild<OnlineRanking*>(QStringLiteral("tabOnline"));
   }
@@ -64,21 +39,18 @@ class OnlineRankingTest : public ::testing::Test {
     return w.findChild<QLabel*>(QStringLiteral("lblOnlineStatus"))->text();
   }
 
-  QTemporaryDir folder;
   GameState state;
   Surface logo{8, 8};
 };
 
 TEST_F(OnlineRankingTest, WithNothingToShowTheTabSaysWhyAndTheLocalTabStillWorks) {
-  int downPort = 0;
-  { downPort = BoardServer(folder.filePath(QStringLiteral("gone.db")), 0).Port(); }
   struct Case {
     QString server;
     const char* said;
   };
   const Case cases[] = {
       {{}, "ボードのアドレスが設定されていません"},
-      {QStringLiteral("http://127.0.0.1:%1").arg(downPort), "ボードに届きませんでした"},
+      {LoopbackAddress(FreePort()), "ボードに届きませんでした"},
   };
   for (const Case& c : cases) {
     ResetRanking(state);
@@ -94,23 +66,17 @@ TEST_F(OnlineRankingTest, WithNothingToShowTheTabSaysWhyAndTheLocalTabStillWorks
 }
 
 TEST_F(OnlineRankingTest, ListsTheBoardMarksOwnRunsShowsNamesAsTextAndPlaysARun) {
-  BoardServer server(folder.filePath(QStringLiteral("board.db")), 0);
+  BoardServer server(db, 0);
   const QString hostile = QStringLiteral("<img src=x>");
-  const nlohmann::json typed =
-      Submit(server.Address(), Bytes(QStringLiteral(PELARYN_RECORDED_DIR "/game-over.pelrpy")), {});
-  const QString still = folder.filePath(QStringLiteral("still.pelrpy"));
-  ASSERT_EQ(QProcess::execute(qEnvironmentVariable("PELARYN_SIM"),
-                              {QStringLiteral("--record"), still, QStringLiteral("--frames"),
-                               QStringLiteral("100000")}),
-            0);
-  const nlohmann::json mine = Submit(server.Address(), Bytes(still), hostile);
-  ASSERT_TRUE(typed.contains("id")) << typed.dump();
-  ASSERT_TRUE(mine.contains("id")) << mine.dump();
-  // The player's own run, remembered as the game remembers the board's answer.
-  const QString prefs = folder.filePath(QStringLiteral("pelaryn.conf"));
-  RememberOwnRun(prefs, mine["id"].get<qint64>());
-  OnlineRankingSetup setup{server.Address(), {}};
-  for (const qint64 id : ReadOwnRuns(prefs)) setup.OwnRuns.insert(id);
+  BoardClient client(Outbox({outboxFolder}));
+  // The game over keeps the name typed in it; the still game, with none, takes the hostile one.
+  client.SetServer(server.Address(), hostile);
+  client.Submit(gameOver);
+  ASSERT_EQ(Settle(client, 1).at(0).What, SubmitOutcome::Kind::Ranked);
+  client.Submit(StillGame());
+  const SubmitOutcome mine = Settle(client, 1).at(0);
+  ASSERT_EQ(mine.What, SubmitOutcome::Kind::Ranked);
+  OnlineRankingSetup setup{server.Address(), {mine.Id}};
 
   std::unique_ptr<FrmRanking> w = OpenOnline(setup);
   EXPECT_EQ(w->findChild<QComboBox*>(QStringLiteral("cboBoard"))->currentData().toString(),
@@ -120,7 +86,7 @@ TEST_F(OnlineRankingTest, ListsTheBoardMarksOwnRunsShowsNamesAsTextAndPlaysARun)
   ASSERT_EQ(table->rowCount(), 2) << Status(*w).toStdString();
   for (int r = 0; r < 2; ++r) {
     const nlohmann::json& row = board["rows"][static_cast<std::size_t>(r)];
-    const bool own = row["id"] == mine["id"];
+    const bool own = row["id"] == mine.Id;
     EXPECT_EQ(table->item(r, 0)->text(), own ? QStringLiteral("★") : QString()) << r;
     EXPECT_EQ(table->item(r, 1)->text(), QString::number(r + 1));
     EXPECT_EQ(table->item(r, 2)->text(), own ? hostile : QString::fromStdString(row["name"]));
