@@ -112,10 +112,18 @@ void HookTest(pelaryn::WebPlatform& platform, pelaryn::Game& game) {
 // so it must not wait itself: a failure goes to the console, not to a window.
 std::function<void()> savePageFiles;
 
+// The page calls this once it has put the effects' files where the game reads them: they come
+// after the title, which does not need them. It runs while the game waits, as the one above.
+std::function<void()> loadEffects;
+
 }  // namespace
 
 extern "C" EMSCRIPTEN_KEEPALIVE void pelaryn_page_hidden() {
   if (savePageFiles) savePageFiles();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void pelaryn_effects_arrived() {
+  if (loadEffects) loadEffects();
 }
 
 int main() {
@@ -130,9 +138,10 @@ int main() {
     platform.PageWindows().HoldWindows(false);
   };
   if (pelaryn::browser::TestMode()) HookTest(platform, game);
-  platform.LoadEffects();
+  loadEffects = [&platform] { platform.LoadEffects(); };
   const int code = game.Run();
   savePageFiles = nullptr;
+  loadEffects = nullptr;
   pelaryn::browser::Ended();
   return code;
 }

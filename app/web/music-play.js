@@ -3,6 +3,23 @@
 // once its last tick has passed; what rings on after it sounds until the next start or stop.
 "use strict";
 
+// The live synthesiser (js-synthesizer's processor, added to this scope after this file) renders
+// every block and tells the page so, heard or not: while the music comes from memory it rests,
+// and neither the audio thread nor the page spends anything on it. The page says when it is
+// heard through this file's player.
+let liveResting = true;
+try {
+  const registerEach = registerProcessor;
+  globalThis.registerProcessor = (name, processor) => registerEach(name, name !== "js-synthesizer" ? processor
+    : class extends processor {
+      process(inputs, outputs) {
+        return liveResting ? true : super.process(inputs, outputs);
+      }
+    });
+} catch (error) {
+  // It renders unheard, as it would without this file.
+}
+
 class MusicPlayer extends AudioWorkletProcessor {
   constructor() {
     super();
@@ -33,6 +50,8 @@ class MusicPlayer extends AudioWorkletProcessor {
       this.playing = true;
     } else if (message.kind === "stop") {
       this.playing = false;
+    } else if (message.kind === "live") {
+      liveResting = !message.heard;
     } else if (message.kind === "close") {
       this.playing = false;
       this.piece = null;

@@ -4,19 +4,22 @@
 // leaves in the effects never colours the next.
 "use strict";
 
-importScripts("libfluidsynth-2.4.6.js", "js-synthesizer.min.js");
-
 const fonts = new Map();  // name → the soundfont's bytes
 // Rendered and checked for the end in steps of this many frames.
 const chunkFrames = 1024;
 // A piece rings on after its end for this long: what sounds until the game starts it again.
 const tailSeconds = 4;
-const ready = JSSynth.waitForReady();
+let ready = null;
 let queue = Promise.resolve();
 
 onmessage = (event) => {
   const message = event.data;
-  if (message.kind === "font") {
+  if (message.kind === "scripts") {
+    // The synthesiser's scripts, by the addresses the page asks for them by, so that the worker
+    // takes the very copies the page has fetched already.
+    importScripts(...message.addresses);
+    ready = JSSynth.waitForReady();
+  } else if (message.kind === "font") {
     fonts.set(message.name, message.bytes);
   } else if (message.kind === "render") {
     queue = queue.then(() => render(message)).catch((error) => {

@@ -1,8 +1,11 @@
 // The music. Each piece is rendered once, ahead, in a worker (music-render.js) and played from
 // memory by an audio worklet of ours (music-play.js); FluidSynth plays live on the audio thread
 // (js-synthesizer's worklet) only until a piece's rendering is there, and then hands over where
-// it is. The soundfont loaded first holds only what the game's own pieces' notes reach; the
-// whole one is fetched only for a piece with a note the small one would not play as it does.
+// it is. The soundfonts form a chain, smallest first, each playing every note the one before
+// plays as the whole font does: the first holds only what the title music's notes reach, so that
+// it can start after a small download; the next what all the game's pieces reach, fetched while
+// the title plays; the whole one is fetched only for a piece with a note neither would play as
+// it does. A piece plays with the first font of the chain that serves it.
 //
 // The desktop device's meaning of an end is kept: a piece has ended once the player has passed
 // its last tick, not when its last notes have rung out, and the game then starts it again at once.
@@ -87,7 +90,7 @@ function pelarynSoundedNotes(bytes) {
   return sounded;
 }
 
-// Where the small soundfont plays a note exactly as the whole one: by preset ("bank:program"),
+// Where a small soundfont plays a note exactly as the whole one: by preset ("bank:program"),
 // ranges [lowest key, highest key, lowest velocity, highest velocity]. The tool that made the
 // font wrote them as its comment, since the font itself no longer shows which of the whole
 // font's zones it left out. Empty for a font without them: then every piece needs the whole one.
@@ -119,8 +122,8 @@ function pelarynFontExactNotes(bytes) {
 
 // Whether a piece sounds a note the small soundfont (`exact`, as read above) would not play as
 // the whole one does. What is not a MIDI file needs nothing: the synthesiser refuses it with
-// either font.
-function pelarynNeedsWholeFont(piece, exact) {
+// any font.
+function pelarynNeedsLargerFont(piece, exact) {
   const sounded = pelarynSoundedNotes(piece);
   if (sounded === null) return false;
   for (const [preset, notes] of sounded) {
@@ -138,9 +141,44 @@ function pelarynNeedsWholeFont(piece, exact) {
   return false;
 }
 
-function pelarynMusic({ audioContext, output }) {
-  const smallFont = "TimGM6mb-pieces.sf2";
-  const wholeFont = "TimGM6mb.sf2";
+// The font of the chain a piece plays with, by the notes each of the first fonts plays exactly
+// (`exacts`, smallest first, as read above): the first that serves it, or `exacts.length` (the
+// next font, the whole one where every small font is listed) when none does.
+function pelarynChainFont(piece, exacts) {
+  const found = exacts.findIndex((exact) => !pelarynNeedsLargerFont(piece, exact));
+  return found < 0 ? exacts.length : found;
+}
+
+// Loads fonts of the chain into one synthesiser, by their place in it (`load(index)`), each on
+// top of those before: the synthesiser looks a preset up in the last loaded first, and a larger
+// font plays every note a smaller one serves as the smaller one does, so what plays stays the
+// same. Loads run one after another; a font is left out once a larger one is there, since below
+// it the smaller would never sound. A load that fails is tried again the next time it is needed.
+function pelarynFontStack(load) {
+  let top = -1;
+  let queue = Promise.resolve();
+  return {
+    // Settles once font `index` or a larger one is loaded.
+    need(index) {
+      const step = queue.then(async () => {
+        if (index <= top) return;
+        await load(index);
+        top = index;
+      });
+      queue = step.catch(() => {});
+      return step;
+    },
+  };
+}
+
+// A file of the page by the address its build gives it (index.html), where there is one.
+function versioned(name) {
+  return typeof pelarynFile === "function" ? pelarynFile(name) : name;
+}
+
+function pelarynMusic({ audioContext, output, sounding }) {
+  // The chain, smallest first; the last is the whole font, which serves every piece.
+  const chain = ["TimGM6mb-title.sf2", "TimGM6mb-pieces.sf2", "TimGM6mb.sf2"];
   // What the rendered pieces may take together; beyond it the least recently opened go.
   const budgetBytes = 96 << 20;
   // A piece longer than this plays live.
@@ -163,23 +201,31 @@ function pelarynMusic({ audioContext, output }) {
     queue: Promise.resolve(),
     memoryStarts: 0,  // passes started from memory, for a test to see the loop
   };
-  const fonts = { small: null, smallExact: null, wholeLoaded: null };
+  // By place in the chain: the font's bytes, where it plays as the whole font, and whether the
+  // worker has it; each a promise, dropped again if it fails, so that the next need retries it.
+  const fonts = chain.map(() => ({ bytes: null, exact: null, inWorker: null }));
+  // The fonts loaded into the live synthesiser, in order, for a test to see.
+  const liveFonts = [];
+  const stack = pelarynFontStack(async (index) => {
+    const bytes = await fontBytes(index);
+    await liveSynth.loadSFont(bytes.slice(0));
+    liveFonts.push(chain[index]);
+  });
   // Pieces by their bytes: what the worker made of them, in the order last opened.
   const pieces = new Map();
   let worker = null;
+  let liveSynth = null;  // the live synthesiser, from before its first font is loaded
   let nextId = 1;
 
   function start() {
     if (music.making || typeof JSSynth === "undefined") return;
     const context = audioContext();
     music.making = (async () => {
-      fonts.small = fetch(smallFont).then((response) => {
-        if (!response.ok) throw new Error("no soundfont");
-        return response.arrayBuffer();
-      });
-      await context.audioWorklet.addModule("libfluidsynth-2.4.6.js");
-      await context.audioWorklet.addModule("js-synthesizer.worklet.min.js");
-      await context.audioWorklet.addModule("music-play.js");
+      fontBytes(0);
+      // Ours before js-synthesizer's, which it lets rest while it is not heard.
+      for (const module of ["libfluidsynth-2.4.6.js", "music-play.js", "js-synthesizer.worklet.min.js"]) {
+        await context.audioWorklet.addModule(versioned(module));
+      }
       music.player = new AudioWorkletNode(context, "pelaryn-music",
                                           { numberOfInputs: 0, outputChannelCount: [2] });
       music.player.connect(output());
@@ -193,12 +239,12 @@ function pelarynMusic({ audioContext, output }) {
       const synth = new JSSynth.AudioWorkletNodeSynthesizer();
       synth.init(context.sampleRate, { initialGain: 0.3 });
       music.liveNode = synth.createAudioNode(context);
-      const small = await fonts.small;
-      fonts.smallExact = pelarynFontExactNotes(small);
-      worker = new Worker("music-render.js");
+      worker = new Worker(versioned("music-render.js"));
       worker.onmessage = (event) => rendered(event.data);
-      worker.postMessage({ kind: "font", name: smallFont, bytes: small });
-      await synth.loadSFont(small.slice(0));
+      worker.postMessage({ kind: "scripts",
+                           addresses: ["libfluidsynth-2.4.6.js", "js-synthesizer.min.js"].map(versioned) });
+      liveSynth = synth;
+      await stack.need(0);
       music.synth = synth;
       carryOut();
     })().catch((error) => console.warn("pelaryn: the music stays silent:", error));
@@ -211,23 +257,61 @@ function pelarynMusic({ audioContext, output }) {
     music.liveHeard = on;
     if (on) music.liveNode.connect(output());
     else music.liveNode.disconnect();
+    music.player.port.postMessage({ kind: "live", heard: on });
   }
-  function fontFor(bytes) {
-    return pelarynNeedsWholeFont(bytes, fonts.smallExact) ? wholeFont : smallFont;
-  }
-  async function loadWholeFont() {
-    if (!fonts.wholeLoaded) {
-      fonts.wholeLoaded = (async () => {
-        const response = await fetch(wholeFont);
-        if (!response.ok) throw new Error("no soundfont");
-        const whole = await response.arrayBuffer();
-        worker.postMessage({ kind: "font", name: wholeFont, bytes: whole });
-        // Above the small one: the synthesiser looks for a preset in the last loaded first.
-        await music.synth.loadSFont(whole);
-      })();
-      fonts.wholeLoaded.catch(() => { fonts.wholeLoaded = null; });
+  function fontBytes(index) {
+    const font = fonts[index];
+    if (!font.bytes) {
+      font.bytes = fetch(versioned(chain[index])).then((response) => {
+        if (!response.ok) throw new Error("no soundfont " + chain[index]);
+        return response.arrayBuffer();
+      });
+      font.bytes.catch(() => { font.bytes = null; });
     }
-    return fonts.wholeLoaded;
+    return font.bytes;
+  }
+  function fontExact(index) {
+    const font = fonts[index];
+    if (!font.exact) {
+      font.exact = fontBytes(index).then(pelarynFontExactNotes);
+      font.exact.catch(() => { font.exact = null; });
+    }
+    return font.exact;
+  }
+  // The worker is handed a font before any piece that renders with it.
+  function fontInWorker(index) {
+    const font = fonts[index];
+    if (!font.inWorker) {
+      font.inWorker = fontBytes(index).then((bytes) => {
+        worker.postMessage({ kind: "font", name: chain[index], bytes });
+      });
+      font.inWorker.catch(() => { font.inWorker = null; });
+    }
+    return font.inWorker;
+  }
+  // The place in the chain of the font a piece plays with. A font's ranges are known once it is
+  // fetched, so a larger font is fetched only when the ones before do not serve the piece.
+  async function fontFor(bytes) {
+    const exacts = [];
+    for (;;) {
+      const found = pelarynChainFont(bytes, exacts);
+      if (found < exacts.length || exacts.length === chain.length - 1) return found;
+      exacts.push(await fontExact(exacts.length));
+    }
+  }
+  // The piece's font, chosen once; a choice that failed (a font not fetched) is made again.
+  function chosenFont(entry) {
+    if (!entry.font) {
+      entry.font = fontFor(entry.bytes);
+      entry.font.catch(() => { entry.font = null; });
+    }
+    return entry.font;
+  }
+  // Once the title music sounds, the next font is fetched in the background, so that the game's
+  // pieces do not wait for it; not before, so that it does not delay the title music.
+  function fetchAhead() {
+    if (!fonts[1].bytes) fontBytes(1).catch(() => {});
+    sounding();
   }
 
   function sameBytes(a, b) {
@@ -238,7 +322,7 @@ function pelarynMusic({ audioContext, output }) {
     return true;
   }
   // The piece's entry, made the most recent; rendered ahead unless it was already.
-  function pieceFor(bytes, font) {
+  function pieceFor(bytes) {
     for (const [id, entry] of pieces) {
       if (sameBytes(entry.bytes, bytes)) {
         pieces.delete(id);
@@ -246,14 +330,17 @@ function pelarynMusic({ audioContext, output }) {
         return entry;
       }
     }
-    const entry = { id: nextId++, bytes, font, state: "rendering", size: 0 };
+    const entry = { id: nextId++, bytes, font: null, state: "rendering", size: 0 };
     pieces.set(entry.id, entry);
-    const request = { kind: "render", id: entry.id, piece: bytes.slice(0), font,
-                      rate: audioContext().sampleRate, limitBytes: pieceLimitBytes };
-    // The worker is handed the whole font before any piece that needs it.
-    (font === wholeFont ? loadWholeFont() : Promise.resolve())
-      .then(() => worker.postMessage(request))
-      .catch(() => { entry.state = "live"; });
+    chosenFont(entry).then(async (index) => {
+      await fontInWorker(index);
+      worker.postMessage({ kind: "render", id: entry.id, piece: bytes.slice(0), font: chain[index],
+                           rate: audioContext().sampleRate, limitBytes: pieceLimitBytes });
+    }).catch(() => {
+      // It plays live once its font is there; opened again, it is rendered again.
+      entry.state = "live";
+      pieces.delete(entry.id);
+    });
     return entry;
   }
   function rendered(message) {
@@ -316,7 +403,7 @@ function pelarynMusic({ audioContext, output }) {
     const synth = music.synth;
     if (!synth) return;
     if (music.opened) {
-      music.piece = pieceFor(music.opened, fontFor(music.opened));
+      music.piece = pieceFor(music.opened);
       music.opened = null;
     }
     const wanted = { open: music.open, playing: music.playing, fromStart: music.fromStart,
@@ -333,7 +420,7 @@ function pelarynMusic({ audioContext, output }) {
         return;
       }
       const entry = wanted.piece;
-      if (entry.font === wholeFont) await loadWholeFont();
+      await stack.need(await chosenFont(entry));
       if (turn !== music.turn) return;  // asked for something else meanwhile
       if (wanted.fromStart && entry.state === "ready") {
         await synth.stopPlayer();
@@ -342,10 +429,12 @@ function pelarynMusic({ audioContext, output }) {
         music.memoryStarts += 1;
         music.player.port.postMessage({ kind: "play", id: entry.id, turn, at: 0 });
         hearLive(false);
+        fetchAhead();
         return;
       }
       if (music.source === "memory") {
         music.player.port.postMessage({ kind: "play", id: entry.id, turn });
+        fetchAhead();
         return;
       }
       if (wanted.fromStart) {
@@ -358,6 +447,7 @@ function pelarynMusic({ audioContext, output }) {
         hearLive(true);
       }
       await synth.playPlayer();
+      fetchAhead();
       const current = () => turn === music.turn && music.playing && !music.ended &&
                             music.source === "live";
       (async () => {
@@ -410,6 +500,8 @@ function pelarynMusic({ audioContext, output }) {
         musicSource: music.source,
         musicMemoryStarts: music.memoryStarts,
         musicRendered: [...pieces.values()].filter((entry) => entry.state === "ready").length,
+        // The soundfonts loaded into the live synthesiser, in order.
+        musicFonts: liveFonts.slice(),
         // Where the piece playing from memory is reported ended, in seconds from its start.
         musicPassSeconds: music.piece && music.piece.state === "ready"
           ? music.piece.end / music.piece.rate : 0,

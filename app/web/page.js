@@ -8,6 +8,15 @@
   // Desynchronised: a frame goes to the screen without waiting for the page's next paint, which
   // costs a third less work a frame where the browser draws without a graphics card.
   const context = canvas.getContext("2d", { alpha: false, desynchronized: true });
+  // The picture the game's frames are copied into. Made and drawn once (black, as the canvas is)
+  // while the page still waits for the game, which takes the first drawing's setting up off the
+  // first frame's way.
+  // Settled once the game shows its first frame: from then on it reads its files as it goes.
+  let gameStarted;
+  const gameRunning = new Promise((resolve) => { gameStarted = resolve; });
+  const field = { image: new ImageData(300, 400), bytes: null };
+  field.bytes = new Uint8Array(field.image.data.buffer);
+  context.putImageData(field.image, 0, 0);
   const stage = document.getElementById("stage");
   const status = document.getElementById("status");
   const keys = [];
@@ -68,6 +77,9 @@
   const audio = {
     context: null,
     effects: new Map(),
+    // The effects' files as the game hands them over, decoded once the context is made: making it
+    // takes a good part of a start, and nothing can sound before the first key or click anyway.
+    undecoded: [],
     playing: null,
     until: 0,
     started: 0,
@@ -81,8 +93,15 @@
       audio.musicGain = new GainNode(audio.context, { gain: 0 });
       audio.musicGain.connect(audio.context.destination);
       applyVolumes(prefs);
+      for (const [name, bytes] of audio.undecoded) decodeEffect(name, bytes);
+      audio.undecoded = [];
     }
     return audio.context;
+  }
+  function decodeEffect(name, bytes) {
+    audio.context.decodeAudioData(bytes.buffer)
+      .then((buffer) => audio.effects.set(name, buffer))
+      .catch(() => {});
   }
   // The player's loudness: a percentage of the desktop's, as its mixer applies it.
   function applyVolumes(chosen) {
@@ -98,7 +117,8 @@
   }
 
   // The music (music.js): rendered ahead and played from memory, made at the first key or click.
-  const music = pelarynMusic({ audioContext, output: () => audio.musicGain });
+  const music = pelarynMusic({ audioContext, output: () => audio.musicGain,
+                               sounding: () => titleServed() });
   let musicAnalyser = null;
   function startSynthesiser() {
     if (!musicAnalyser && audio.context) {
@@ -328,6 +348,22 @@
     });
   }
 
+  // How early a timer is set: enough for three in four of the last few to have woken in time.
+  // A later one makes a frame late; an earlier one costs turns.
+  const timers = {
+    early: 1,
+    recent: new Float64Array(16).fill(1),
+    sorted: new Float64Array(16),
+    next: 0,
+    overshot(by) {
+      this.recent[this.next] = Math.max(0, Math.min(by, 4));
+      this.next = (this.next + 1) % this.recent.length;
+      this.sorted.set(this.recent);
+      this.sorted.sort();
+      this.early = this.sorted[Math.floor(this.sorted.length * 3 / 4)] + 0.1;
+    },
+  };
+
   const page = {
     async sleepUntil(deadline) {
       running += performance.now() - woke;
@@ -338,12 +374,17 @@
       }
     },
     async wait(deadline) {
-      // Timers wake a millisecond or so late; the last stretch is taken in turns.
+      // A timer wakes late by an amount that varies from page to page and moment to moment: it is
+      // set to wake early by what recent timers overshot, and the last stretch is taken in turns,
+      // which are punctual but keep the page busy while they last.
       for (;;) {
         const left = deadline - performance.now();
         if (left <= 0) return;
-        if (left > 1) {
-          await new Promise((resolve) => setTimeout(resolve, Math.floor(left - 0.5)));
+        const asked = Math.floor(left - timers.early);
+        if (asked >= 1) {
+          const set = performance.now();
+          await new Promise((resolve) => setTimeout(resolve, asked));
+          timers.overshot(performance.now() - set - asked);
         } else {
           await turn();
         }
@@ -361,12 +402,20 @@
     },
     showField(rgba, width, height, handed) {
       const start = performance.now();
-      context.putImageData(new ImageData(new Uint8ClampedArray(rgba), width, height), 0, 0);
+      // One picture, filled a frame at a time: through a view of the same kind as the game's
+      // bytes, so that filling it is a plain copy, and nothing is left for the collector.
+      if (!field.image || field.image.width !== width || field.image.height !== height) {
+        field.image = new ImageData(width, height);
+        field.bytes = new Uint8Array(field.image.data.buffer);
+      }
+      field.bytes.set(rgba);
+      context.putImageData(field.image, 0, 0);
       if (shown) {
         shown.push(handed);
         drawing += performance.now() - start;
       }
       if (status.textContent) status.textContent = "";
+      gameStarted();
     },
     showShip(x, y, width, height, stepX, stepY) {
       touch.ship(x, y, width, height, stepX, stepY);
@@ -384,9 +433,8 @@
       return null;
     },
     loadEffect(name, bytes) {
-      audioContext().decodeAudioData(bytes.buffer)
-        .then((buffer) => audio.effects.set(name, buffer))
-        .catch(() => {});
+      if (audio.context) decodeEffect(name, bytes);
+      else audio.undecoded.push([name, bytes]);
     },
     playEffect(name, interrupt) {
       const buffer = audio.effects.get(name);
@@ -534,11 +582,45 @@
   pelarynTexts.use(prefs.language);
   // What waits in the outbox from an earlier visit goes now.
   storage.ready.then(() => board.send());
-  // Every file of the page kept for starting with no network, once the page has loaded.
-  if ("serviceWorker" in navigator) {
-    window.addEventListener("load", () => {
-      navigator.serviceWorker.register("sw.js").catch((error) => console.warn("pelaryn: not kept for offline:", error));
-    });
+  // What the title does not need waits until the title music sounds (or the player has had the
+  // title for a while without a key), so that what the title needs has the network to itself.
+  function titleServed() {
+    keepForOffline();
+    fetchEffects();
+  }
+  window.addEventListener("load", () => {
+    // Once the page is kept, it looks for a newer build as soon as the page has loaded.
+    if (navigator.serviceWorker && navigator.serviceWorker.controller) keepForOffline();
+    setTimeout(titleServed, 10000);
+  });
+  // Every file of the page kept for starting with no network: installing, the service worker
+  // fetches them all.
+  let keepingForOffline = false;
+  function keepForOffline() {
+    if (keepingForOffline || !("serviceWorker" in navigator)) return;
+    keepingForOffline = true;
+    navigator.serviceWorker.register("sw.js").catch((error) => console.warn("pelaryn: not kept for offline:", error));
+  }
+  // The effects, files of the page of their own, which only a game plays: put where the game
+  // reads its files, and handed to it. A failure leaves them silent until the next try.
+  let effectsAsked = false;
+  async function fetchEffects() {
+    if (effectsAsked) return;
+    effectsAsked = true;
+    try {
+      await gameRunning;
+      const names = Object.keys(pelarynVersions).filter((name) => name.endsWith(".wav"));
+      const files = await Promise.all(names.map(async (name) => {
+        const response = await fetch(pelarynFile(name));
+        if (!response.ok) throw new Error(name + ": " + response.status);
+        return [name, new Uint8Array(await response.arrayBuffer())];
+      }));
+      for (const [name, bytes] of files) Module.FS.writeFile("/pelaryn/sound/" + name, bytes);
+      Module._pelaryn_effects_arrived();
+    } catch (error) {
+      effectsAsked = false;
+      console.warn("pelaryn: no effects for now:", error);
+    }
   }
   // A tab can be closed without notice: the game writes its files as it is hidden; but not as
   // the page reloads to start from files just imported, which it would write over.

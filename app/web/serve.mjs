@@ -15,10 +15,12 @@ const types = {
   ".sf2": "application/octet-stream",
   ".png": "image/png",
   ".ts": "application/xml; charset=utf-8",
+  ".wav": "audio/wav",
   ".webmanifest": "application/manifest+json",
 };
 // Worth compressing: everything but the pictures, which are compressed already.
-const compressible = new Set([".html", ".js", ".mjs", ".css", ".wasm", ".data", ".sf2", ".ts", ".webmanifest"]);
+const compressible = new Set([".html", ".js", ".mjs", ".css", ".wasm", ".data", ".sf2", ".ts", ".wav",
+                              ".webmanifest"]);
 
 // What the request accepts, best first: brotli where node has it, then gzip, else as it is.
 export function chooseEncoding(accepted) {

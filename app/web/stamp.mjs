@@ -1,8 +1,9 @@
 // Gives every file of the built page a version taken from its contents: the page asks for each
 // file as NAME?v=VERSION, so no cache between the host and the player can hand out an old one
 // with a new page, and the service worker keeps them under the build's version. Run by the build
-// once everything else is in the page's folder (it rewrites index.html, the manifest, files.js
-// and sw.js there in place, and running it again changes nothing).
+// once everything else is in the page's folder (it rewrites index.html, with the list of versions
+// the page's scripts ask by, the manifest and sw.js there in place, and running it again changes
+// nothing).
 //
 //   node app/web/stamp.mjs FOLDER
 import { createHash } from "node:crypto";
@@ -14,7 +15,7 @@ export function stamp(folder) {
   const version = (bytes) => createHash("sha256").update(bytes).digest("hex").slice(0, 16);
   // Named by others, they are stamped after what they name, in this order; the service worker
   // is not one of the page's files but the keeper of their list.
-  const naming = ["files.js", "manifest.webmanifest", "index.html"];
+  const naming = ["manifest.webmanifest", "index.html"];
   const worker = "sw.js";
   const versions = new Map();
   for (const name of readdirSync(folder).sort()) {
@@ -25,23 +26,20 @@ export function stamp(folder) {
   }
   const reference = /((?:src|href)=")([^"?#]+)(?:\?v=[0-9a-f]*)?(")/g;
   const rewrite = {
-    "files.js": () => "// Written by the build (stamp.mjs): every file of the page with its version.\n" +
-                      '"use strict";\n\n' +
-                      "const pelarynVersions = " + JSON.stringify(Object.fromEntries(versions), null, 1) + ";\n\n" +
-                      "// The address a file of the page is asked for by: its name and version.\n" +
-                      "function pelarynFile(name) {\n" +
-                      '  return pelarynVersions[name] ? name + "?v=" + pelarynVersions[name] : name;\n' +
-                      "}\n",
     "manifest.webmanifest": (text) => text.replace(/("src": ")([^"?#]+)(?:\?v=[0-9a-f]*)?(")/g, versionedReference),
-    "index.html": (text) => text.replace(reference, versionedReference),
+    "index.html": (text) => {
+      const list = /^const pelarynVersions = .*;$/m;
+      if (!list.test(text)) throw new Error("index.html has no line for the list of versions");
+      const listed = "const pelarynVersions = " + JSON.stringify(Object.fromEntries(versions)) + ";";
+      return text.replace(reference, versionedReference).replace(list, () => listed);
+    },
   };
   function versionedReference(whole, before, name, after) {
     return versions.has(name) ? before + name + "?v=" + versions.get(name) + after : whole;
   }
   for (const name of naming) {
-    const exists = readdirSync(folder).includes(name);
-    if (!exists && name !== "files.js") continue;
-    const text = rewrite[name](exists ? readFileSync(at(name), "utf8") : "");
+    if (!readdirSync(folder).includes(name)) continue;
+    const text = rewrite[name](readFileSync(at(name), "utf8"));
     writeFileSync(at(name), text);
     versions.set(name, version(text));
   }

@@ -4,26 +4,7 @@
 // through to the database in the order it was made.
 "use strict";
 
-// Opening the database takes a good part of a first visit's start: it begins as this script runs,
-// while the rest of the page still loads, not when the page's own script asks for the files.
-const pelarynDatabase = (() => {
-  try {
-    const opening = indexedDB.open("pelaryn", 1);
-    opening.onupgradeneeded = () => opening.result.createObjectStore("files");
-    return new Promise((resolve, reject) => {
-      opening.onsuccess = () => {
-        // A tab with a newer page asks for a newer database: this one steps aside.
-        opening.result.onversionchange = () => opening.result.close();
-        resolve(opening.result);
-      };
-      opening.onerror = () => reject(opening.error);
-    });
-  } catch (error) {
-    return Promise.reject(error);
-  }
-})();
-// Taken up by pelarynStorage once the page's script runs; not an error before that.
-pelarynDatabase.catch(() => {});
+// The database was opened as the page began to load (index.html): pelarynDatabase.
 
 function pelarynStorage({ failed }) {
   const table = "files";

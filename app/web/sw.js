@@ -8,7 +8,8 @@ const build = { version: "", files: {} };
 
 const cacheName = "pelaryn-" + build.version;
 // Fetched only for a player's piece that needs it, and kept from then on, not before: the first
-// visit does not download it.
+// visit does not download it. The smaller soundfonts (the title's, the game's pieces') are kept
+// with everything else, so that all the game's own music plays with no network.
 const onDemand = new Set(["TimGM6mb.sf2"]);
 const base = new URL(self.registration.scope);
 

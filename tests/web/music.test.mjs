@@ -1,6 +1,7 @@
-// The page's music in Chromium: the game's own pieces play with the small soundfont alone,
-// rendered ahead and played from memory; a player's own piece that sounds an instrument the small
-// font lacks makes the page fetch the whole one, and loops from memory without going silent.
+// The page's music in Chromium: the title music plays with the title's soundfont alone, the
+// game's own pieces with the pieces' one, fetched behind it, each rendered ahead and played from
+// memory; a player's own piece that sounds an instrument neither font has makes the page fetch
+// the whole one, and loops from memory without going silent.
 //
 //   PELARYN_WEB_SITE=build/web node --test tests/web/music.test.mjs
 import { after, before, test } from "node:test";
@@ -48,13 +49,18 @@ function piece(program, notes, channel = 0, bank = null, key = 60, velocity = 10
     [..."MTrk"].map((c) => c.charCodeAt(0)), length, track);
 }
 
+const music = {};
+vm.runInNewContext(readFileSync(path.join(root, "app/web/music.js"), "utf8") +
+  "\nObject.assign(music, { pelarynFontExactNotes, pelarynNeedsLargerFont, pelarynChainFont," +
+  " pelarynFontStack });", { music });
+const exactOf = (name) => {
+  const font = readFileSync(path.join(site, name));
+  return music.pelarynFontExactNotes(font.buffer.slice(font.byteOffset, font.byteOffset + font.length));
+};
+const asBuffer = (file) => file.buffer.slice(file.byteOffset, file.byteOffset + file.length);
+
 test("the page tells which pieces the small soundfont serves, as the tool that made it", () => {
-  const music = {};
-  vm.runInNewContext(readFileSync(path.join(site, "music.js"), "utf8") +
-    "\nObject.assign(music, { pelarynFontExactNotes, pelarynNeedsWholeFont });", { music });
-  const small = readFileSync(path.join(site, "TimGM6mb-pieces.sf2"));
-  const exact = music.pelarynFontExactNotes(
-    small.buffer.slice(small.byteOffset, small.byteOffset + small.length));
+  const exact = exactOf("TimGM6mb-pieces.sf2");
   // A preset for each the game's pieces sound, by the tool's reading of them.
   const sounded = execFileSync("python3", [path.join(root, "tools/soundfont/subset-soundfont"),
                                            "--presets", ...pieces], { encoding: "utf8" });
@@ -78,22 +84,90 @@ test("the page tells which pieces the small soundfont serves, as the tool that m
   ];
   for (const [name, file, whole] of cases) {
     const buffer = file.buffer ? file.buffer.slice(file.byteOffset, file.byteOffset + file.length) : file;
-    assert.equal(music.pelarynNeedsWholeFont(buffer, exact), whole, name);
+    assert.equal(music.pelarynNeedsLargerFont(buffer, exact), whole, name);
   }
   // Velocity counts as the key does, though this font splits no preset by it.
   const soft = new Map([["0:0", [[60, 61, 0, 63]]]]);
   for (const [key, velocity, whole] of [[60, 63, false], [60, 64, true], [62, 10, true]]) {
-    assert.equal(music.pelarynNeedsWholeFont(bytes(piece(0, 1, 0, null, key, velocity)), soft),
+    assert.equal(music.pelarynNeedsLargerFont(bytes(piece(0, 1, 0, null, key, velocity)), soft),
                  whole, `key ${key}, velocity ${velocity}`);
   }
   // With no ranges read, every piece needs the whole font.
-  assert.equal(music.pelarynNeedsWholeFont(bytes(piece(48, 1, 0, null, 64)), new Map()), true);
+  assert.equal(music.pelarynNeedsLargerFont(bytes(piece(48, 1, 0, null, 64)), new Map()), true);
+});
+
+test("a piece takes the first font of the chain that serves it, and the chain grows in order", async () => {
+  const title = exactOf("TimGM6mb-title.sf2");
+  const all = exactOf("TimGM6mb-pieces.sf2");
+  // Every note the title's font serves, the pieces' font serves too.
+  for (const [preset, ranges] of title) {
+    for (const [keyLow, keyHigh, velocityLow, velocityHigh] of ranges) {
+      for (let key = keyLow; key <= keyHigh; ++key) {
+        const velocities = Array.from({ length: velocityHigh - velocityLow + 1 }, (_, i) => velocityLow + i);
+        assert.ok(velocities.every((velocity) => (all.get(preset) || []).some(([a, b, c, d]) =>
+          a <= key && key <= b && c <= velocity && velocity <= d)), `${preset} key ${key}`);
+      }
+    }
+  }
+  const cases = [
+    ...pieces.map((name) => [path.basename(name), asBuffer(readFileSync(name)),
+                             path.basename(name) === "title.mid" ? 0 : 1]),
+    ["a church organ", new Uint8Array(piece(19, 1)).buffer, 2],
+  ];
+  for (const [name, bytes, font] of cases) {
+    assert.equal(music.pelarynChainFont(bytes, [title, all]), font, name);
+  }
+
+  // Loads, by the fonts asked for one after another (a minus for a load that fails once).
+  const loads = [
+    ["in order", [0, 1, 2], [0, 1, 2]],
+    ["each once", [0, 0, 1, 1], [0, 1]],
+    ["the whole one first: nothing below it", [0, 2, 1], [0, 2]],
+    ["one skipped", [1, 0, 2], [1, 2]],
+    ["a failed load tried again", [0, -1, 1, 2], [0, 1, 2]],
+  ];
+  for (const [name, asked, loaded] of loads) {
+    const done = [];
+    const failing = new Set(asked.filter((index) => index < 0).map((index) => -index));
+    const stack = music.pelarynFontStack(async (index) => {
+      if (failing.delete(index)) throw new Error("not fetched");
+      done.push(index);
+    });
+    await Promise.all(asked.map((index) => stack.need(Math.abs(index)).catch(() => {})));
+    assert.deepEqual(done, loaded, name);
+  }
 });
 
 // The page with the game's title playing `titlePiece` (bytes, kept as the player's own file), or
-// its own title music; every soundfont the page asks for is noted.
-async function open(titlePiece) {
+// its own title music; every soundfont the page asks for is noted, and where the music was then.
+// The first time the page asks for a font `failing` names, the server answers an error.
+async function open(titlePiece, failing = []) {
   const page = await (await browser.createBrowserContext()).newPage();
+  await page.evaluateOnNewDocument((failing) => {
+    // Each block the live synthesiser renders, it tells the page so.
+    window.liveReports = 0;
+    const listen = MessagePort.prototype.addEventListener;
+    MessagePort.prototype.addEventListener = function (type, listener, ...rest) {
+      if (type !== "message") return listen.call(this, type, listener, ...rest);
+      return listen.call(this, type, (event) => {
+        if (event.data && event.data.method === "updateStatus") window.liveReports += 1;
+        return listener.call(this, event);
+      }, ...rest);
+    };
+    window.fontsAsked = [];
+    const fetchFile = window.fetch;
+    window.fetch = function (what, ...rest) {
+      const name = String(what).replace(/\?.*/, "");
+      if (name.endsWith(".sf2")) {
+        window.fontsAsked.push([name, window.pelarynSound ? window.pelarynSound().musicSource : "none"]);
+        if (failing.includes(name)) {
+          failing.splice(failing.indexOf(name), 1);
+          return Promise.resolve(new Response("", { status: 503 }));
+        }
+      }
+      return fetchFile.call(this, what, ...rest);
+    };
+  }, failing);
   const errors = [];
   const fonts = [];
   page.on("pageerror", (error) => errors.push(error.message));
@@ -123,20 +197,49 @@ async function open(titlePiece) {
 
 const sound = (page) => page.evaluate(() => window.pelarynSound());
 
-test("the game's own title music plays from memory with the small soundfont alone", async () => {
-  const { page, errors, fonts } = await open(null);
-  await page.waitForFunction(() => {
-    const now = window.pelarynSound();
-    return now.musicSource === "memory" && now.musicLevel > 0.01;
-  }, { timeout: 60000, polling: 200 });
-  // Handed over from the live synthesiser in the middle of the title's first pass, which is
-  // far longer than the test.
-  const now = await sound(page);
-  assert.equal(now.music, "playing");
-  assert.equal(now.musicMemoryStarts, 0);
-  assert.deepEqual(fonts, ["TimGM6mb-pieces.sf2"]);
-  assert.deepEqual(errors, []);
-  await page.browserContext().close();
+test("the title music plays from memory with the title's soundfont alone, the game's with the pieces' one", async () => {
+  const title = "TimGM6mb-title.sf2";
+  const all = "TimGM6mb-pieces.sf2";
+  // The pieces' font fetched while the title plays; where that fails, asked for again by the game.
+  for (const [name, failing, asks] of [["fetched ahead", [], [title, all]],
+                                       ["fetched again", [all], [title, all, all]]]) {
+    const { page, errors, fonts } = await open(null, failing);
+    await page.waitForFunction(() => {
+      const now = window.pelarynSound();
+      return now.musicSource === "memory" && now.musicLevel > 0.01;
+    }, { timeout: 60000, polling: 200 });
+    // Handed over from the live synthesiser in the middle of the title's first pass, which is
+    // far longer than the test.
+    let now = await sound(page);
+    assert.equal(now.music, "playing", name);
+    assert.equal(now.musicMemoryStarts, 0, name);
+    assert.deepEqual(now.musicFonts, [title], name);
+    // The live synthesiser rendered while it was heard (a block is some 3 ms; a few reports come
+    // without one), and rests now.
+    const reports = await page.evaluate(() => window.liveReports);
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    assert.ok(reports > 50 && await page.evaluate(() => window.liveReports) === reports, `${name}: ${reports}`);
+    // The pieces' font is asked for while the title plays, not before it starts.
+    await page.waitForFunction(() => window.fontsAsked.length >= 2, { timeout: 60000, polling: 100 });
+    let asked = await page.evaluate(() => window.fontsAsked);
+    assert.deepEqual(asked.map(([font]) => font), [title, all], name);
+    assert.equal(asked[0][1], "none", name);
+    assert.notEqual(asked[1][1], "none", name);
+    now = await sound(page);
+    assert.ok(now.music === "playing" && now.musicLevel > 0.01, `${name}: the title goes on`);
+    // A game: its piece plays with the pieces' font, loaded on top of the title's.
+    await page.keyboard.press("F2");
+    await page.waitForFunction(() => window.pelarynSound().musicFonts.length >= 2,
+                               { timeout: 60000, polling: 100 });
+    await page.waitForFunction(() => window.pelarynSound().musicLevel > 0.01,
+                               { timeout: 60000, polling: 100 });
+    assert.deepEqual((await sound(page)).musicFonts, [title, all], name);
+    asked = await page.evaluate(() => window.fontsAsked);
+    assert.deepEqual(asked.map(([font]) => font), asks, name);
+    assert.deepEqual(fonts, [title, all], name);
+    assert.deepEqual(errors, [], name);
+    await page.browserContext().close();
+  }
 });
 
 test("a player's own piece with another instrument fetches the whole soundfont, and loops from memory", async () => {
@@ -157,7 +260,10 @@ test("a player's own piece with another instrument fetches the whole soundfont, 
   // last note has rung out; within the 1024 frames the rendering looks at a time.
   assert.ok(now.musicPassSeconds >= 2 && now.musicPassSeconds < 2 + 1024 / 44100,
             `a pass of ${now.musicPassSeconds} s`);
-  assert.deepEqual(fonts, ["TimGM6mb-pieces.sf2", "TimGM6mb.sf2"]);
+  // The fonts before the whole one are fetched to see that they do not serve it; only the whole
+  // one goes on top of the title's.
+  assert.deepEqual(fonts, ["TimGM6mb-title.sf2", "TimGM6mb-pieces.sf2", "TimGM6mb.sf2"]);
+  assert.deepEqual(now.musicFonts, ["TimGM6mb-title.sf2", "TimGM6mb.sf2"]);
   assert.deepEqual(errors, []);
   await page.browserContext().close();
 });

@@ -6,6 +6,7 @@
 import { after, before, test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
+import { createHash } from "node:crypto";
 import http from "node:http";
 import { cpSync, mkdtempSync, readFileSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
@@ -233,13 +234,16 @@ test("once loaded, the page starts and plays with no network, and a new build is
   assert.equal(await fetchWholeFont(), fontSize);
 
   // A new build: one file changed, the versions stamped again.
-  writeFileSync(path.join(folder, "menu.js"),
-                readFileSync(path.join(folder, "menu.js"), "utf8") + '\nwindow.pelarynBuildMark = "next";\n');
+  writeFileSync(path.join(folder, "pelaryn-page.js"),
+                readFileSync(path.join(folder, "pelaryn-page.js"), "utf8") + '\nwindow.pelarynBuildMark = "next";\n');
   const next = stamp(folder);
   await offline(false);
   await page.reload();
   await started(page);
   assert.equal(await mark(), "next", "the next visit has the new build's files");
+  // And asks for them by the versions of their new bytes.
+  const version = createHash("sha256").update(readFileSync(path.join(folder, "pelaryn-page.js"))).digest("hex").slice(0, 16);
+  assert.equal(await page.evaluate(() => pelarynFile("pelaryn-page.js")), "pelaryn-page.js?v=" + version);
   await page.waitForFunction((wanted) => caches.keys().then((names) => names.join() === wanted),
                              { timeout: 60000, polling: 500 }, "pelaryn-" + next);
   assert.notDeepEqual(await kept(), first);

@@ -315,8 +315,10 @@ void WebPlatform::WaitEvents() {
 }
 
 uint32_t WebPlatform::Present(const Surface& field) {
-  SurfaceToRgba(field, rgba_);
+  // The frame's time is when the game hands it over: the next frame is paced from there, so the
+  // copying below does not lengthen every period by what it takes.
   const double now = browser::NowMs();
+  SurfaceToRgba(field, rgba_);
   browser::ShowField(rgba_.data(), field.Width(), field.Height(), now);
   // Read only: the page steers by touch towards a target, and needs to know where the ship got
   // to, not guess it by counting steps (walls stop it, and not every frame reads the keys).
