@@ -218,10 +218,19 @@ function pelarynMusic({ audioContext, output, sounding }) {
   let nextId = 1;
 
   function start() {
-    if (music.making || typeof JSSynth === "undefined") return;
+    if (music.making) return;
     const context = audioContext();
     music.making = (async () => {
       fontBytes(0);
+      // Only the music needs the synthesiser's script: it is not among what the page waits for
+      // before its first picture.
+      await new Promise((resolve, reject) => {
+        const script = document.createElement("script");
+        script.src = versioned("js-synthesizer.min.js");
+        script.onload = resolve;
+        script.onerror = () => reject(new Error("no synthesiser"));
+        document.head.append(script);
+      });
       // Ours before js-synthesizer's, which it lets rest while it is not heard.
       for (const module of ["libfluidsynth-2.4.6.js", "music-play.js", "js-synthesizer.worklet.min.js"]) {
         await context.audioWorklet.addModule(versioned(module));

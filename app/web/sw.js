@@ -18,12 +18,19 @@ function versioned(name) {
 }
 
 function kept(name) {
-  return caches.open(cacheName).then((cache) => cache.match(versioned(name)));
+  return openCache().then((cache) => cache.match(versioned(name)));
+}
+
+// Opened once for every request the worker answers while it runs.
+let opened = null;
+function openCache() {
+  if (!opened) opened = caches.open(cacheName);
+  return opened;
 }
 
 // A file of this build not kept yet (or dropped by the browser): from the network, and kept.
 async function keptOrFetched(name, request) {
-  const cache = await caches.open(cacheName);
+  const cache = await openCache();
   const known = await cache.match(versioned(name));
   if (known) return known;
   const response = await fetch(versioned(name));
