@@ -579,7 +579,7 @@
   });
   window.pelarynStoredNames = (prefix) => storage.ready.then(() => storage.names(prefix));
 
-  pelarynTexts.use(prefs.language);
+  pelarynTexts.use(prefs.language, gameRunning);
   // What waits in the outbox from an earlier visit goes now.
   storage.ready.then(() => board.send());
   // What the title does not need waits until the title music sounds (or the player has had the

@@ -51,19 +51,27 @@ const pelarynTexts = (() => {
   }
 
   return {
-    // "system", "ja" or "en"; the page's texts change once the words are there.
-    async use(choice) {
+    // "system", "ja" or "en". The language is taken at once, so that the game's own words (drawn
+    // in its picture) follow it from its first frame; the page's English words are read from the
+    // translation file once `ready` settles (the page waits for its first picture: reading them
+    // would hold it up) and replace the Japanese then. Without the file, it stays Japanese.
+    async use(choice, ready = Promise.resolve()) {
       const wanted = choice === "ja" || choice === "en" ? choice : systemLanguage();
+      const show = (chosen) => {
+        language = chosen;
+        document.documentElement.lang = language;
+        changed.forEach((call) => call());
+      };
       if (wanted === "en" && !english) {
+        show("en");
         try {
+          await ready;
           english = await readEnglish();
         } catch (error) {
           console.warn("pelaryn: the English texts could not be read:", error);
         }
       }
-      language = wanted === "en" && english ? "en" : "ja";
-      document.documentElement.lang = language;
-      changed.forEach((call) => call());
+      show(wanted === "en" && english ? "en" : "ja");
     },
     language: () => language,
     onChange: (call) => changed.push(call),
