@@ -8,12 +8,12 @@
   // Desynchronised: a frame goes to the screen without waiting for the page's next paint, which
   // costs a third less work a frame where the browser draws without a graphics card.
   const context = canvas.getContext("2d", { alpha: false, desynchronized: true });
-  // The picture the game's frames are copied into. Made and drawn once (black, as the canvas is)
-  // while the page still waits for the game, which takes the first drawing's setting up off the
-  // first frame's way.
   // Settled once the game shows its first frame: from then on it reads its files as it goes.
   let gameStarted;
   const gameRunning = new Promise((resolve) => { gameStarted = resolve; });
+  // The picture the game's frames are copied into. Made and drawn once (black, as the canvas is)
+  // while the page still waits for the game, which takes the first drawing's setting up off the
+  // first frame's way.
   const field = { image: new ImageData(300, 400), bytes: null };
   field.bytes = new Uint8Array(field.image.data.buffer);
   context.putImageData(field.image, 0, 0);
