@@ -171,12 +171,10 @@ function pelarynFontStack(load) {
   };
 }
 
-// A file of the page by the address its build gives it (index.html), where there is one.
-function versioned(name) {
-  return typeof pelarynFile === "function" ? pelarynFile(name) : name;
-}
-
-function pelarynMusic({ audioContext, output, sounding }) {
+// `sounding` is told each time music starts to sound.
+function pelarynMusic({ audioContext, output, sounding = () => {} }) {
+  // A file of the page by the address its build gives it (index.html), where there is one.
+  const versioned = (name) => (typeof pelarynFile === "function" ? pelarynFile(name) : name);
   // The chain, smallest first; the last is the whole font, which serves every piece.
   const chain = ["TimGM6mb-title.sf2", "TimGM6mb-pieces.sf2", "TimGM6mb.sf2"];
   // What the rendered pieces may take together; beyond it the least recently opened go.
