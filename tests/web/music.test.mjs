@@ -4,14 +4,14 @@
 // the whole one, and loops from memory without going silent.
 //
 //   PELARYN_WEB_SITE=build/web node --test tests/web/music.test.mjs
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { readFileSync } from "node:fs";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import vm from "node:vm";
-import { startPageAndBrowser } from "./chromium.mjs";
+import { pageAndBrowserForTests } from "./chromium.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 const site = process.env.PELARYN_WEB_SITE || path.join(root, "build/web");
@@ -20,18 +20,9 @@ const sim = process.env.PELARYN_SIM || path.join(root, "build/debug/bin/pelaryn-
 const pieces = ["title.mid", "1.mid", "2.mid", "boss1.mid", "boss2.mid"]
   .map((name) => path.join(path.dirname(path.resolve(sim)), "sound", name));
 
-let server;
 let browser;
 let origin;
-
-before(async () => {
-  ({ server, browser, origin } = await startPageAndBrowser(site, ["--autoplay-policy=no-user-gesture-required"]));
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+pageAndBrowserForTests(site, ["--autoplay-policy=no-user-gesture-required"], (started) => ({ browser, origin } = started));
 
 // A piece of one channel: `program` on `channel` (after a bank select where `bank` is given),
 // then `notes` quarter notes at 120 beats a minute, half a second each, rising from `key`, and

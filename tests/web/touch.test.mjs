@@ -3,7 +3,7 @@
 // pelaryn-sim like any other; the windows fit a small screen.
 //
 //   PELARYN_SIM=build/debug/bin/pelaryn-sim PELARYN_WEB_SITE=build/web node --test tests/web/touch.test.mjs
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { mkdtempSync, readFileSync, writeFileSync } from "node:fs";
@@ -11,7 +11,7 @@ import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
 import vm from "node:vm";
-import { startPageAndBrowser } from "./chromium.mjs";
+import { pageAndBrowserForTests } from "./chromium.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
 const site = process.env.PELARYN_WEB_SITE || path.join(root, "build/web");
@@ -43,18 +43,9 @@ test("the steering presses a key only while a step brings the ship closer, towar
   }
 });
 
-let server;
 let browser;
 let origin;
-
-before(async () => {
-  ({ server, browser, origin } = await startPageAndBrowser(site));
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+pageAndBrowserForTests(site, [], (started) => ({ browser, origin } = started));
 
 // A phone: touch only, its screen in CSS pixels.
 async function phone(width, height) {

@@ -7,14 +7,14 @@
 //   PELARYN_SIM=build/debug/bin/pelaryn-sim node --test tests/web/
 //
 // The page is served from build/web (scripts/web builds it), or PELARYN_WEB_SITE.
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
 import { existsSync, mkdtempSync, readFileSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import path from "node:path";
 import { fileURLToPath } from "node:url";
-import { startPageAndBrowser } from "./chromium.mjs";
+import { pageAndBrowserForTests } from "./chromium.mjs";
 import { english, withArgs } from "./translation.mjs";
 
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), "../..");
@@ -27,18 +27,9 @@ const keys = "1 100 Z Left\n101 300 X Right\n301 600 Z Left\n601 900 X\n";
 const settings = ["PhaseFrames=1290", "Life=5"];
 const name = "ウェブ";
 
-let server;
 let browser;
 let origin;
-
-before(async () => {
-  ({ server, browser, origin } = await startPageAndBrowser(site));
-});
-
-after(async () => {
-  await browser?.close();
-  server?.close();
-});
+pageAndBrowserForTests(site, [], (started) => ({ browser, origin } = started));
 
 // Each page in a browser context of its own, so that no test sees another's storage.
 async function open(query = "", setUp = async () => {}) {
